@@ -1,0 +1,1 @@
+#include "storage/text_encoding.h"
