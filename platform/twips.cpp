@@ -16,8 +16,7 @@ double dpi(bool horizontal) {
     if (screen == nullptr) {
         return kDefaultDpi;
     }
-    const double value =
-        horizontal ? screen->logicalDotsPerInchX() : screen->logicalDotsPerInchY();
+    const double value = horizontal ? screen->logicalDotsPerInchX() : screen->logicalDotsPerInchY();
     return value > 0 ? value : kDefaultDpi;
 }
 

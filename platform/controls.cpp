@@ -1,0 +1,124 @@
+#include "platform/controls.h"
+
+#include "platform/palette.h"
+#include "platform/twips.h"
+
+#include <QCheckBox>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+
+#include <algorithm>
+
+namespace platform {
+namespace {
+
+constexpr double kDesignPointSize = 8.0;
+
+void paintBlack(QWidget* widget) {
+    QPalette colours = widget->palette();
+    colours.setColor(QPalette::Window, palette::kBlack);
+    colours.setColor(QPalette::Base, palette::kBlack);
+    widget->setPalette(colours);
+    widget->setAutoFillBackground(true);
+}
+
+} // namespace
+
+QFont designFont() {
+    QFont font(QStringLiteral("Roboto Condensed"));
+    font.setPointSizeF(kDesignPointSize);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+void setUpWindow(QWidget* window, const QString& caption, int widthTwips, int heightTwips) {
+    window->setWindowTitle(caption);
+    window->setFont(designFont());
+    paintBlack(window);
+    window->setFixedSize(pixelsFromTwipsX(widthTwips), pixelsFromTwipsY(heightTwips));
+}
+
+QLabel* addLabel(QWidget* parent, const QString& name, const QString& caption, const QColor& colour,
+                 int left, int top, int width, int height) {
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(name);
+    label->setFont(designFont());
+    paintBlack(label);
+    setCaptionColour(label, colour);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QRect geometry = rectFromTwips(left, top, width, height);
+    const int needed = QFontMetrics(label->font()).horizontalAdvance(caption) + 1;
+    geometry.setWidth(std::max(geometry.width(), needed));
+    label->setGeometry(geometry);
+    return label;
+}
+
+QFrame* addFrame(QWidget* parent, const QString& name, int left, int top, int width, int height) {
+    auto* frame = new QFrame(parent);
+    frame->setObjectName(name);
+    paintBlack(frame);
+    frame->setFrameShape(QFrame::NoFrame);
+    frame->setStyleSheet(QStringLiteral("QFrame#%1 { border: 1px solid %2; border-radius: 3px; }")
+                             .arg(name, palette::kFrameLine.name()));
+    frame->setGeometry(rectFromTwips(left, top, width, height));
+    return frame;
+}
+
+QLineEdit* addTextBox(QWidget* parent, const QString& name, int left, int top, int width,
+                      int height) {
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(name);
+    box->setFont(designFont());
+    box->setMaxLength(32767);
+    box->setStyleSheet(QStringLiteral("QLineEdit { border: 1px solid %1; padding: 0px 2px; }")
+                           .arg(palette::kFrameLine.name()));
+    QPalette colours = box->palette();
+    colours.setColor(QPalette::Base, palette::kBlack);
+    colours.setColor(QPalette::Text, palette::kWhite);
+    colours.setColor(QPalette::Highlight, QColor(90, 0, 0));
+    colours.setColor(QPalette::HighlightedText, palette::kWhite);
+    box->setPalette(colours);
+    box->setGeometry(rectFromTwips(left, top, width, height));
+    return box;
+}
+
+QCheckBox* addCheckBox(QWidget* parent, const QString& name, const QString& caption,
+                       const QColor& colour, int left, int top, int width, int height) {
+    auto* box = new QCheckBox(caption, parent);
+    box->setObjectName(name);
+    box->setFont(designFont());
+    paintBlack(box);
+    QPalette colours = box->palette();
+    colours.setColor(QPalette::WindowText, colour);
+    colours.setColor(QPalette::Base, palette::kBlack);
+    colours.setColor(QPalette::Text, colour);
+    box->setPalette(colours);
+    QRect geometry = rectFromTwips(left, top, width, height);
+    geometry.setWidth(std::max(geometry.width(), box->sizeHint().width()));
+    box->setGeometry(geometry);
+    return box;
+}
+
+void setCaptionColour(QLabel* label, const QColor& colour) {
+    QPalette colours = label->palette();
+    colours.setColor(QPalette::WindowText, colour);
+    label->setPalette(colours);
+}
+
+QColor captionColour(const QLabel* label) {
+    return label->palette().color(QPalette::WindowText);
+}
+
+void setTextColour(QLineEdit* box, const QColor& colour) {
+    QPalette colours = box->palette();
+    colours.setColor(QPalette::Text, colour);
+    box->setPalette(colours);
+}
+
+QColor textColour(const QLineEdit* box) {
+    return box->palette().color(QPalette::Text);
+}
+
+} // namespace platform
