@@ -1,6 +1,7 @@
 #include "platform/controls.h"
 
 #include "platform/palette.h"
+#include "platform/text_box.h"
 #include "platform/twips.h"
 
 #include <QCheckBox>
@@ -66,12 +67,11 @@ QFrame* addFrame(QWidget* parent, const QString& name, int left, int top, int wi
     return frame;
 }
 
-QLineEdit* addTextBox(QWidget* parent, const QString& name, int left, int top, int width,
-                      int height) {
-    auto* box = new QLineEdit(parent);
+TextBox* addTextBox(QWidget* parent, const QString& name, int left, int top, int width,
+                    int height) {
+    auto* box = new TextBox(parent);
     box->setObjectName(name);
     box->setFont(designFont());
-    box->setMaxLength(32767);
     box->setStyleSheet(QStringLiteral("QLineEdit { border: 1px solid %1; padding: 0px 2px; }")
                            .arg(palette::kFrameLine.name()));
     QPalette colours = box->palette();

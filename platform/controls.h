@@ -30,8 +30,8 @@ QLabel* addLabel(QWidget* parent, const QString& name, const QString& caption, c
 QFrame* addFrame(QWidget* parent, const QString& name, int left, int top, int width, int height);
 
 // A single-line text box, black with white text, at most 32767 characters.
-QLineEdit* addTextBox(QWidget* parent, const QString& name, int left, int top, int width,
-                      int height);
+class TextBox;
+TextBox* addTextBox(QWidget* parent, const QString& name, int left, int top, int width, int height);
 
 QCheckBox* addCheckBox(QWidget* parent, const QString& name, const QString& caption,
                        const QColor& colour, int left, int top, int width, int height);
