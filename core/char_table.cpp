@@ -1,0 +1,201 @@
+#include "core/char_table.h"
+
+#include "core/text_stats.h"
+
+#include <cstdio>
+#include <fstream>
+#include <limits>
+
+namespace Module1 {
+
+std::array<TableEntry, 256> CharTable;
+
+namespace {
+
+constexpr std::int32_t kMaxCounter = std::numeric_limits<std::int32_t>::max();
+
+int hexDigitWorth(char c) noexcept {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return 0;
+}
+
+std::u16string widenBytes(std::string_view bytes) {
+    std::u16string text;
+    text.reserve(bytes.size());
+    for (const char b : bytes) {
+        text.push_back(static_cast<char16_t>(static_cast<unsigned char>(b)));
+    }
+    return text;
+}
+
+void storeEntry(std::int32_t code, std::string_view bytes, const DecodeEntry& decode) {
+    TableEntry& entry = CharTable[static_cast<std::size_t>(code)];
+    entry.bytes.assign(bytes);
+    entry.text = decode ? decode(bytes) : widenBytes(bytes);
+}
+
+// Reads a whole file; false if it cannot be opened or read to its end. C stdio reports a read
+// error (such as reading a directory, which opens fine on Linux) where a stream would only
+// report an early end.
+bool readWholeFile(const std::filesystem::path& path, std::string& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return false;
+    }
+    std::array<char, 64 * 1024> chunk;
+    std::size_t got = 0;
+    while ((got = std::fread(chunk.data(), 1, chunk.size(), file)) > 0) {
+        bytes.append(chunk.data(), got);
+    }
+    const bool ok = std::ferror(file) == 0;
+    std::fclose(file);
+    return ok;
+}
+
+} // namespace
+
+std::int32_t HexToByte(std::string_view text) {
+    std::int64_t result = 0;
+    std::int64_t weight = 1;
+    for (auto it = text.rbegin(); it != text.rend(); ++it) {
+        const int worth = hexDigitWorth(*it);
+        if (worth != 0) {
+            if (weight > kMaxCounter) {
+                return kMaxCounter;
+            }
+            result += worth * weight;
+            if (result > kMaxCounter) {
+                return kMaxCounter;
+            }
+        }
+        // Weights past the int32 range only matter for a non-zero digit, which saturates above,
+        // so the weight stops growing there and cannot overflow on long runs of zeros.
+        if (weight <= kMaxCounter) {
+            weight *= 16;
+        }
+    }
+    return static_cast<std::int32_t>(result);
+}
+
+TableLoadStatus ParseTable(std::string_view fileBytes, const DecodeEntry& decode) {
+    // The counter of consumed bytes doubles as the position of the next byte. A file longer
+    // than the counter can count ends where the counter would overflow, like a file that ends.
+    std::int32_t counter = 0;
+    const auto canRead = [&](std::int32_t count) {
+        return counter <= kMaxCounter - count &&
+               fileBytes.size() - static_cast<std::size_t>(counter) >=
+                   static_cast<std::size_t>(count);
+    };
+    const auto at = [](std::int32_t position) { return static_cast<std::size_t>(position); };
+
+    do {
+        // The code: exactly two bytes, whatever they are.
+        if (!canRead(2)) {
+            return TableLoadStatus::ReadPastEnd;
+        }
+        const std::int32_t code = HexToByte(fileBytes.substr(at(counter), 2));
+        counter += 2;
+
+        // One byte skipped unexamined: the '=' of a well-formed line.
+        if (!canRead(1)) {
+            return TableLoadStatus::ReadPastEnd;
+        }
+        IncrementVar(counter);
+
+        // The first value byte is taken whatever it is, even a CR; from here on the entry is
+        // stored, so an end reached inside the value leaves the value read so far.
+        if (!canRead(1)) {
+            return TableLoadStatus::ReadPastEnd;
+        }
+        const std::int32_t valueStart = counter;
+        IncrementVar(counter);
+
+        bool endedByCr = false;
+        while (canRead(1)) {
+            const char c = fileBytes[at(counter)];
+            IncrementVar(counter);
+            if (c == '\r') {
+                endedByCr = true;
+                break;
+            }
+        }
+        const std::int32_t valueEnd = endedByCr ? counter - 1 : counter;
+        storeEntry(code, fileBytes.substr(at(valueStart), at(valueEnd - valueStart)), decode);
+        if (!endedByCr) {
+            return TableLoadStatus::ReadPastEnd;
+        }
+
+        // One byte after the CR skipped unexamined: the LF of a CR LF line end.
+        if (!canRead(1)) {
+            return TableLoadStatus::ReadPastEnd;
+        }
+        IncrementVar(counter);
+    } while (at(counter) != fileBytes.size());
+
+    return TableLoadStatus::Complete;
+}
+
+TableLoadStatus LoadTableFile(const std::filesystem::path& table,
+                              const std::filesystem::path& dumpPath, const ChooseDecoder& choose) {
+    std::string bytes;
+    if (!readWholeFile(table, bytes)) {
+        return TableLoadStatus::CannotOpen;
+    }
+    const DecodeEntry decode = choose ? choose(bytes) : DecodeEntry{};
+    const TableLoadStatus status = ParseTable(bytes, decode);
+    if (status == TableLoadStatus::Complete) {
+        DumpTable(dumpPath); // a dump that fails is not the load's failure
+    }
+    return status;
+}
+
+std::string FormatTableDump() {
+    static constexpr std::string_view kHexDigits = "0123456789ABCDEF";
+    std::string dump;
+    for (std::size_t code = 0; code < CharTable.size(); ++code) {
+        const std::string& value = CharTable[code].bytes;
+        if (value.empty()) {
+            continue;
+        }
+        dump += kHexDigits[code >> 4];
+        dump += kHexDigits[code & 0xF];
+        dump += '=';
+        dump += value;
+        dump += "\r\n";
+    }
+    return dump;
+}
+
+bool DumpTable(const std::filesystem::path& path) {
+    const std::string dump = FormatTableDump();
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        return false;
+    }
+    out.write(dump.data(), static_cast<std::streamsize>(dump.size()));
+    out.close();
+    return !out.fail();
+}
+
+bool TableHolds(std::u16string_view character) {
+    // Codes without an entry have empty text, so an empty query would match them.
+    if (character.empty()) {
+        return false;
+    }
+    for (const TableEntry& entry : CharTable) {
+        if (entry.text == character) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace Module1
