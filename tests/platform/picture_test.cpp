@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <ostream>
+#include <string>
 
 namespace {
 
@@ -23,8 +24,11 @@ struct BarCase {
     int pixelRatio;
 };
 
+// Names the case in ctest: the first word of the letters, the size and the pixel ratio.
 std::ostream& operator<<(std::ostream& out, const BarCase& c) {
-    return out << c.letters << ' ' << c.width << 'x' << c.height << " @" << c.pixelRatio;
+    const std::string letters = c.letters;
+    return out << letters.substr(0, letters.find(' ')) << '_' << c.width << 'x' << c.height << "_at"
+               << c.pixelRatio << 'x';
 }
 
 QImage paintBar(const BarCase& c, bool pressed) {
