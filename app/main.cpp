@@ -1,1 +1,49 @@
-int main() { return 0; }
+// Starts the program: the platform is chosen, the four windows are created and handed the
+// windows they work with, and the main window's load begins the first working mode.
+#include "forms/compact/form2.h"
+#include "forms/compact/form3.h"
+#include "forms/compact/form4.h"
+#include "forms/compact/watch_loop.h"
+#include "forms/main/form1.h"
+#include "platform/clipboard.h"
+#include "platform/display.h"
+#include "platform/picture.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    platform::preferX11OverWayland();
+    if (const std::optional<QString> reason = platform::displayUnavailableReason()) {
+        std::fprintf(stderr, "tavrel-counter: %s\n", qPrintable(*reason));
+        return 1;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("tavrel-counter"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Tavrel Counter"));
+    QApplication::setDesktopFileName(QStringLiteral("tavrel-counter"));
+    QApplication::setWindowIcon(platform::appIcon());
+    // Windows are hidden and re-created at every switch of working mode: the program ends
+    // only when it decides to.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    Form1 main;
+    Form2 fastCounter;
+    Form3 mini;
+    Form4 background;
+    platform::ClipboardCounter clipboard;
+    WatchLoop loop(clipboard, fastCounter);
+
+    main.setFastCounter(&fastCounter);
+    main.setWatchLoop(&loop);
+    mini.setFastCounter(&fastCounter);
+    mini.setWatchLoop(&loop);
+    background.setFastCounter(&fastCounter);
+    background.setWatchLoop(&loop);
+    fastCounter.setWindows(&main, &mini, &background);
+
+    main.load();
+    return QApplication::exec();
+}

@@ -72,13 +72,14 @@ TextBox* addTextBox(QWidget* parent, const QString& name, int left, int top, int
     auto* box = new TextBox(parent);
     box->setObjectName(name);
     box->setFont(designFont());
-    box->setStyleSheet(QStringLiteral("QLineEdit { border: 1px solid %1; padding: 0px 2px; }")
+    // The sheet draws the border and the black ground; the text colour stays in the palette,
+    // where the windows change it.
+    box->setStyleSheet(QStringLiteral("QLineEdit { border: 1px solid %1; padding: 0px 2px; "
+                                      "background-color: black; selection-background-color: "
+                                      "#5a0000; selection-color: white; }")
                            .arg(palette::kFrameLine.name()));
     QPalette colours = box->palette();
-    colours.setColor(QPalette::Base, palette::kBlack);
     colours.setColor(QPalette::Text, palette::kWhite);
-    colours.setColor(QPalette::Highlight, QColor(90, 0, 0));
-    colours.setColor(QPalette::HighlightedText, palette::kWhite);
     box->setPalette(colours);
     box->setGeometry(rectFromTwips(left, top, width, height));
     return box;
@@ -89,12 +90,13 @@ QCheckBox* addCheckBox(QWidget* parent, const QString& name, const QString& capt
     auto* box = new QCheckBox(caption, parent);
     box->setObjectName(name);
     box->setFont(designFont());
-    paintBlack(box);
-    QPalette colours = box->palette();
-    colours.setColor(QPalette::WindowText, colour);
-    colours.setColor(QPalette::Base, palette::kBlack);
-    colours.setColor(QPalette::Text, colour);
-    box->setPalette(colours);
+    box->setStyleSheet(QStringLiteral("QCheckBox { color: %1; background-color: black; "
+                                      "spacing: 4px; }"
+                                      "QCheckBox::indicator { width: 10px; height: 10px; "
+                                      "border: 1px solid %2; background-color: black; }"
+                                      "QCheckBox::indicator:checked { background-color: %1; "
+                                      "border: 1px solid %1; }")
+                           .arg(colour.name(), palette::kFrameLine.lighter(160).name()));
     QRect geometry = rectFromTwips(left, top, width, height);
     geometry.setWidth(std::max(geometry.width(), box->sizeHint().width()));
     box->setGeometry(geometry);
