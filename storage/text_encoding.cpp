@@ -1,1 +1,156 @@
 #include "storage/text_encoding.h"
+
+#include <QStringDecoder>
+
+#include <array>
+
+namespace storage {
+
+namespace {
+
+// Code points of Windows-1252's bytes 0x80 to 0x9F; every other byte is its Latin-1 code point.
+constexpr std::array<char16_t, 32> cp1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, // 0x80
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, // 0x88
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, // 0x90
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, // 0x98
+};
+
+bool hasHighByte(std::string_view bytes) {
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::u16string toU16(const QString& s) {
+    return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()),
+                          static_cast<std::size_t>(s.size()));
+}
+
+// QString::fromUtf8 drops a byte order mark at the start of what it is given; here a U+FEFF
+// that starts a line or a table entry is a character like any other.
+QString fromUtf8KeepingBom(QByteArrayView bytes) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                     QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
+}
+
+QByteArrayView viewOf(std::string_view s) {
+    return QByteArrayView(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+} // namespace
+
+bool isValidUtf8(QByteArrayView bytes) {
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        // Length of the sequence and the range its second byte must fall in; the narrower
+        // ranges after E0, ED, F0 and F4 exclude overlong forms, surrogates and code points
+        // above U+10FFFF.
+        int length = 0;
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            if (lead == 0xE0) {
+                low = 0xA0;
+            } else if (lead == 0xED) {
+                high = 0x9F;
+            }
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            if (lead == 0xF0) {
+                low = 0x90;
+            } else if (lead == 0xF4) {
+                high = 0x8F;
+            }
+        } else {
+            return false;
+        }
+        if (n - i < length) {
+            return false;
+        }
+        const auto second = static_cast<unsigned char>(bytes[i + 1]);
+        if (second < low || second > high) {
+            return false;
+        }
+        for (int k = 2; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(bytes[i + k]);
+            if (next < 0x80 || next > 0xBF) {
+                return false;
+            }
+        }
+        i += length;
+    }
+    return true;
+}
+
+QString decodeWindows1252(QByteArrayView bytes) {
+    QString out(bytes.size(), Qt::Uninitialized);
+    QChar* dst = out.data();
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        dst[i] = (b >= 0x80 && b <= 0x9F) ? QChar(cp1252High[b - 0x80]) : QChar(char16_t(b));
+    }
+    return out;
+}
+
+QString decodeStateText(QByteArrayView bytes) {
+    return isValidUtf8(bytes) ? fromUtf8KeepingBom(bytes) : decodeWindows1252(bytes);
+}
+
+QStringList decodeStateLines(QByteArrayView bytes) {
+    const bool utf8 = isValidUtf8(bytes);
+    if (utf8 && bytes.startsWith("\xEF\xBB\xBF")) {
+        bytes = bytes.sliced(3);
+    }
+    QStringList lines;
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        qsizetype end = bytes.indexOf('\n', start);
+        const qsizetype next = end < 0 ? bytes.size() : end + 1;
+        if (end < 0) {
+            end = bytes.size();
+        }
+        if (end > start && bytes[end - 1] == '\r') {
+            --end;
+        }
+        // LF and CR are single bytes in both encodings, so a line of a valid UTF-8 file is
+        // valid UTF-8 by itself.
+        const QByteArrayView line = bytes.sliced(start, end - start);
+        lines.append(utf8 ? fromUtf8KeepingBom(line) : decodeWindows1252(line));
+        start = next;
+    }
+    return lines;
+}
+
+QByteArray encodeStateLines(const QStringList& lines) {
+    QByteArray out;
+    for (const QString& line : lines) {
+        out += line.toUtf8();
+        out += "\r\n";
+    }
+    return out;
+}
+
+EntryDecoderChooser tableDecoderChooser() {
+    return [](std::string_view wholeFile) -> EntryDecoder {
+        if (hasHighByte(wholeFile) && isValidUtf8(viewOf(wholeFile))) {
+            return [](std::string_view entry) { return toU16(decodeStateText(viewOf(entry))); };
+        }
+        return [](std::string_view entry) { return toU16(decodeWindows1252(viewOf(entry))); };
+    };
+}
+
+} // namespace storage

@@ -1,1 +1,46 @@
 #pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+// Decoding of the bytes the program reads from disk. The state files are written as UTF-8;
+// a file from an older copy or another editor that is not valid UTF-8 is taken as
+// Windows-1252, so every byte still gives one character and nothing is lost.
+namespace storage {
+
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF, no truncated sequence.
+bool isValidUtf8(QByteArrayView bytes);
+
+// Windows-1252; the five bytes that code page leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D)
+// become the C1 control with the same number, as Windows itself does.
+QString decodeWindows1252(QByteArrayView bytes);
+
+// UTF-8 when the bytes are valid UTF-8, otherwise Windows-1252.
+QString decodeStateText(QByteArrayView bytes);
+
+// Splits a state file into lines and decodes them. A line ends at LF, and a CR just before
+// that LF (or at the very end of the file) belongs to the line end. Text after the last LF is
+// a last line without a line end; an empty file has no lines. The whole file decides the
+// decoding, as decodeStateText does; a UTF-8 byte order mark at the start of the file is
+// dropped (anywhere else U+FEFF is kept as a character).
+QStringList decodeStateLines(QByteArrayView bytes);
+
+// The bytes of a state file: each line in UTF-8, no byte order mark, each ended by CR LF.
+QByteArray encodeStateLines(const QStringList& lines);
+
+// Character tables keep the bytes of each entry; the character an entry stands for depends
+// on the file it came from. The chooser is given the whole file and returns the decoder for
+// its entries: UTF-8 when the file is valid UTF-8 and holds at least one byte of 0x80 or more,
+// otherwise Windows-1252. An entry that is not valid UTF-8 on its own (a multi-byte character
+// cut by the table's byte-count grammar) falls back to Windows-1252, one character per byte.
+using EntryDecoder = std::function<std::u16string(std::string_view entry)>;
+using EntryDecoderChooser = std::function<EntryDecoder(std::string_view wholeFile)>;
+EntryDecoderChooser tableDecoderChooser();
+
+} // namespace storage
