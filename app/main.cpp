@@ -7,6 +7,7 @@
 #include "forms/main/form1.h"
 #include "platform/clipboard.h"
 #include "platform/display.h"
+#include "platform/open_file_dialog.h"
 #include "platform/picture.h"
 
 #include <QApplication>
@@ -22,13 +23,13 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tavrel-counter"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Tavrel Counter"));
     QApplication::setDesktopFileName(QStringLiteral("tavrel-counter"));
     QApplication::setWindowIcon(platform::appIcon());
     // Windows are hidden and re-created at every switch of working mode: the program ends
     // only when it decides to.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    platform::QtOpenFileDialog tableDialog;
     Form1 main;
     Form2 fastCounter;
     Form3 mini;
@@ -38,6 +39,7 @@ int main(int argc, char** argv) {
 
     main.setFastCounter(&fastCounter);
     main.setWatchLoop(&loop);
+    main.setOpenFileDialog(&tableDialog);
     mini.setFastCounter(&fastCounter);
     mini.setWatchLoop(&loop);
     background.setFastCounter(&fastCounter);
