@@ -23,13 +23,34 @@ public:
     // Sets the text as the program does: line breaks removed, cut at the length limit.
     void setBoxText(const QString& text);
 
+    // A locked box takes no change from the user by any route of its own: typed keys,
+    // input-method commits, drops, the X11 middle-button paste, cut, paste and undo keys are
+    // dropped, while the caret, selection and copy keep working. Every change the program makes
+    // (setText, insert, del, ...) still goes through. Read-only mode would do most of this,
+    // but a read-only QLineEdit draws no caret, and the user must see where a key would go.
+    void setLocked(bool locked);
+    bool isLocked() const { return locked_; }
+
 Q_SIGNALS:
     void changed();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void onTextChanged(const QString& text);
     bool stripping_ = false;
+    bool locked_ = false;
 };
+
+// True for the keys a locked box still acts on: they move the caret, select or copy, and
+// never change the text.
+bool keyLeavesTextAlone(const QKeyEvent& event);
 
 // The text without carriage returns and line feeds.
 QString withoutLineBreaks(QString text);

@@ -68,6 +68,7 @@ void Form1::wireControls(QWidget* window) {
     connect(pair("backPair"), &platform::PressedLookPair::released, this, &Form1::back1_MouseUp);
 
     window->findChild<QLabel*>(QStringLiteral("url"))->installEventFilter(this);
+    wireTable(window);
 }
 
 // ---- load and unload ----

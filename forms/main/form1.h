@@ -13,9 +13,14 @@ class QMenu;
 class WatchLoop;
 
 namespace platform {
+class OpenFileDialog;
 class PressedLookPair;
 class TextBox;
 } // namespace platform
+
+namespace tablekeys {
+struct TableKey;
+} // namespace tablekeys
 
 // The main window: two text blocks with live counts, the difference line, the table block,
 // the picture buttons and, underneath the working face, the about face.
@@ -29,6 +34,8 @@ public:
 
     void setFastCounter(platform::Form* fastCounter) { fastCounter_ = fastCounter; }
     void setWatchLoop(WatchLoop* loop) { watchLoop_ = loop; }
+    // The dialog of CARICA TABLE; without one, Qt's file dialog.
+    void setOpenFileDialog(platform::OpenFileDialog* dialog) { openFileDialog_ = dialog; }
 
     // Window-level variables. The lengths are those of the last recount; the undo snapshot
     // is one for both boxes and is unset at every load.
@@ -83,6 +90,14 @@ private:
     void back1_MouseUp();
     void url_Click();
 
+    // Table choice, lock and table-aware keys (form1_table.cpp).
+    void wireTable(QWidget* window);
+    void chooseTable();
+    void Check1_Validate();
+    void lockBoxes(bool locked);
+    void tableKey(Box box, const tablekeys::TableKey& key);
+    platform::OpenFileDialog& tableDialog();
+
     platform::TextBox* textBox(Box box);
     QMenu* menu(Box box);
     QString suffix(Box box) const;
@@ -90,4 +105,5 @@ private:
 
     platform::Form* fastCounter_ = nullptr;
     WatchLoop* watchLoop_ = nullptr;
+    platform::OpenFileDialog* openFileDialog_ = nullptr;
 };

@@ -41,6 +41,7 @@ void Form1::imTBL1_MouseDown() {
 void Form1::imTBL1_MouseUp() {
     setVisible(QStringLiteral("imTBL2"), false);
     setVisible(QStringLiteral("imTBL1"), true);
+    chooseTable();
 }
 
 void Form1::back1_MouseDown() {
