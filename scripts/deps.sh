@@ -6,7 +6,7 @@
 BUILD_PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl-dev libxcb1-dev
-  fonts-roboto-unhinted
+  fonts-roboto-unhinted dpkg-dev
 )
 # The test suite: unit and GUI tests, end-to-end tests in a real X server, fuzz targets.
 TEST_PACKAGES=(
@@ -14,6 +14,7 @@ TEST_PACKAGES=(
   xvfb xauth openbox xdotool xclip x11-utils imagemagick
   python3 python3-pyatspi at-spi2-core dbus dbus-x11
   clang libclang-rt-14-dev
+  desktop-file-utils appstream
 )
 
 install_missing() {
