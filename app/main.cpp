@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tavrel-counter"));
-    QApplication::setDesktopFileName(QStringLiteral("tavrel-counter"));
+    QApplication::setDesktopFileName(QStringLiteral("example.tavrel.TavrelCounter"));
     QApplication::setWindowIcon(platform::appIcon());
     // Windows are hidden and re-created at every switch of working mode: the program ends
     // only when it decides to.

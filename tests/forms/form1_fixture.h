@@ -1,6 +1,7 @@
 #pragma once
 
 #include "forms/main/form1.h"
+#include "platform/open_file_dialog.h"
 #include "platform/controls.h"
 #include "platform/program_end.h"
 #include "platform/program_folder.h"
@@ -26,6 +27,7 @@ protected:
         platform::resetEndForTests();
         platform::setEndHandlerForTests([this] { ++ends; });
         QGuiApplication::clipboard()->clear();
+        form.setOpenFileDialog(&dialog); // an empty queue answers every choice with a cancel
         form.load();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window()));
     }
@@ -78,6 +80,7 @@ protected:
     }
 
     QTemporaryDir folder;
+    platform::FakeOpenFileDialog dialog;
     Form1 form;
     int ends = 0;
 };
