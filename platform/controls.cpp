@@ -48,7 +48,8 @@ QLabel* addLabel(QWidget* parent, const QString& name, const QString& caption, c
     label->setFont(designFont());
     paintBlack(label);
     setCaptionColour(label, colour);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Centred vertically, as the check box centres its caption, so captions on one row align.
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     QRect geometry = rectFromTwips(left, top, width, height);
     const int needed = QFontMetrics(label->font()).horizontalAdvance(caption) + 1;
     geometry.setWidth(std::max(geometry.width(), needed));

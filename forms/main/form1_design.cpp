@@ -104,6 +104,7 @@ void addAboutFace(QWidget* window) {
         text("Clicca sull'indirizzo internet per copiarlo negli appunti.");
     QLabel* label8 = addLabel(window, text("Label8"), about, pal::kRed, 1800, 1080, 2175, 1815);
     label8->setWordWrap(true);
+    label8->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label8->setGeometry(rectFromTwips(1800, 1080, 2175, 1815));
     addLabel(window, text("Label6"), text("Home page"), pal::kLightBlue, 2520, 3000, 855, 255);
     QLabel* url = addLabel(window, text("url"), text(kHomePage), pal::kGold, 1920, 3240, 2055, 255);
