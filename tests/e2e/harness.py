@@ -43,7 +43,9 @@ MINI = "Mini Counter"
 
 # name: (window caption, accessible role, left, top) in twips inside the client area, the
 # frames' offsets added up (Frame1 at 120,600; Frame3 at 120,120, Frame4 at 120,1320,
-# Frame2 at 840,2520 and Frame5 at 120,3128 inside it).
+# Frame2 at 840,2520 and Frame5 at 120,3128 inside it). Label8, Label6 and url lie on the
+# about face, directly on the window and underneath Frame1: the accessibility bus reports
+# them as showing on both faces.
 CONTROLS = {
     "car1": (MAIN, "label", 3240, 960),
     "Text1": (MAIN, "text", 360, 1200),
@@ -59,6 +61,9 @@ CONTROLS = {
     "differ": (MAIN, "label", 2160, 3360),
     "Check1": (MAIN, "check box", 360, 3968),
     "nTBL": (MAIN, "label", 2280, 3968),
+    "Label8": (MAIN, "label", 1800, 1080),
+    "Label6": (MAIN, "label", 2520, 3000),
+    "url": (MAIN, "label", 1920, 3240),
     "cont": (FAST, "label", 120, 360),
     "mini.Text1": (MINI, "text", 840, 120),
     "mini.Text2": (MINI, "text", 840, 480),
@@ -556,6 +561,82 @@ class Session:
         if done.returncode != 0:
             raise HarnessError("import failed: " + done.stderr.decode(errors="replace"))
         return Picture.from_ppm(done.stdout)
+
+    def screenshot_of(self, path, wins, margin=0):
+        """The smallest rectangle of the screen holding every window of wins (managed ones
+        with their frames), widened by margin pixels on each side."""
+        rects = [self._window_rect(win, frame=True) for win in wins]
+        left = max(min(x for x, _, _, _ in rects) - margin, 0)
+        top = max(min(y for _, y, _, _ in rects) - margin, 0)
+        right = max(x + width for x, _, width, _ in rects) + margin
+        bottom = max(y + height for _, y, _, height in rects) + margin
+        full = path + ".screen.png"
+        self._x(["import", "-window", "root", full], timeout=30)
+        try:
+            self._x(["convert", full, "-crop", f"{right - left}x{bottom - top}+{left}+{top}",
+                     "+repage", "-strip", path], timeout=30)
+        finally:
+            os.remove(full)
+        return path
+
+    def popup_windows(self):
+        """The program's mapped override-redirect windows (open menus, tool tips): windows of
+        its class that the window manager does not manage."""
+        out = self._x(["xdotool", "search", "--onlyvisible", "--class",
+                       "^" + re.escape(os.path.basename(self.program_path)) + "$"],
+                      check=False)
+        managed = set(self.client_list())
+        found = []
+        for win in (int(w) for w in out.split()):
+            if win in managed:
+                continue
+            info = self._x(["xwininfo", "-id", str(win)], check=False)
+            if re.search(r"Override Redirect State:\s*yes", info) and \
+                    re.search(r"Map State:\s*IsViewable", info):
+                found.append(win)
+        return found
+
+    def find_popup(self, timeout=10):
+        """The one pop-up window the program shows, waited for."""
+        def one():
+            found = self.popup_windows()
+            if len(found) > 1:
+                raise LookupError(f"{len(found)} pop-up windows: {found}")
+            return found[0] if found else None
+        return wait_for(one, timeout=timeout, what="a pop-up window of the program")
+
+    def wait_no_popup(self, timeout=10):
+        wait_for(lambda: not self.popup_windows(), timeout=timeout,
+                 what="the pop-up windows to close")
+
+    def pointer_position(self):
+        """Where the pointer is on the screen."""
+        out = self._x(["xdotool", "getmouselocation", "--shell"])
+        values = dict(re.findall(r"^(X|Y)=(-?\d+)$", out, re.MULTILINE))
+        return int(values["X"]), int(values["Y"])
+
+    def press(self, win, x, y, button=1):
+        """Moves the pointer to x, y inside the client area of win and holds button down."""
+        self._x(["xdotool", "mousemove", "--window", str(win), str(x), str(y),
+                 "mousedown", str(button)])
+
+    def release(self, win, x, y, button=1):
+        """Moves the held pointer to x, y inside the client area of win and lets button go."""
+        self._x(["xdotool", "mousemove", "--window", str(win), str(x), str(y),
+                 "mouseup", str(button)])
+
+    def clipboard_text(self):
+        """The text on the X clipboard, read as UTF-8 by another program; None when the
+        clipboard offers no text."""
+        try:
+            done = subprocess.run(["xclip", "-o", "-selection", "clipboard",
+                                   "-t", "UTF8_STRING"],
+                                  env=self.env, capture_output=True, timeout=10)
+        except subprocess.TimeoutExpired:
+            raise HarnessError("the clipboard's owner did not answer within 10 s") from None
+        if done.returncode != 0:
+            return None
+        return done.stdout.decode("utf-8")
 
     def click_control(self, name, button=1):
         """Presses and releases in the middle of the control called name in the design."""
