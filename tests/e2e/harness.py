@@ -298,17 +298,25 @@ class Session:
         if self._ask({"op": "ping"}) != "pong":
             raise HarnessError("the accessibility agent did not answer")
 
-    def start_program(self, args=()):
-        """Starts (or starts again, after it ended) the program from its folder."""
+    def start_program(self, args=(), env=None, prefix=()):
+        """Starts (or starts again, after it ended) the program from its folder.
+
+        env adds variables to the program's environment (None as a value removes one); prefix
+        is a command the program is run through (for example one that changes the user).
+        """
         if self._program is not None and self._program.poll() is None:
             raise HarnessError("the program is already running")
+        extra = env or {}
         env = dict(self.env, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb")
+        env.update({key: value for key, value in extra.items() if value is not None})
+        for key in [key for key, value in extra.items() if value is None]:
+            env.pop(key, None)
         self._program_log = os.path.join(self._tmp, "program-stderr.txt")
         log = open(self._program_log, "ab")
         if self._program_log not in self._logs:
             self._logs.append(self._program_log)
         with log:
-            self._program = subprocess.Popen([self.program_path, *args], env=env,
+            self._program = subprocess.Popen([*prefix, self.program_path, *args], env=env,
                                              cwd=self._tmp, stdin=subprocess.DEVNULL,
                                              stdout=log, stderr=log, start_new_session=True)
         return self._program.pid
@@ -327,6 +335,26 @@ class Session:
             return self._program.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
             raise AssertionError(f"the program was still running after {timeout} s") from None
+
+    def kill_program(self, sig=signal.SIGKILL, timeout=10):
+        """Sends sig to the program's process group and waits for the program to end; returns
+        its exit status (negative: the signal that ended it)."""
+        try:
+            os.killpg(self._program.pid, sig)
+        except ProcessLookupError:
+            pass
+        return self.wait_exit(timeout)
+
+    def restart_program(self, **kwargs):
+        """Kills the program if it runs and starts it again on the same display."""
+        if self._program is not None and self._program.poll() is None:
+            self.kill_program()
+        return self.start_program(**kwargs)
+
+    def stop_display(self, sig=signal.SIGKILL):
+        """Ends the X server under the running program; returns when it is gone."""
+        os.killpg(self._xvfb.pid, sig)
+        self._xvfb.wait(timeout=10)
 
     def stderr(self):
         """Everything the program wrote to its standard error (and output) so far."""
