@@ -5,7 +5,7 @@
 # Building and running the program.
 BUILD_PACKAGES=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl-dev libxcb1-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev libxcb1-dev
   fonts-roboto-unhinted dpkg-dev
 )
 # The test suite: unit and GUI tests, end-to-end tests in a real X server, fuzz targets.
