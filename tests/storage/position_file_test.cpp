@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <QFile>
 #include <QLocale>
 #include <QTemporaryDir>
@@ -33,6 +35,11 @@ struct DamagedRow {
 };
 
 class DamagedPositionFileTest : public ::testing::TestWithParam<DamagedRow> {};
+
+// A row prints as a word in the names ctest shows, not as its raw bytes.
+[[maybe_unused]] void PrintTo(const DamagedRow& /*row*/, std::ostream* out) {
+    *out << "row";
+}
 
 // Read, fill what could not be read, save, read again: the saved file is complete and every
 // line that was readable comes back exactly as it was written.

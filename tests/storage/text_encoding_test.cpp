@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <string>
 #include <string_view>
 
@@ -63,6 +65,11 @@ struct LinesRow {
 
 class DecodeStateLinesTest : public ::testing::TestWithParam<LinesRow> {};
 
+// A row prints as a word in the names ctest shows, not as its raw bytes.
+[[maybe_unused]] void PrintTo(const LinesRow& /*row*/, std::ostream* out) {
+    *out << "row";
+}
+
 TEST_P(DecodeStateLinesTest, SplitsAtLineEnds) {
     EXPECT_EQ(decodeStateLines(GetParam().bytes), GetParam().lines);
 }
@@ -90,6 +97,11 @@ struct TableRow {
 };
 
 class TableDecoderTest : public ::testing::TestWithParam<TableRow> {};
+
+// A row prints as a word in the names ctest shows, not as its raw bytes.
+[[maybe_unused]] void PrintTo(const TableRow& /*row*/, std::ostream* out) {
+    *out << "row";
+}
 
 TEST_P(TableDecoderTest, DecodesEntriesAsTheWholeFileDecides) {
     const auto decode = storage::tableDecoderChooser()(GetParam().file);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -30,6 +32,11 @@ struct ParseRow {
 
 class ParseTextFileTest : public ::testing::TestWithParam<ParseRow> {};
 
+// A row prints as a word in the names ctest shows, not as its raw bytes.
+[[maybe_unused]] void PrintTo(const ParseRow& /*row*/, std::ostream* out) {
+    *out << "row";
+}
+
 TEST_P(ParseTextFileTest, GivesEachLineThatIsThere) {
     const TextLines lines = storage::parseTextFile(GetParam().bytes);
     EXPECT_EQ(lines.orig, GetParam().orig);
@@ -53,6 +60,11 @@ struct RoundTripRow {
 };
 
 class TextFileRoundTripTest : public ::testing::TestWithParam<RoundTripRow> {};
+
+// A row prints as a word in the names ctest shows, not as its raw bytes.
+[[maybe_unused]] void PrintTo(const RoundTripRow& /*row*/, std::ostream* out) {
+    *out << "row";
+}
 
 TEST_P(TextFileRoundTripTest, ReadsBackWhatWasWritten) {
     QTemporaryDir dir;
