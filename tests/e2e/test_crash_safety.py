@@ -12,7 +12,6 @@ Run: TAVREL_STALL_LIBRARY=path/to/libstall_rename.so \\
 TAVREL_SOAK_KILLS and TAVREL_SOAK_SEED change the soak's number of kills and its seed.
 """
 
-import itertools
 import os
 import random
 import re
@@ -32,6 +31,7 @@ TWIPS = harness.TWIPS_PER_PIXEL
 POSITIONS = [100 * TWIPS, 100 * TWIPS, 700 * TWIPS, 100 * TWIPS, 300 * TWIPS, 600 * TWIPS]
 MARGIN = (3, 3)  # on the Fast Counter, outside its three captions
 PROGRAM_FILES = ("cord", "test")
+WINDOWS = ("main window", "Fast Counter", "Mini Counter")  # the pairs of lines of cord
 
 
 def spelled_cord(zeros):
@@ -141,6 +141,7 @@ class CrashSafetyTest(unittest.TestCase):
         rng = random.Random(seed)
         print(f"soak: {kills} kills, seed {seed}", file=sys.stderr)
         figures = {"test new": 0, "test old": 0, "cord untouched": 0, "cord resaved": 0}
+        elsewhere = []  # (round, kill moment, window, twips) of saves away from its place
         started = time.monotonic()
         with harness.Session(harness.executable(), cord=spelled_cord(1), test=["a0", "b0"],
                              name="soak", start_program=False) as session:
@@ -171,7 +172,8 @@ class CrashSafetyTest(unittest.TestCase):
                 presser = subprocess.Popen(["xdotool", *presses], env=session.env,
                                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
                 # The moment of the kill, not a wait for a state.
-                time.sleep(rng.uniform(0.0, 0.3))
+                delay = rng.uniform(0.0, 0.3)
+                time.sleep(delay)
                 code = session.kill_program()
                 presser.kill()
                 presser.wait()
@@ -179,33 +181,49 @@ class CrashSafetyTest(unittest.TestCase):
                 with self.subTest(round=round_number):
                     self.assertEqual(code, -signal.SIGKILL, "the program ended before the kill")
                     test_after = session.read_file("test")
+                    if test_after not in (test_before, crlf(typed)):
+                        # The next round starts from a complete file; this one has failed.
+                        with open(os.path.join(session.folder, "test"), "wb") as f:
+                            f.write(test_before)
                     self.assertIn(test_after, (test_before, crlf(typed)),
                                   f"test damaged: {test_after!r}")
                     figures["test new" if test_after == crlf(typed) else "test old"] += 1
                     cord_after = session.read_file("cord")
-                    self.assertIn(cord_after, self.complete_cords(cord_before),
-                                  f"cord damaged: {cord_after!r}")
-                    figures["cord untouched" if cord_after == crlf(cord_before)
-                            else "cord resaved"] += 1
-                    if test_after not in (test_before, crlf(typed)):
-                        # Carry on from a complete file, the failure is recorded.
-                        with open(os.path.join(session.folder, "test"), "wb") as f:
-                            f.write(test_before)
+                    resaved = self.resaved_pairs(cord_after, cord_before)
+                    self.assertIsNotNone(resaved, f"cord damaged: {cord_after!r}")
+                    figures["cord resaved" if resaved else "cord untouched"] += 1
+                    for window, pair in resaved.items():
+                        if pair != POSITIONS[window * 2:window * 2 + 2]:
+                            elsewhere.append((round_number, f"kill at {delay * 1000:.0f} ms",
+                                              WINDOWS[window], pair))
 
             left_behind = litter(session.folder, session.program_path)
         wall = time.monotonic() - started
         print(f"soak: {kills} kills in {kills} rounds, {wall:.1f} s; {figures}; "
-              f"{len(left_behind)} files left besides cord and test: {left_behind}",
+              f"{len(left_behind)} files left besides cord and test: {left_behind}; "
+              f"positions saved away from where the window was put: {elsewhere}",
               file=sys.stderr)
         self.assertEqual(figures["test new"] + figures["test old"], kills)
 
     @staticmethod
-    def complete_cords(before):
-        """cord as before, with any of the three windows' pairs of lines saved again (each
-        pair rewritten whole, as plain numbers)."""
-        pairs = [(before[i:i + 2], [str(v) for v in POSITIONS[i:i + 2]]) for i in (0, 2, 4)]
-        return {crlf(main + fast + mini) for main, fast, mini in itertools.product(*pairs)}
-
+    def resaved_pairs(data, before):
+        """{window index: [left, top]} of the pairs of lines saved again since before, or None
+        when data is not a complete cord: six lines ended by CR LF, each window's pair either
+        exactly as before (this round's spelling) or rewritten whole as plain integers."""
+        if not data.endswith(b"\r\n"):
+            return None
+        lines = data.decode("utf-8", "replace").split("\r\n")[:-1]
+        if len(lines) != len(before):
+            return None
+        resaved = {}
+        for window in range(3):
+            pair, old = lines[window * 2:window * 2 + 2], before[window * 2:window * 2 + 2]
+            if pair == old:
+                continue
+            if not all(re.fullmatch(r"-?(0|[1-9][0-9]*)", line) for line in pair):
+                return None
+            resaved[window] = [int(line) for line in pair]
+        return resaved
 
 if __name__ == "__main__":
     harness.main()
