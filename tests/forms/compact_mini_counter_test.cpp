@@ -2,7 +2,6 @@
 #include "forms/compact/mini_caption.h"
 #include "platform/controls.h"
 #include "platform/palette.h"
-#include "platform/program_end.h"
 #include "platform/program_folder.h"
 
 #include <QFile>
@@ -17,16 +16,16 @@
 namespace {
 
 TEST(MiniLook, CaptionAndTranslationColourFollowTheDifference) {
-    struct Row {
+    const struct {
         int lenOriginal;
         int lenTranslation;
         const char* caption;
         QColor colour;
-    };
-    for (const Row& row : {Row{4, 6, "Mini Counter [+2]", palette::kRed},
-                           Row{10, 7, "Mini Counter [-3]", palette::kGreen},
-                           Row{0, 0, "Mini Counter [0]", QColor(236, 200, 32)},
-                           Row{32767, 0, "Mini Counter [-32767]", palette::kGreen}}) {
+    } rows[] = {{4, 6, "Mini Counter [+2]", palette::kRed},
+                {10, 7, "Mini Counter [-3]", palette::kGreen},
+                {0, 0, "Mini Counter [0]", QColor(236, 200, 32)},
+                {32767, 0, "Mini Counter [-32767]", palette::kGreen}};
+    for (const auto& row : rows) {
         const MiniLook look = miniLook(row.lenOriginal, row.lenTranslation);
         EXPECT_EQ(look.caption, QLatin1String(row.caption));
         EXPECT_EQ(look.translationColour, row.colour) << row.caption;
@@ -62,42 +61,40 @@ TEST_F(MiniCounter, LoadReadsWhatItCanAndOpensAnyway) {
     mini.load();
     const QPoint unplaced = mini.loadedWindow()->pos(); // where a window opens by itself
     mini.unload();
-    struct Row {
+    const struct {
         QByteArray miniLines; // lines 5 and 6 of the position file
         std::optional<QByteArray> texts;
-        QPoint position; // -1: the coordinate where the window opens by itself
+        int x, y; // -1: where the window opens by itself
         const char* text1;
         const char* text2;
         const char* caption;
-    };
-    for (const Row& row : {
-             Row{"1500\r\n-750\r\n",
-                 "Ciao\r\nSalve!\r\n",
-                 {100, -50},
-                 "Ciao",
-                 "Salve!",
-                 "Mini Counter [+2]"},
-             Row{"abc\r\n750\r\n", "Ciao\r\n", {-1, 50}, "Ciao", "", "Mini Counter [-4]"},
-             Row{"1500\r\n", std::nullopt, {100, -1}, "", "", "Mini Counter"},
-         }) {
+    } rows[] = {{"1500\r\n-750\r\n", "Ciao\r\nSalve!\r\n", 100, -50, "Ciao", "Salve!", " [+2]"},
+                {"abc\r\n750\r\n", "Ciao\r\n", -1, 50, "Ciao", "", " [-4]"},
+                {"1500\r\n", std::nullopt, 100, -1, "", "", ""}};
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.miniLines.constData());
         putFile("cord", "0\r\n0\r\n0\r\n0\r\n" + row.miniLines);
         putFile("test", row.texts);
         mini.load();
         EXPECT_TRUE(mini.loadedWindow()->isVisible());
         EXPECT_EQ(mini.loadedWindow()->pos(),
-                  QPoint(row.position.x() == -1 ? unplaced.x() : row.position.x(),
-                         row.position.y() == -1 ? unplaced.y() : row.position.y()));
+                  QPoint(row.x == -1 ? unplaced.x() : row.x, row.y == -1 ? unplaced.y() : row.y));
         EXPECT_EQ(box("Text1")->text(), QLatin1String(row.text1));
         EXPECT_EQ(box("Text2")->text(), QLatin1String(row.text2));
-        EXPECT_EQ(caption(), QLatin1String(row.caption));
+        EXPECT_EQ(caption(), QStringLiteral("Mini Counter") + QLatin1String(row.caption));
         mini.unload();
     }
 }
 
-TEST_F(MiniCounter, TypingInEitherBoxRecoloursTheTranslationAndRetitles) {
+// Typing in either box retitles and recolours the translation; the tool tips describe the
+// text under the mouse at every move.
+TEST_F(MiniCounter, TypingRetitlesAndRecoloursAndMovesRefreshTheToolTips) {
     putFile("test", QByteArray("abc\r\nxyz\r\n"));
     mini.load();
+    const auto moveOver = [this](const char* name) {
+        QTest::mouseMove(mini.loadedWindow()->windowHandle(), box(name)->geometry().center());
+        return box(name)->toolTip();
+    };
     EXPECT_EQ(caption(), QStringLiteral("Mini Counter [0]"));
     QTest::keyClicks(box("Text1"), QStringLiteral("d"));
     EXPECT_EQ(caption(), QStringLiteral("Mini Counter [-1]"));
@@ -107,16 +104,9 @@ TEST_F(MiniCounter, TypingInEitherBoxRecoloursTheTranslationAndRetitles) {
     EXPECT_EQ(caption(), QStringLiteral("Mini Counter [+1]"));
     EXPECT_EQ(platform::textColour(box("Text2")), palette::kRed);
     EXPECT_EQ(platform::textColour(box("Text1")), palette::kWhite);
-}
 
-TEST_F(MiniCounter, ToolTipsDescribeTheTextUnderTheMouseAtEveryMove) {
-    mini.load();
-    const auto moveOver = [this](const char* name) {
-        QTest::mouseMove(mini.loadedWindow()->windowHandle(), box(name)->geometry().center());
-        return box(name)->toolTip();
-    };
-    EXPECT_TRUE(box("Text1")->toolTip().isEmpty());
-    QTest::keyClicks(box("Text1"), QStringLiteral("Ciao mondo."));
+    box("Text1")->setText(QStringLiteral("Ciao mondo."));
+    box("Text2")->clear();
     EXPECT_EQ(moveOver("Text1"), QStringLiteral("Spazi:1 Parole:2 Frasi:1"));
     EXPECT_EQ(moveOver("Text2"), QStringLiteral("Spazi:0 Parole:0 Frasi:0"));
     QTest::keyClicks(box("Text1"), QStringLiteral(" Si"));

@@ -1,10 +1,5 @@
+#include "compact_fixture.h"
 #include "core/char_table.h"
-#include "forms/compact/form2.h"
-#include "forms/compact/form3.h"
-#include "forms/compact/form4.h"
-#include "forms/compact/watch_loop.h"
-#include "forms/main/form1.h"
-#include "platform/clipboard.h"
 #include "platform/open_file_dialog.h"
 #include "platform/program_end.h"
 #include "platform/program_folder.h"
@@ -19,20 +14,14 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QMimeData>
-#include <QPointer>
 #include <QScopeGuard>
 #include <QStyleHints>
 #include <QTemporaryDir>
-#include <QTest>
-#include <QWindow>
-#include <gtest/gtest.h>
 
-#include <optional>
+#include <functional>
 #include <vector>
 
 namespace {
-
-const QString kTableA = QStringLiteral("A"); // held by the test table below
 
 // A table holding A, the three letters "the", x twice, and è only at code FF (Windows-1252,
 // since the file is not UTF-8).
@@ -43,23 +32,58 @@ struct Key {
     Qt::KeyboardModifiers modifiers;
     QString text; // as the keyboard delivers it
 };
-
 const Key kBackspace{Qt::Key_Backspace, {}, QStringLiteral("\b")};
 const Key kDelete{Qt::Key_Delete, {}, QStringLiteral("\x7f")}; // X11's text; QTest sends none
 
 void press(QWidget* widget, const Key& key) {
     QTest::sendKeyEvent(QTest::Click, widget, key.key, key.text, key.modifiers);
 }
-
 Key typed(char16_t character) {
     return {Qt::Key_unknown, {}, QString(QChar(character))};
+}
+Key ctrl(Qt::Key key, const char* text = "") {
+    return {key, Qt::ControlModifier, QString::fromLatin1(text)};
+}
+
+// A box as text with '|' at the caret and [ ] around the selection: "a[bc|]d" has "bc"
+// selected rightwards, "a[|bc]d" leftwards.
+QString shown(const QLineEdit* box) {
+    const QString text = box->text();
+    const int start = box->hasSelectedText() ? box->selectionStart() : -1;
+    const int end = start < 0 ? -1 : start + int(box->selectedText().size());
+    QString result;
+    for (int i = 0; i <= text.size(); ++i) {
+        result += QLatin1String(i == start ? "[" : "") +
+                  QLatin1String(i == box->cursorPosition() ? "|" : "") +
+                  QLatin1String(i == end ? "]" : "") + text.mid(i, 1);
+    }
+    return result;
+}
+void put(platform::TextBox* box, const QString& state) {
+    QString text;
+    int start = -1, end = -1, caret = 0;
+    for (const QChar c : state) {
+        if (c == u'[') {
+            start = int(text.size());
+        } else if (c == u']') {
+            end = int(text.size());
+        } else if (c == u'|') {
+            caret = int(text.size());
+        } else {
+            text += c;
+        }
+    }
+    box->setBoxText(text);
+    box->setCursorPosition(caret);
+    if (start >= 0) {
+        box->setSelection(caret == start ? end : start, caret == start ? start - end : end - start);
+    }
 }
 
 class Form1Table : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(programFolder.isValid() && tableFolder.isValid());
-        workingFolder = QDir::currentPath();
         platform::setProgramFolderForTests(programFolder.path());
         platform::resetEndForTests();
         platform::setEndHandlerForTests([] {});
@@ -68,7 +92,6 @@ protected:
         form.setOpenFileDialog(&dialog);
         form.load();
     }
-
     void TearDown() override {
         form.unload();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -83,27 +106,28 @@ protected:
         const QString path = tableFolder.filePath(name);
         QDir().mkpath(QFileInfo(path).absolutePath());
         QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
         return path;
     }
     static QByteArray fileBytes(const QString& path) {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
-
     // A press and release on CARICA TABLE through the window, as real input arrives.
-    void clickLoadTable(Qt::MouseButton button = Qt::LeftButton) {
+    void clickLoadTable(Qt::MouseButton button = Qt::LeftButton,
+                        const std::function<void()>& whilePressed = {}) {
         QWidget* pair = form.control<QWidget>(QStringLiteral("imTBLPair"));
         const QPoint at = pair->mapTo(form.window(), pair->rect().center());
         QTest::mousePress(form.window()->windowHandle(), button, {}, at);
+        if (whilePressed) {
+            whilePressed();
+        }
         QTest::mouseRelease(form.window()->windowHandle(), button, {}, at);
     }
     void chooseTable(const QString& path) {
         dialog.queueChoice(path);
         clickLoadTable();
     }
-
     platform::TextBox* box(const char* name) {
         return form.control<platform::TextBox>(QLatin1String(name));
     }
@@ -115,14 +139,11 @@ protected:
         return form.window()->findChild<QAction*>(QLatin1String(name));
     }
 
-    void activate() {
+    // The user ticks or clears the check box and tabs on to Text1.
+    void setCheckAndTabAway(bool checked) {
         form.window()->activateWindow();
         // Not qWaitForWindowActive: it counts the window active while its tool window is.
         ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == form.window(); }));
-    }
-    // The user ticks or clears the check box and tabs on to Text1.
-    void setCheckAndTabAway(bool checked) {
-        activate();
         check1()->setFocus(Qt::TabFocusReason);
         if (check1()->isChecked() != checked) {
             QTest::keyClick(check1(), Qt::Key_Space);
@@ -137,59 +158,49 @@ protected:
 
     QTemporaryDir programFolder;
     QTemporaryDir tableFolder;
-    QString workingFolder;
+    const QString workingFolder = QDir::currentPath();
     platform::FakeOpenFileDialog dialog;
     Form1 form;
 };
 
-TEST_F(Form1Table, CancelChangesNothing) {
-    const QString designCaption = nTBL();
-    dialog.queueCancel();
-    clickLoadTable();
-    EXPECT_EQ(dialog.calls(), 1);
-    EXPECT_EQ(nTBL(), designCaption);
-    EXPECT_EQ(form.TableOn, 0);
-    EXPECT_TRUE(unlocked());
-    EXPECT_FALSE(check1()->isChecked());
-    EXPECT_EQ(QDir::currentPath(), workingFolder);
-
-    // After a choice, a cancel keeps that choice's label, table, mode, locks and dumps.
-    const QString first = putTable(QStringLiteral("first.tbl"), "41=A\r\n");
-    chooseTable(first);
-    const QByteArray tdf = fileBytes(tableFolder.filePath(QStringLiteral("tdf.txt")));
-    QFile::remove(tableFolder.filePath(QStringLiteral("tbl.txt")));
-    dialog.queueCancel();
-    clickLoadTable();
-    EXPECT_EQ(dialog.calls(), 3);
-    EXPECT_EQ(nTBL(), QStringLiteral("first.tbl"));
-    EXPECT_TRUE(Module1::TableHolds(u"A"));
-    EXPECT_FALSE(Module1::TableHolds(u"B"));
-    EXPECT_EQ(form.TableOn, -1);
-    EXPECT_TRUE(locked());
-    EXPECT_FALSE(QFile::exists(tableFolder.filePath(QStringLiteral("tbl.txt"))));
-    EXPECT_EQ(fileBytes(tableFolder.filePath(QStringLiteral("tdf.txt"))), tdf);
-    EXPECT_EQ(QDir::currentPath(), QFileInfo(first).absolutePath());
+TEST_F(Form1Table, AnyButtonOnTheLoadButtonOpensTheDialogAndACancelChangesNothing) {
+    const QString caption = nTBL();
+    int calls = 0;
+    for (const Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) {
+        dialog.queueCancel();
+        clickLoadTable(button, [&] {
+            EXPECT_TRUE(form.control<QWidget>(QStringLiteral("imTBL2"))->isVisible());
+            EXPECT_FALSE(form.control<QWidget>(QStringLiteral("imTBL1"))->isVisible());
+        });
+        EXPECT_EQ(dialog.calls(), ++calls);
+        EXPECT_TRUE(form.control<QWidget>(QStringLiteral("imTBL1"))->isVisible());
+        EXPECT_EQ(nTBL(), caption);
+        EXPECT_EQ(form.TableOn, 0);
+        EXPECT_TRUE(unlocked());
+        EXPECT_FALSE(check1()->isChecked());
+        EXPECT_EQ(QDir::currentPath(), workingFolder);
+    }
 }
 
-TEST_F(Form1Table, AChosenTableTurnsTableModeOnWhateverTheLoadGives) {
-    struct Row {
+// Whatever the load gives, the choice turns table mode on; a later cancel keeps it all.
+TEST_F(Form1Table, AChosenTableTurnsTableModeOnAndACancelKeepsIt) {
+    const struct {
         const char* name;
         QString file; // inside the table folder; a folder name with è checks the file name bytes
         std::optional<QByteArray> bytes; // nothing: the file vanished after the choice
         QByteArray tbl;
-        std::optional<QByteArray> tdf; // nothing: not written
-        QString gets;                  // a character that now gets in
+        QByteArray tdf;
+        QString gets; // a character that now gets in
+    } rows[] = {
+        {"well formed", QStringLiteral("giochi è/rpg.tbl"), "62=b\r\n41=A\r\n", "41=A\r\n62=b\r\n",
+         "41=A\r\n62=b\r\n", QStringLiteral("b")},
+        {"UTF-8", QStringLiteral("utf8/utf8.tbl"), "E9=\xc3\xa9\r\n", "E9=\xc3\xa9\r\n",
+         "E9=\xc3\xa9\r\n", QStringLiteral("é")},
+        {"no final CR LF", QStringLiteral("cut/cut.tbl"), "41=A\r\n42=B", "41=A\r\n42=B\r\n",
+         "<missing>", QStringLiteral("B")},
+        {"unreadable", QStringLiteral("gone/gone.tbl"), std::nullopt, "", "<missing>", QString()},
     };
-    const Row rows[] = {
-        {"well formed", QStringLiteral("giochi è/rpg.tbl"), QByteArray("62=b\r\n41=A\r\n"),
-         "41=A\r\n62=b\r\n", QByteArray("41=A\r\n62=b\r\n"), QStringLiteral("b")},
-        {"UTF-8", QStringLiteral("utf8/utf8.tbl"), QByteArray("E9=\xc3\xa9\r\n"), "E9=\xc3\xa9\r\n",
-         QByteArray("E9=\xc3\xa9\r\n"), QStringLiteral("é")},
-        {"no final CR LF", QStringLiteral("cut/cut.tbl"), QByteArray("41=A\r\n42=B"),
-         "41=A\r\n42=B\r\n", std::nullopt, QStringLiteral("B")},
-        {"unreadable", QStringLiteral("gone/gone.tbl"), std::nullopt, "", std::nullopt, QString()},
-    };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         Module1::CharTable = {};
         form.unload();
@@ -200,35 +211,25 @@ TEST_F(Form1Table, AChosenTableTurnsTableModeOnWhateverTheLoadGives) {
             QFile::remove(path);
         }
         chooseTable(path);
-
-        EXPECT_EQ(nTBL(), QFileInfo(path).fileName());
-        EXPECT_EQ(form.TableOn, -1);
-        EXPECT_TRUE(locked());
-        EXPECT_TRUE(check1()->isChecked());
-        EXPECT_EQ(QDir::currentPath(), folder);
         EXPECT_EQ(fileBytes(folder + QStringLiteral("/tbl.txt")), row.tbl);
-        EXPECT_EQ(fileBytes(folder + QStringLiteral("/tdf.txt")),
-                  row.tdf.value_or(QByteArray("<missing>")));
+        QFile::remove(folder + QStringLiteral("/tbl.txt"));
+        for (const bool cancelled : {false, true}) {
+            SCOPED_TRACE(cancelled ? "after a cancel" : "chosen");
+            EXPECT_EQ(nTBL(), QFileInfo(path).fileName());
+            EXPECT_EQ(form.TableOn, -1);
+            EXPECT_TRUE(locked());
+            EXPECT_TRUE(check1()->isChecked());
+            EXPECT_EQ(QDir::currentPath(), folder);
+            EXPECT_EQ(fileBytes(folder + QStringLiteral("/tdf.txt")), row.tdf);
+            dialog.queueCancel();
+            clickLoadTable(Qt::RightButton);
+        }
+        EXPECT_FALSE(QFile::exists(folder + QStringLiteral("/tbl.txt")));
         if (!row.gets.isEmpty()) {
             box("Text2")->setBoxText(QStringLiteral("_"));
             press(box("Text2"), {Qt::Key_unknown, {}, row.gets});
             EXPECT_EQ(box("Text2")->text(), QStringLiteral("_") + row.gets);
         }
-    }
-}
-
-TEST_F(Form1Table, AnyButtonOnTheLoadButtonShowsThePressedLookAndOpensTheDialog) {
-    int calls = 0;
-    for (const Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) {
-        dialog.queueCancel();
-        QWidget* pair = form.control<QWidget>(QStringLiteral("imTBLPair"));
-        const QPoint at = pair->mapTo(form.window(), pair->rect().center());
-        QTest::mousePress(form.window()->windowHandle(), button, {}, at);
-        EXPECT_TRUE(form.control<QWidget>(QStringLiteral("imTBL2"))->isVisible());
-        EXPECT_FALSE(form.control<QWidget>(QStringLiteral("imTBL1"))->isVisible());
-        QTest::mouseRelease(form.window()->windowHandle(), button, {}, at);
-        EXPECT_EQ(dialog.calls(), ++calls);
-        EXPECT_TRUE(form.control<QWidget>(QStringLiteral("imTBL1"))->isVisible());
     }
 }
 
@@ -264,33 +265,32 @@ TEST_F(Form1Table, TheCheckBoxActsWhenTheFocusLeavesItAndKeepsTheTable) {
     EXPECT_EQ(form.TableOn, -1);
     EXPECT_TRUE(locked());
     platform::TextBox* text1 = box("Text1");
-    text1->setBoxText(QStringLiteral("ab"));
+    put(text1, QStringLiteral("ab|"));
     QTest::keyClicks(text1, QStringLiteral("Ax1!."));
-    EXPECT_EQ(text1->text(), QStringLiteral("ab"));
     press(text1, {Qt::Key_Space, {}, QStringLiteral(" ")});
-    EXPECT_EQ(text1->text(), QStringLiteral("ab "));
+    EXPECT_EQ(shown(text1), QStringLiteral("ab |"));
     text1->setCursorPosition(0);
     press(text1, kDelete);
     press(text1, {Qt::Key_End, {}, {}});
     press(text1, kBackspace);
-    EXPECT_EQ(text1->text(), QStringLiteral("b"));
+    EXPECT_EQ(shown(text1), QStringLiteral("b|"));
 
     // Cleared and left: ordinary boxes, and typing takes no snapshot.
     const std::optional<QString> snapshot = form.UndoText;
     setCheckAndTabAway(false);
     EXPECT_EQ(form.TableOn, 0);
     EXPECT_TRUE(unlocked());
-    box("Text1")->end(false);
-    QTest::keyClicks(box("Text1"), QStringLiteral("Ax"));
-    EXPECT_EQ(box("Text1")->text(), QStringLiteral("bAx"));
+    text1->end(false);
+    QTest::keyClicks(text1, QStringLiteral("Ax"));
+    EXPECT_EQ(text1->text(), QStringLiteral("bAx"));
     EXPECT_EQ(form.UndoText, snapshot);
 
     // Ticked and left again: table mode with the table loaded meanwhile.
     Module1::ParseTable("41=A\r\n", {});
     setCheckAndTabAway(true);
-    box("Text1")->end(false);
-    QTest::keyClicks(box("Text1"), QStringLiteral("AB"));
-    EXPECT_EQ(box("Text1")->text(), QStringLiteral("bAxA"));
+    text1->end(false);
+    QTest::keyClicks(text1, QStringLiteral("AB"));
+    EXPECT_EQ(text1->text(), QStringLiteral("bAxA"));
 
     // The window losing activation is not the focus leaving the check box.
     check1()->setFocus();
@@ -303,261 +303,135 @@ TEST_F(Form1Table, TheCheckBoxActsWhenTheFocusLeavesItAndKeepsTheTable) {
     EXPECT_TRUE(locked());
 }
 
-// Every row of the key rule, in both boxes: the text and caret after the key, the snapshot
-// taken before it and the box recounted.
+// Every key in both boxes: the box after it, the snapshot taken before it (none for keys that
+// only move or select), the box recounted, and the clipboard, which holds "A", after it.
 TEST_F(Form1Table, KeysInTableModeFollowTheTable) {
-    struct Row {
+    const struct {
         const char* name;
-        QString text;
-        int start;
-        int length; // negative: selected leftwards, the caret at the start
+        const char* before;
         Key key;
-        QString after;
-        int caret;
-        QString stillSelected;
-    };
-    const Key ctrlH{Qt::Key_H, Qt::ControlModifier, QStringLiteral("h")};
-    const Key ctrlX11{Qt::Key_X, Qt::ControlModifier, QStringLiteral("\x18")};
-    const Key ctrlV{Qt::Key_V, Qt::ControlModifier, QStringLiteral("v")};
-    const Key enter{Qt::Key_Return, {}, QStringLiteral("\r")};
-    const Key escape{Qt::Key_Escape, {}, QStringLiteral("\x1b")};
-    const Key blank{Qt::Key_Space, {}, QStringLiteral(" ")};
-    const QString ab = QStringLiteral("ab");
-    const QString abc = QStringLiteral("abc");
-    const QString abcd = QStringLiteral("abcd");
-    const QString abcdef = QStringLiteral("abcdef");
-    const Row rows[] = {
-        {"Backspace", abc, 2, 0, kBackspace, QStringLiteral("ac"), 1, {}},
-        {"Backspace at the start", abc, 0, 0, kBackspace, abc, 0, {}},
-        {"Backspace on a selection", abcdef, 1, 2, kBackspace, QStringLiteral("adef"), 1, {}},
-        {"Backspace, leftward selection", abcdef, 3, -2, kBackspace, QStringLiteral("adef"), 1, {}},
-        {"Backspace empties the box", QStringLiteral("a"), 1, 0, kBackspace, {}, 0, {}},
-        {"Ctrl+H is Backspace", abc, 2, 0, ctrlH, QStringLiteral("ac"), 1, {}},
-        {"Delete", abc, 1, 0, kDelete, QStringLiteral("ac"), 1, {}},
-        {"Delete at the end", abc, 3, 0, kDelete, abc, 3, {}},
-        {"Delete, no text in the event",
-         abc,
-         0,
-         0,
-         {Qt::Key_Delete, {}, {}},
-         QStringLiteral("bc"),
-         0,
-         {}},
-        {"Shift+Delete",
-         abc,
-         0,
-         0,
-         {Qt::Key_Delete, Qt::ShiftModifier, {}},
-         QStringLiteral("bc"),
-         0,
-         {}},
-        {"Ctrl+Delete",
-         abc,
-         0,
-         0,
-         {Qt::Key_Delete, Qt::ControlModifier, {}},
-         QStringLiteral("bc"),
-         0,
-         {}},
-        {"Delete on a selection", abcdef, 2, 2, kDelete, QStringLiteral("abef"), 2, {}},
-        {"blank", ab, 1, 0, blank, QStringLiteral("a b"), 2, {}},
-        {"blank over a selection", abcd, 1, 2, blank, QStringLiteral("a d"), 2, {}},
-        {"held character", QStringLiteral("xy"), 1, 0, typed(u'A'), QStringLiteral("xAy"), 2, {}},
-        {"case counts", QStringLiteral("xy"), 1, 0, typed(u'a'), QStringLiteral("xy"), 1, {}},
-        {"part of a longer entry", ab, 2, 0, typed(u't'), ab, 2, {}},
-        {"two entries, once", ab, 2, 0, typed(u'x'), QStringLiteral("abx"), 3, {}},
-        {"held only by code FF", ab, 2, 0, typed(u'è'), QStringLiteral("abè"), 3, {}},
-        {"typed over a selection", abcd, 1, 2, typed(u'A'), QStringLiteral("aAd"), 2, {}},
-        {"not held over a selection", abcd, 1, 2, typed(u'z'), abcd, 3, QStringLiteral("bc")},
-        {"Enter", ab, 1, 0, enter, ab, 1, {}},
-        {"Escape", ab, 1, 0, escape, ab, 1, {}},
-        {"Ctrl+X", abcd, 1, 2, ctrlX11, abcd, 3, QStringLiteral("bc")},
-        {"Ctrl+V", ab, 1, 0, ctrlV, ab, 1, {}},
+        const char* after;
+        bool snapshot = true;
+        const char* clipboard = "A";
+    } rows[] = {
+        {"Backspace", "ab|c", kBackspace, "a|c"},
+        {"Backspace at the start", "|abc", kBackspace, "|abc"},
+        {"Backspace on a selection", "a[bc|]def", kBackspace, "a|def"},
+        {"Backspace, leftward selection", "a[|bc]def", kBackspace, "a|def"},
+        {"Backspace empties the box", "a|", kBackspace, "|"},
+        {"Ctrl+H is Backspace", "ab|c", ctrl(Qt::Key_H, "h"), "a|c"},
+        {"Delete", "a|bc", kDelete, "a|c"},
+        {"Delete at the end", "abc|", kDelete, "abc|"},
+        {"Delete, no text in the event", "|abc", {Qt::Key_Delete, {}, {}}, "|bc"},
+        {"Shift+Delete cuts nothing", "a[bc|]d", {Qt::Key_Delete, Qt::ShiftModifier, {}}, "a|d"},
+        {"Ctrl+Delete", "|abc", ctrl(Qt::Key_Delete), "|bc"},
+        {"Delete on a selection", "ab[cd|]ef", kDelete, "ab|ef"},
+        {"blank", "a|b", {Qt::Key_Space, {}, QStringLiteral(" ")}, "a |b"},
+        {"blank over a selection", "a[bc|]d", {Qt::Key_Space, {}, QStringLiteral(" ")}, "a |d"},
+        {"held character", "x|y", typed(u'A'), "xA|y"},
+        {"case counts", "x|y", typed(u'a'), "x|y"},
+        {"part of a longer entry", "ab|", typed(u't'), "ab|"},
+        {"two entries, once", "ab|", typed(u'x'), "abx|"},
+        {"held only by code FF", "ab|", typed(u'è'), "abè|"},
+        {"typed over a selection", "a[bc|]d", typed(u'A'), "aA|d"},
+        {"not held over a selection", "a[bc|]d", typed(u'z'), "a[bc|]d"},
+        {"Enter", "a|b", {Qt::Key_Return, {}, QStringLiteral("\r")}, "a|b"},
+        {"Escape", "a|b", {Qt::Key_Escape, {}, QStringLiteral("\x1b")}, "a|b"},
+        {"Ctrl+K", "a|b", ctrl(Qt::Key_K, "k"), "a|b"},
+        {"Ctrl+X", "a[bc|]d", ctrl(Qt::Key_X, "x"), "a[bc|]d"},
+        {"Ctrl+X from X11", "a[bc|]d", ctrl(Qt::Key_X, "\x18"), "a[bc|]d"},
+        {"Ctrl+V", "a|b", ctrl(Qt::Key_V, "v"), "a|b"},
+        {"Shift+Insert", "a|b", {Qt::Key_Insert, Qt::ShiftModifier, {}}, "a|b", false},
+        {"Ctrl+C", "a[bc|]d", ctrl(Qt::Key_C, "c"), "a[bc|]d", true, "bc"},
+        {"Ctrl+C from X11", "a[bc|]d", ctrl(Qt::Key_C, "\x03"), "a[bc|]d", true, "bc"},
+        {"Ctrl+Insert", "a[bc|]d", ctrl(Qt::Key_Insert), "a[bc|]d", false, "bc"},
+        // Ctrl+A is the control character 1, which no table holds; the box still selects all.
+        {"Ctrl+A", "abc|d", ctrl(Qt::Key_A, "\x01"), "[abcd|]"},
+        {"Left", "abc|d", {Qt::Key_Left, {}, {}}, "ab|cd", false},
+        {"Right", "abc|d", {Qt::Key_Right, {}, {}}, "abcd|", false},
+        {"Home", "abc|d", {Qt::Key_Home, {}, {}}, "|abcd", false},
+        {"End", "abc|d", {Qt::Key_End, {}, {}}, "abcd|", false},
+        {"Ctrl+Left", "abc|d", ctrl(Qt::Key_Left), "|abcd", false},
+        {"Shift+Left", "abc|d", {Qt::Key_Left, Qt::ShiftModifier, {}}, "ab[|c]d", false},
+        {"Shift+Home", "abc|d", {Qt::Key_Home, Qt::ShiftModifier, {}}, "[|abc]d", false},
+        {"Shift alone", "abc|d", {Qt::Key_Shift, Qt::ShiftModifier, {}}, "abc|d", false},
+        {"F2", "abc|d", {Qt::Key_F2, {}, {}}, "abc|d", false},
     };
     tableModeWithTestTable();
-    QGuiApplication::clipboard()->setText(kTableA);
+    QClipboard* clipboard = QGuiApplication::clipboard();
     for (const auto& [name, countName] : {std::pair{"Text1", "car1"}, std::pair{"Text2", "car2"}}) {
         platform::TextBox* b = box(name);
-        QLabel* count = form.control<QLabel>(QLatin1String(countName));
-        for (const Row& row : rows) {
+        for (const auto& row : rows) {
             SCOPED_TRACE(std::string(name) + ": " + row.name);
-            b->setBoxText(row.text);
-            b->setSelection(row.start, row.length);
+            put(b, QString::fromUtf8(row.before));
+            ASSERT_EQ(shown(b), QString::fromUtf8(row.before));
+            const QString text = b->text();
+            const int start = b->hasSelectedText() ? b->selectionStart() : b->cursorPosition();
+            clipboard->setText(QStringLiteral("A"));
             form.UndoText.reset();
             form.UndoCaret.reset();
             press(b, row.key);
-            EXPECT_EQ(b->text(), row.after);
-            EXPECT_EQ(b->cursorPosition(), row.caret);
-            EXPECT_EQ(b->selectedText(), row.stillSelected);
-            EXPECT_EQ(count->text(), QString::number(row.after.size()));
-            EXPECT_EQ(form.UndoText, row.text);
-            EXPECT_EQ(form.UndoCaret, std::min(row.start, row.start + row.length));
+            EXPECT_EQ(shown(b), QString::fromUtf8(row.after));
+            EXPECT_EQ(form.control<QLabel>(QLatin1String(countName))->text(),
+                      QString::number(b->text().size()));
+            EXPECT_EQ(form.UndoText, row.snapshot ? std::optional(text) : std::nullopt);
+            EXPECT_EQ(form.UndoCaret, row.snapshot ? std::optional(start) : std::nullopt);
+            EXPECT_EQ(clipboard->text(), QLatin1String(row.clipboard));
+            EXPECT_TRUE(b->isLocked());
         }
     }
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), kTableA);
+}
+
+// The lock keeps out the user's changes by the box's other routes, and lets every change the
+// program makes through.
+TEST_F(Form1Table, ALockedBoxTakesChangesOnlyFromTheProgram) {
+    tableModeWithTestTable();
+    platform::TextBox* text1 = box("Text1");
+    const auto expectAfter = [&](const std::function<void()>& act, const char* after) {
+        put(text1, QStringLiteral("a[bc|]d"));
+        act();
+        EXPECT_EQ(text1->text(), QString::fromUtf8(after));
+        EXPECT_TRUE(text1->isLocked());
+    };
+    expectAfter([&] { text1->insert(QStringLiteral("A")); }, "aAd");
+    press(text1, ctrl(Qt::Key_Z, "z")); // Qt's own undo takes nothing back
+    EXPECT_EQ(text1->text(), QStringLiteral("aAd"));
+    QInputMethodEvent commit; // one key per character
+    commit.setCommitString(QStringLiteral("zAéA"));
+    expectAfter([&] { QCoreApplication::sendEvent(text1, &commit); }, "aAAd");
+    QMimeData data;
+    data.setText(QStringLiteral("A"));
+    QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &data, Qt::LeftButton, {});
+    expectAfter([&] { QCoreApplication::sendEvent(text1, &drop); }, "abcd");
+    QGuiApplication::clipboard()->setText(QStringLiteral("zz"));
+    expectAfter([&] { menuItem("mInc")->trigger(); }, "azzbcd");
+    expectAfter([&] { text1->del(); }, "ad");
 }
 
 TEST_F(Form1Table, UndoAfterAKeyRestoresTextAndCaretInEitherBox) {
     tableModeWithTestTable();
-    box("Text1")->setBoxText(QStringLiteral("xy"));
-    box("Text1")->setCursorPosition(1);
+    put(box("Text1"), QStringLiteral("x|y"));
     press(box("Text1"), typed(u'A'));
     ASSERT_EQ(box("Text1")->text(), QStringLiteral("xAy"));
-    for (int twice = 0; twice < 2; ++twice) {
-        menuItem("mAnn")->trigger();
-        EXPECT_EQ(box("Text1")->text(), QStringLiteral("xy"));
-        EXPECT_EQ(box("Text1")->cursorPosition(), 1);
-        EXPECT_EQ(form.control<QLabel>(QStringLiteral("car1"))->text(), QStringLiteral("2"));
+    for (const char* item : {"mAnn", "mAnn", "mAnn2"}) {
+        SCOPED_TRACE(item);
+        // One snapshot for the window: Text2's undo writes what the key in Text1 saved.
+        platform::TextBox* b = box(item == std::string("mAnn") ? "Text1" : "Text2");
+        menuItem(item)->trigger();
+        EXPECT_EQ(shown(b), QStringLiteral("x|y"));
     }
-    // One snapshot for the window: Text2's undo writes what the key in Text1 saved.
-    menuItem("mAnn2")->trigger();
-    EXPECT_EQ(box("Text2")->text(), QStringLiteral("xy"));
-    EXPECT_EQ(box("Text2")->cursorPosition(), 1);
-}
-
-TEST_F(Form1Table, KeysThatOnlyMoveOrSelectTakeNoSnapshot) {
-    const struct {
-        const char* name;
-        Key key;
-        int caret;
-        const char* selected;
-        bool snapshot;
-    } rows[] = {
-        {"Left", {Qt::Key_Left, {}, {}}, 2, "", false},
-        {"Right", {Qt::Key_Right, {}, {}}, 4, "", false},
-        {"Home", {Qt::Key_Home, {}, {}}, 0, "", false},
-        {"End", {Qt::Key_End, {}, {}}, 4, "", false},
-        {"Ctrl+Left", {Qt::Key_Left, Qt::ControlModifier, {}}, 0, "", false},
-        {"Shift+Left", {Qt::Key_Left, Qt::ShiftModifier, {}}, 2, "c", false},
-        {"Shift+Home", {Qt::Key_Home, Qt::ShiftModifier, {}}, 0, "abc", false},
-        {"Shift alone", {Qt::Key_Shift, Qt::ShiftModifier, {}}, 3, "", false},
-        {"F2", {Qt::Key_F2, {}, {}}, 3, "", false},
-        // Ctrl+A is the control character 1, a key press that no table holds; the box still
-        // selects all.
-        {"Ctrl+A", {Qt::Key_A, Qt::ControlModifier, QStringLiteral("\x01")}, 4, "abcd", true},
-    };
-    tableModeWithTestTable();
-    platform::TextBox* text1 = box("Text1");
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        text1->setBoxText(QStringLiteral("abcd"));
-        text1->setCursorPosition(3);
-        form.UndoText.reset();
-        press(text1, row.key);
-        EXPECT_EQ(text1->cursorPosition(), row.caret);
-        EXPECT_EQ(text1->selectedText(), QLatin1String(row.selected));
-        EXPECT_EQ(text1->text(), QStringLiteral("abcd"));
-        EXPECT_EQ(form.UndoText.has_value(), row.snapshot);
-    }
-}
-
-// The lock keeps out every change the user makes by the box's own routes, and lets every
-// change the program makes through.
-TEST_F(Form1Table, ALockedBoxTakesChangesOnlyFromTheProgram) {
-    tableModeWithTestTable();
-    platform::TextBox* text1 = box("Text1");
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    const auto resetBox = [&] {
-        text1->setBoxText(QStringLiteral("abcd"));
-        text1->setSelection(1, 2);
-        clipboard->setText(QStringLiteral("AAA"));
-    };
-    const struct {
-        const char* name;
-        std::function<void()> act;
-        const char* text;
-        const char* clipboard;
-    } rows[] = {
-        {"Ctrl+C",
-         [&] {
-             press(text1, {Qt::Key_C, Qt::ControlModifier, QStringLiteral("c")});
-         },
-         "abcd", "bc"},
-        {"Ctrl+C from X11",
-         [&] {
-             press(text1, {Qt::Key_C, Qt::ControlModifier, QStringLiteral("\x03")});
-         },
-         "abcd", "bc"},
-        {"Ctrl+Insert",
-         [&] {
-             press(text1, {Qt::Key_Insert, Qt::ControlModifier, {}});
-         },
-         "abcd", "bc"},
-        {"Ctrl+X",
-         [&] {
-             press(text1, {Qt::Key_X, Qt::ControlModifier, QStringLiteral("x")});
-         },
-         "abcd", "AAA"},
-        {"Shift+Delete cuts nothing",
-         [&] {
-             press(text1, {Qt::Key_Delete, Qt::ShiftModifier, {}});
-         },
-         "ad", "AAA"},
-        {"Ctrl+V",
-         [&] {
-             press(text1, {Qt::Key_V, Qt::ControlModifier, QStringLiteral("v")});
-         },
-         "abcd", "AAA"},
-        {"Shift+Insert",
-         [&] {
-             press(text1, {Qt::Key_Insert, Qt::ShiftModifier, {}});
-         },
-         "abcd", "AAA"},
-        {"Ctrl+Z after a program change",
-         [&] {
-             text1->insert(QStringLiteral("A"));
-             press(text1, {Qt::Key_Z, Qt::ControlModifier, QStringLiteral("z")});
-         },
-         "aAd", "AAA"},
-        {"Ctrl+K",
-         [&] {
-             press(text1, {Qt::Key_K, Qt::ControlModifier, QStringLiteral("k")});
-         },
-         "abcd", "AAA"},
-        {"input method commit, character by character",
-         [&] {
-             QInputMethodEvent commit;
-             commit.setCommitString(QStringLiteral("zAéA"));
-             QCoreApplication::sendEvent(text1, &commit);
-         },
-         "aAAd", "AAA"},
-        {"drop",
-         [&] {
-             QMimeData data;
-             data.setText(QStringLiteral("A"));
-             const QPointF at(2, 2);
-             QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, {});
-             QCoreApplication::sendEvent(text1, &enter);
-             QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
-             QCoreApplication::sendEvent(text1, &drop);
-         },
-         "abcd", "AAA"},
-        {"menu paste",
-         [&] {
-             clipboard->setText(QStringLiteral("zz"));
-             menuItem("mInc")->trigger();
-         },
-         "azzbcd", "zz"},
-        {"program del", [&] { text1->del(); }, "ad", "AAA"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        resetBox();
-        row.act();
-        EXPECT_EQ(text1->text(), QLatin1String(row.text));
-        EXPECT_EQ(clipboard->text(), QLatin1String(row.clipboard));
-        EXPECT_TRUE(text1->isLocked());
-    }
+    EXPECT_EQ(form.control<QLabel>(QStringLiteral("car1"))->text(), QStringLiteral("2"));
 }
 
 TEST_F(Form1Table, TheCaretStaysVisibleInALockedBox) {
     const int flashTime = QGuiApplication::styleHints()->cursorFlashTime();
     QGuiApplication::styleHints()->setCursorFlashTime(0); // a caret that does not blink
+    const auto restore =
+        qScopeGuard([&] { QGuiApplication::styleHints()->setCursorFlashTime(flashTime); });
     tableModeWithTestTable();
     platform::TextBox* text1 = box("Text1");
     text1->setFocus(Qt::MouseFocusReason);
-    text1->setBoxText(QStringLiteral("ab  cd"));
-    text1->setCursorPosition(3);
+    put(text1, QStringLiteral("ab | cd"));
     ASSERT_TRUE(text1->isLocked());
     EXPECT_FALSE(text1->isReadOnly());
     const QImage locked = text1->grab().toImage();
@@ -566,43 +440,20 @@ TEST_F(Form1Table, TheCaretStaysVisibleInALockedBox) {
     // The comparison does see a missing caret: Qt draws none in read-only mode.
     text1->setReadOnly(true);
     EXPECT_NE(text1->grab().toImage(), locked);
-    QGuiApplication::styleHints()->setCursorFlashTime(flashTime);
 }
 
 TEST_F(Form1Table, AFullCycleOfWorkingModesEndsWithTableModeOffAndTheTableKept) {
-    platform::ClipboardCounter counter;
-    counter.setReaderForTests([] { return std::optional<QString>(QString()); });
-    Form2 fast;
-    Form3 mini;
-    Form4 background;
-    WatchLoop loop(counter, fast);
-    const auto detach = qScopeGuard([&] {
-        loop.start(nullptr);
-        form.unload();
-        form.setFastCounter(nullptr);
-        form.setWatchLoop(nullptr);
-    });
     form.unload();
-    form.setFastCounter(&fast);
-    form.setWatchLoop(&loop);
-    mini.setFastCounter(&fast);
-    mini.setWatchLoop(&loop);
-    background.setFastCounter(&fast);
-    background.setWatchLoop(&loop);
-    fast.setWindows(&form, &mini, &background);
+    CompactWindows w(form);
+    const auto unload = qScopeGuard([&] { form.unload(); });
     form.load();
-
     chooseTable(putTable(QStringLiteral("cycle.tbl"), "41=A\r\n"));
     press(box("Text1"), typed(u'A'));
     ASSERT_TRUE(form.UndoText.has_value());
     for (int mode = 0; mode < 3; ++mode) { // Mini, Fast, main again
-        const QPointer<QWindow> handle = fast.loadedWindow()->windowHandle();
-        QTest::mousePress(handle, Qt::LeftButton, {}, QPoint(2, 2));
-        if (!handle.isNull()) {
-            QTest::mouseRelease(handle, Qt::LeftButton, {}, QPoint(2, 2));
-        }
+        w.pressFast(Qt::LeftButton);
     }
-    ASSERT_TRUE(form.isLoaded());
+    ASSERT_EQ(w.state(), QStringLiteral("2200"));
     EXPECT_EQ(form.TableOn, 0);
     EXPECT_TRUE(unlocked());
     EXPECT_FALSE(check1()->isChecked());
