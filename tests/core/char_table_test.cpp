@@ -2,13 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
-#include <random>
 #include <string>
+#include <tuple>
+#include <vector>
 
 namespace {
 
@@ -16,20 +17,12 @@ using namespace std::string_literals;
 using Module1::CharTable;
 using Module1::TableLoadStatus;
 namespace fs = std::filesystem;
+constexpr auto kComplete = TableLoadStatus::Complete;
+constexpr auto kPastEnd = TableLoadStatus::ReadPastEnd;
 
 std::u16string latin1(std::string_view bytes) {
-    std::u16string text;
-    for (const char b : bytes) {
-        text.push_back(static_cast<char16_t>(static_cast<unsigned char>(b)));
-    }
-    return text;
-}
-
-const Module1::DecodeEntry kLatin1 = latin1;
-
-// A decoder that marks its output, to tell which load decoded an entry.
-Module1::DecodeEntry tagging(std::u16string tag) {
-    return [tag](std::string_view bytes) { return tag + latin1(bytes); };
+    const auto* first = reinterpret_cast<const unsigned char*>(bytes.data());
+    return std::u16string(first, first + bytes.size());
 }
 
 std::map<int, std::string> storedEntries() {
@@ -42,30 +35,8 @@ std::map<int, std::string> storedEntries() {
     return entries;
 }
 
-class TempDir {
-public:
-    TempDir() {
-        std::random_device seed;
-        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-        path_ = fs::temp_directory_path() /
-                ("char_table_test_" + std::to_string(stamp) + "_" + std::to_string(seed()));
-        fs::create_directories(path_);
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
 void writeFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
+    std::ofstream(path, std::ios::binary) << bytes;
 }
 
 std::string readFile(const fs::path& path) {
@@ -75,11 +46,15 @@ std::string readFile(const fs::path& path) {
 
 class CharTableTest : public ::testing::Test {
 protected:
-    void SetUp() override { CharTable = {}; }
-    void TearDown() override { CharTable = {}; }
+    void SetUp() override {
+        CharTable = {};
+        std::string name = (fs::temp_directory_path() / "char_table_test_XXXXXX").string();
+        ASSERT_NE(::mkdtemp(name.data()), nullptr);
+        dir = name;
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    fs::path dir;
 };
-
-// ---- Parsing --------------------------------------------------------------------------------
 
 struct ParseCase {
     const char* name;
@@ -97,241 +72,145 @@ class ParseTableTest : public CharTableTest, public ::testing::WithParamInterfac
 
 TEST_P(ParseTableTest, StoresExactlyTheExpectedEntries) {
     const ParseCase& row = GetParam();
-    EXPECT_EQ(Module1::ParseTable(row.file, kLatin1), row.status);
+    EXPECT_EQ(Module1::ParseTable(row.file, latin1), row.status);
     EXPECT_EQ(storedEntries(), row.entries);
     for (const auto& entry : CharTable) {
         EXPECT_EQ(entry.text, latin1(entry.bytes));
     }
-}
-
-// Whatever a file held, the dump of its table reads back as the same table, completely.
-TEST_P(ParseTableTest, DumpReadsBackAsTheSameTable) {
-    const ParseCase& row = GetParam();
-    Module1::ParseTable(row.file, kLatin1);
-    const auto before = storedEntries();
+    // Whatever a file held, the dump of its table reads back as the same table, completely.
     const std::string dump = Module1::FormatTableDump();
     CharTable = {};
-    EXPECT_EQ(Module1::ParseTable(dump, kLatin1),
-              before.empty() ? TableLoadStatus::ReadPastEnd : TableLoadStatus::Complete);
-    EXPECT_EQ(storedEntries(), before);
+    EXPECT_EQ(Module1::ParseTable(dump, latin1), row.entries.empty() ? kPastEnd : kComplete);
+    EXPECT_EQ(storedEntries(), row.entries);
 }
 
-constexpr auto kComplete = TableLoadStatus::Complete;
-constexpr auto kPastEnd = TableLoadStatus::ReadPastEnd;
+// clang-format off
+const ParseCase kAwkwardTables[] = {
+    {"MixedCaseCodes", "4a=x\r\nfF=z\r\n", kComplete, {{0x4A, "x"}, {0xFF, "z"}}},
+    {"NonHexCountsAsZero", "G1=x\r\nzz=w\r\n", kComplete, {{0x01, "x"}, {0x00, "w"}}},
+    {"SameCodeReplaces", "4a=long\r\n4A=B\r\n", kComplete, {{0x4A, "B"}}},
+    {"FourDigitCode", "8140=X\r\n", kComplete, {{0x81, "0=X"}}},
+    {"BlanksAroundEquals", "41 = A\r\n", kComplete, {{0x41, "= A"}}},
+    {"EmptyValueSwallowsNextLine", "41=\r\n42=B\r\n43=C\r\n", kComplete, {{0x41, "\r\n42=B"}, {0x43, "C"}}},
+    {"LineWithoutEquals", "Hello\r\n", kComplete, {{14, "lo"}}},
+    {"EqualsAndLoneLfInValue", "41===\n=\r\n42=B\r\n", kComplete, {{0x41, "==\n="}, {0x42, "B"}}},
+    {"AnyByteInValue", "00=\0\xE9\xFF\r\n"s, kComplete, {{0x00, "\0\xE9\xFF"s}}},
+    {"LastLineWithoutCrLf", "41=A\r\n42=BC", kPastEnd, {{0x41, "A"}, {0x42, "BC"}}},
+    {"LastLineEndedByCrAlone", "41=A\r\n42=B\r", kPastEnd, {{0x41, "A"}, {0x42, "B"}}},
+    {"TrailingBlankLine", "41=A\r\n\r\n", kPastEnd, {{0x41, "A"}}},
+    // the third CR LF is code 0, a skipped CR and a value starting with LF
+    {"TwoTrailingBlankLines", "41=A\r\n\r\n\r\n", kPastEnd, {{0x41, "A"}, {0x00, "\n"}}},
+    {"LfOnlyLineEnds", "41=A\n42=B\n", kPastEnd, {{0x41, "A\n42=B\n"}}},
+    {"EmptyValueOnLastLine", "41=A\r\n42=\r\n", kPastEnd, {{0x41, "A"}, {0x42, "\r\n"}}},
+    {"EmptyFile", "", kPastEnd, {}},
+    {"EndInsideCode", "41=A\r\n4", kPastEnd, {{0x41, "A"}}},
+    {"EndBeforeSeparator", "41=A\r\n42", kPastEnd, {{0x41, "A"}}},
+    {"EndBeforeFirstValueByte", "41=A\r\n42=", kPastEnd, {{0x41, "A"}}},
+    // a value cut by the end still replaces what the code held
+    {"PartialValueReplaces", "41=ABC\r\n41=D", kPastEnd, {{0x41, "D"}}},
+    // a failed entry leaves the code as an earlier line of the same file set it
+    {"FailedEntryKeepsEarlierValue", "41=A\r\n41=", kPastEnd, {{0x41, "A"}}},
+};
+// clang-format on
+INSTANTIATE_TEST_SUITE_P(AwkwardTables, ParseTableTest, ::testing::ValuesIn(kAwkwardTables),
+                         [](const auto& info) { return std::string(info.param.name); });
 
-INSTANTIATE_TEST_SUITE_P(
-    AwkwardTables, ParseTableTest,
-    ::testing::Values(
-        ParseCase{"WellFormed", "41=A\r\n42=B\r\n", kComplete, {{0x41, "A"}, {0x42, "B"}}},
-        ParseCase{"MixedCaseCodes",
-                  "4a=x\r\n4B=y\r\nfF=z\r\n",
-                  kComplete,
-                  {{0x4A, "x"}, {0x4B, "y"}, {0xFF, "z"}}},
-        ParseCase{"CaseVariantsAreOneCode", "4a=x\r\n4A=y\r\n", kComplete, {{0x4A, "y"}}},
-        ParseCase{"NonHexCountsAsZero",
-                  "G1=x\r\n 2=y\r\nzz=w\r\n",
-                  kComplete,
-                  {{0x01, "x"}, {0x02, "y"}, {0x00, "w"}}},
-        ParseCase{"SameCodeReplaces", "41=long\r\n41=B\r\n", kComplete, {{0x41, "B"}}},
-        ParseCase{"FourDigitCode", "8140=X\r\n", kComplete, {{0x81, "0=X"}}},
-        ParseCase{"BlanksAroundEquals", "41 = A\r\n", kComplete, {{0x41, "= A"}}},
-        ParseCase{"EmptyValueSwallowsNextLine",
-                  "41=\r\n42=B\r\n43=C\r\n",
-                  kComplete,
-                  {{0x41, "\r\n42=B"}, {0x43, "C"}}},
-        ParseCase{"LineWithoutEquals", "Hello\r\n", kComplete, {{14, "lo"}}},
-        ParseCase{"EqualsAndLoneLfInValue",
-                  "41===\n=\r\n42=B\r\n",
-                  kComplete,
-                  {{0x41, "==\n="}, {0x42, "B"}}},
-        ParseCase{"AnyByteInValue", "00=\0\xE9\xFF\r\n"s, kComplete, {{0x00, "\0\xE9\xFF"s}}},
-        ParseCase{"LastLineWithoutCrLf", "41=A\r\n42=BC", kPastEnd, {{0x41, "A"}, {0x42, "BC"}}},
-        ParseCase{"LastLineEndedByCrAlone", "41=A\r\n42=B\r", kPastEnd, {{0x41, "A"}, {0x42, "B"}}},
-        ParseCase{"TrailingBlankLine", "41=A\r\n\r\n", kPastEnd, {{0x41, "A"}}},
-        ParseCase{"TrailingBlanks", "41=A\r\n   ", kPastEnd, {{0x41, "A"}}},
-        // the third CR LF is code 0, a skipped CR and a value starting with LF
-        ParseCase{
-            "TwoTrailingBlankLines", "41=A\r\n\r\n\r\n", kPastEnd, {{0x41, "A"}, {0x00, "\n"}}},
-        ParseCase{"LfOnlyLineEnds", "41=A\n42=B\n", kPastEnd, {{0x41, "A\n42=B\n"}}},
-        ParseCase{
-            "EmptyValueOnLastLine", "41=A\r\n42=\r\n", kPastEnd, {{0x41, "A"}, {0x42, "\r\n"}}},
-        ParseCase{"EmptyFile", "", kPastEnd, {}},
-        ParseCase{"EndInsideCode", "41=A\r\n4", kPastEnd, {{0x41, "A"}}},
-        ParseCase{"EndBeforeSeparator", "41=A\r\n42", kPastEnd, {{0x41, "A"}}},
-        ParseCase{"EndBeforeFirstValueByte", "41=A\r\n42=", kPastEnd, {{0x41, "A"}}},
-        // a value cut by the end still replaces what the code held
-        ParseCase{"PartialValueReplaces", "41=ABC\r\n41=D", kPastEnd, {{0x41, "D"}}},
-        // a failed entry leaves the code as an earlier line of the same file set it
-        ParseCase{"FailedEntryKeepsEarlierValue", "41=A\r\n41=", kPastEnd, {{0x41, "A"}}}),
-    [](const auto& info) { return std::string(info.param.name); });
-
+// Weights past int32 on zero digits are harmless; a value beyond int32 saturates.
 TEST(HexToByteTest, ReadsHexDigitsAndCountsOtherBytesAsZero) {
+    // clang-format off
     const std::pair<std::string, std::int32_t> rows[] = {
-        {"41", 0x41},
-        {"4a", 0x4A},
-        {"4A", 0x4A},
-        {"ff", 255},
-        {"FF", 255},
-        {"00", 0},
-        {"G1", 1},
-        {"9g", 0x90},
-        {" 1", 1},
-        {"\r\n", 0},
-        {"=-", 0},
-        {"\xE9\xC3", 0},
-        {"f", 15},
-        {"100", 256},
-        {"", 0},
-        {"7FFFFFFF", 0x7FFFFFFF},
-        {"0000000000000000000000001", 1}, // weights past int32 on zero digits are harmless
-        {"80000000", 0x7FFFFFFF},         // beyond int32: saturates
-        {"1000000000", 0x7FFFFFFF},
-    };
+        {"4a", 0x4A}, {"4A", 0x4A}, {"fF", 255}, {"00", 0}, {"G1", 1}, {"9g", 0x90}, {" 1", 1},
+        {"\r\n", 0}, {"=-", 0}, {"\xE9\xC3", 0}, {"f", 15}, {"100", 256}, {"", 0},
+        {"7FFFFFFF", 0x7FFFFFFF}, {"0000000000000000000000001", 1}, {"80000000", 0x7FFFFFFF},
+        {"1000000000", 0x7FFFFFFF}};
+    // clang-format on
     for (const auto& [text, value] : rows) {
         EXPECT_EQ(Module1::HexToByte(text), value) << '"' << text << '"';
     }
 }
 
-TEST_F(CharTableTest, SecondParseKeepsOtherCodesWithTheirDecoding) {
-    ASSERT_EQ(Module1::ParseTable("41=A\r\n42=B\r\n", tagging(u"first:")), kComplete);
-    ASSERT_EQ(Module1::ParseTable("42=b\r\n43=C", tagging(u"second:")), kPastEnd);
-    EXPECT_EQ(CharTable[0x41].bytes, "A");
-    EXPECT_EQ(CharTable[0x41].text, u"first:A");
-    EXPECT_EQ(CharTable[0x42].bytes, "b");
-    EXPECT_EQ(CharTable[0x42].text, u"second:b");
-    EXPECT_EQ(CharTable[0x43].text, u"second:C");
-}
-
-TEST_F(CharTableTest, DecoderSeesWholeValueOnce) {
-    int calls = 0;
-    std::string seen;
-    const Module1::DecodeEntry recording = [&](std::string_view bytes) {
-        ++calls;
-        seen.assign(bytes);
-        return latin1(bytes);
-    };
-    Module1::ParseTable("41=\xC3\xA9t\xC3\xA9", recording);
-    EXPECT_EQ(calls, 1);
-    EXPECT_EQ(seen, "\xC3\xA9t\xC3\xA9");
-}
-
-// ---- Loading files --------------------------------------------------------------------------
-
+// The dump file holds "old" before each load; a load that must not dump leaves it so.
 TEST_F(CharTableTest, LoadDumpsOnlyAfterACompleteParse) {
-    struct Row {
-        std::string file;
-        TableLoadStatus status;
-        std::string dump; // empty: no dump file may exist
-    };
-    const Row rows[] = {
-        {"42=B\r\n0a=x\r\n", kComplete, "0A=x\r\n42=B\r\n"},
-        {"41=A\r\n42=B", kPastEnd, ""},
-        {"41=A\r\n42=B\r", kPastEnd, ""},
-        {"41=A\r\n\r\n", kPastEnd, ""},
-        {"", kPastEnd, ""},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.file);
-        CharTable = {};
-        const TempDir dir;
-        const fs::path table = dir.path() / "game.tbl";
-        const fs::path dump = dir.path() / "tdf.txt";
-        writeFile(table, row.file);
-        int chooserCalls = 0;
+    // table ("" names the folder itself), its bytes, the load's result, the dump file after it
+    // clang-format off
+    const std::tuple<const char*, std::string, TableLoadStatus, std::string> rows[] = {
+        {"a.tbl", "42=B\r\n0a=x\r\n", kComplete, "0A=x\r\n42=B\r\n"}, {"a.tbl", "41=A\r\n42=B", kPastEnd, "old"},
+        {"a.tbl", "41=A\r\n42=B\r", kPastEnd, "old"}, {"a.tbl", "41=A\r\n\r\n", kPastEnd, "old"},
+        {"a.tbl", "", kPastEnd, "old"}, {"missing.tbl", "", TableLoadStatus::CannotOpen, "old"},
+        {"", "", TableLoadStatus::CannotOpen, "old"}};
+    // clang-format on
+    for (const auto& [table, file, status, dump] : rows) {
+        SCOPED_TRACE(table + file);
+        writeFile(dir / "tdf.txt", "old");
+        writeFile(dir / "a.tbl", file);
+        const auto before = storedEntries();
+        std::vector<std::string> chosen; // what the decoder chooser was given, each time
         const auto choose = [&](std::string_view whole) {
-            ++chooserCalls;
-            EXPECT_EQ(whole, row.file);
-            return kLatin1;
+            chosen.emplace_back(whole);
+            return latin1;
         };
-        EXPECT_EQ(Module1::LoadTableFile(table, dump, choose), row.status);
-        EXPECT_EQ(chooserCalls, 1);
-        EXPECT_EQ(fs::exists(dump), !row.dump.empty());
-        if (!row.dump.empty()) {
-            EXPECT_EQ(readFile(dump), row.dump);
+        EXPECT_EQ(Module1::LoadTableFile(dir / table, dir / "tdf.txt", choose), status);
+        EXPECT_EQ(readFile(dir / "tdf.txt"), dump);
+        if (status == TableLoadStatus::CannotOpen) {
+            EXPECT_TRUE(chosen.empty());
+            EXPECT_EQ(storedEntries(), before);
+        } else {
+            EXPECT_EQ(chosen, std::vector<std::string>{file});
         }
     }
+    // An unwritable dump and an empty decoder chooser fail nothing.
+    writeFile(dir / "a.tbl", "43=C\r\n");
+    EXPECT_EQ(Module1::LoadTableFile(dir / "a.tbl", dir / "no" / "tdf.txt", {}), kComplete);
+    EXPECT_EQ(CharTable[0x43].text, u"C");
 }
 
-TEST_F(CharTableTest, SecondLoadKeepsTheFirstTablesOtherCodes) {
-    const TempDir dir;
-    writeFile(dir.path() / "first.tbl", "41=A\r\n42=B\r\n");
-    writeFile(dir.path() / "second.tbl", "42=Z\r\n43=C\r\n");
-    const auto choose = [](std::string_view) { return kLatin1; };
-    const fs::path dump = dir.path() / "tdf.txt";
-    ASSERT_EQ(Module1::LoadTableFile(dir.path() / "first.tbl", dump, choose), kComplete);
-    ASSERT_EQ(Module1::LoadTableFile(dir.path() / "second.tbl", dump, choose), kComplete);
-    EXPECT_EQ(storedEntries(), (std::map<int, std::string>{{0x41, "A"}, {0x42, "Z"}, {0x43, "C"}}));
-    EXPECT_EQ(readFile(dump), "41=A\r\n42=Z\r\n43=C\r\n");
-}
-
-TEST_F(CharTableTest, UnreadableTableChangesNothing) {
-    const TempDir dir;
-    CharTable[0x41] = {"A", u"A"};
-    const fs::path dump = dir.path() / "tdf.txt";
-    writeFile(dump, "old");
-    bool chooserCalled = false;
-    const auto choose = [&](std::string_view) {
-        chooserCalled = true;
-        return kLatin1;
+// Each load marks its decoded texts, to tell which load decoded an entry; a value decoded in
+// pieces would carry the mark more than once.
+TEST_F(CharTableTest, SecondLoadKeepsTheFirstTablesOtherCodesWithTheirDecoding) {
+    const auto tagging = [](std::u16string tag) {
+        return [tag](std::string_view) -> Module1::DecodeEntry {
+            return [tag](std::string_view bytes) { return tag + latin1(bytes); };
+        };
     };
-    for (const fs::path& table : {dir.path() / "missing.tbl", dir.path()}) {
-        EXPECT_EQ(Module1::LoadTableFile(table, dump, choose), TableLoadStatus::CannotOpen)
-            << table;
-    }
-    EXPECT_FALSE(chooserCalled);
-    EXPECT_EQ(storedEntries(), (std::map<int, std::string>{{0x41, "A"}}));
-    EXPECT_EQ(readFile(dump), "old");
+    writeFile(dir / "1.tbl", "41=A\xC3\xA9\r\n42=B\r\n");
+    writeFile(dir / "2.tbl", "42=Z\r\n43=C\r\n");
+    ASSERT_EQ(Module1::LoadTableFile(dir / "1.tbl", dir / "tdf.txt", tagging(u"1:")), kComplete);
+    ASSERT_EQ(Module1::LoadTableFile(dir / "2.tbl", dir / "tdf.txt", tagging(u"2:")), kComplete);
+    EXPECT_EQ(storedEntries(),
+              (std::map<int, std::string>{{0x41, "A\xC3\xA9"}, {0x42, "Z"}, {0x43, "C"}}));
+    EXPECT_EQ(CharTable[0x41].text, u"1:A\u00C3\u00A9");
+    EXPECT_EQ(CharTable[0x42].text, u"2:Z");
+    EXPECT_EQ(readFile(dir / "tdf.txt"), "41=A\xC3\xA9\r\n42=Z\r\n43=C\r\n");
 }
-
-TEST_F(CharTableTest, UnwritableDumpDoesNotFailTheLoad) {
-    const TempDir dir;
-    writeFile(dir.path() / "a.tbl", "41=A\r\n");
-    EXPECT_EQ(Module1::LoadTableFile(dir.path() / "a.tbl", dir.path() / "no" / "tdf.txt", {}),
-              kComplete);
-    EXPECT_TRUE(Module1::TableHolds(u"A"));
-}
-
-// ---- Dumping --------------------------------------------------------------------------------
 
 TEST_F(CharTableTest, DumpListsEntriesInCodeOrderWithBytesUnchanged) {
-    CharTable[0xFF] = {"last", u""};
-    CharTable[0x0F] = {"\r\n42=B", u""}; // spreads over two lines of the dump
-    CharTable[0x00] = {"\xC3\xA9"s, u""};
-    CharTable[0x0A] = {"a", u""};
-    CharTable[0xAB] = {" = ", u""};
-    const TempDir dir;
-    const fs::path dump = dir.path() / "tbl.txt";
-    writeFile(dump, std::string(1000, 'x')); // replaced whole, not overwritten in place
-    ASSERT_TRUE(Module1::DumpTable(dump));
-    EXPECT_EQ(readFile(dump), "00=\xC3\xA9\r\n0A=a\r\n0F=\r\n42=B\r\nAB= = \r\nFF=last\r\n");
+    writeFile(dir / "tbl.txt", std::string(1000, 'x')); // replaced whole, not overwritten
+    ASSERT_TRUE(Module1::DumpTable(dir / "tbl.txt"));   // an empty table dumps an empty file
+    EXPECT_EQ(readFile(dir / "tbl.txt"), "");
+    // 0F's value spreads over two lines of the dump
+    for (const auto& [code, bytes] : std::map<int, std::string>{
+             {0xFF, "last"}, {0x0F, "\r\n42=B"}, {0x00, "\xC3\xA9"}, {0x0A, "a"}, {0xAB, " = "}}) {
+        CharTable[code].bytes = bytes;
+    }
+    ASSERT_TRUE(Module1::DumpTable(dir / "tbl.txt"));
+    EXPECT_EQ(readFile(dir / "tbl.txt"),
+              "00=\xC3\xA9\r\n0A=a\r\n0F=\r\n42=B\r\nAB= = \r\nFF=last\r\n");
+    EXPECT_FALSE(Module1::DumpTable(dir / "missing" / "tdf.txt"));
+    EXPECT_FALSE(Module1::DumpTable(dir));
 }
-
-TEST_F(CharTableTest, EmptyTableDumpsAnEmptyFileAndBadPathsFail) {
-    const TempDir dir;
-    const fs::path dump = dir.path() / "tdf.txt";
-    writeFile(dump, "41=A\r\n");
-    ASSERT_TRUE(Module1::DumpTable(dump));
-    EXPECT_EQ(readFile(dump), "");
-    EXPECT_FALSE(Module1::DumpTable(dir.path() / "missing" / "tdf.txt"));
-    EXPECT_FALSE(Module1::DumpTable(dir.path()));
-}
-
-// ---- Look-up of a typed character -----------------------------------------------------------
 
 TEST_F(CharTableTest, TableHoldsOnlyWholeEntryTexts) {
-    CharTable[0x41] = {"A", u"A"};
-    CharTable[0x74] = {"the", u"the"};
-    CharTable[0x10] = {"x", u"x"};
-    CharTable[0x11] = {"x", u"x"};
-    CharTable[0xFF] = {"#", u"#"};
-    CharTable[0x80] = {"\xC3\xA9"s, u"\u00E9"}; // two bytes decoded to one character
-    CharTable[0x81] = {"\0"s, u"\0"s};
-
+    // Code 255 counts too; U+00E9 stands for two bytes, as a decoded UTF-8 entry would.
+    const std::map<int, std::u16string> texts{{0x41, u"A"},  {0x74, u"the"}, {0x10, u"x"},
+                                              {0x11, u"x"},  {0xFF, u"#"},   {0x80, u"\u00E9"},
+                                              {0x81, u"\0"s}};
+    for (const auto& [code, text] : texts) {
+        CharTable[code] = {"\xC3\xA9", text};
+    }
     const std::pair<std::u16string, bool> rows[] = {
         {u"A", true},   {u"a", false}, {u"t", false},     {u"the", true},
         {u"x", true},   {u"#", true},  {u"\u00E9", true}, {u"\u00C3", false},
-        {u"\0"s, true}, {u" ", false}, {u"", false},      {u"AA", false},
-    };
+        {u"\0"s, true}, {u" ", false}, {u"", false},      {u"AA", false}};
     for (const auto& [character, held] : rows) {
         EXPECT_EQ(Module1::TableHolds(character), held)
             << "character code " << (character.empty() ? -1 : int(character[0]));

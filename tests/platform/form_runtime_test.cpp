@@ -9,6 +9,7 @@
 #include <QWindow>
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 namespace {
@@ -17,30 +18,26 @@ namespace {
 // on its label unloads it from inside its own event handler.
 class ProbeForm final : public platform::Form {
 public:
-    explicit ProbeForm(std::vector<QString>* log)
+    explicit ProbeForm(std::vector<std::string>* log)
         : platform::Form(QStringLiteral("Probe")), log_(log) {}
-
     int counter = 0; // a window-level variable
     bool loadSawLoaded = false;
 
 protected:
     QWidget* createWindow() override {
         auto* window = new QWidget;
-        window->resize(200, 100);
+        auto* box = new QCheckBox(window); // under the label, which takes the presses
+        box->setObjectName(QStringLiteral("check"));
         auto* label = new QLabel(QStringLiteral("design"), window);
         label->setObjectName(QStringLiteral("caption"));
-        label->setGeometry(0, 0, 200, 50);
         label->installEventFilter(this);
-        auto* box = new QCheckBox(window);
-        box->setObjectName(QStringLiteral("check"));
-        box->move(0, 60);
         return window;
     }
     void Form_Load() override {
         loadSawLoaded = isLoaded();
-        log_->push_back(QStringLiteral("load"));
+        log_->push_back("load");
     }
-    void Form_Unload() override { log_->push_back(QStringLiteral("unload")); }
+    void Form_Unload() override { log_->push_back("unload"); }
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::MouseButtonPress &&
             watched->objectName() == QStringLiteral("caption")) {
@@ -51,7 +48,7 @@ protected:
     }
 
 private:
-    std::vector<QString>* log_;
+    std::vector<std::string>* log_;
 };
 
 class FormRuntimeTest : public ::testing::Test {
@@ -64,7 +61,7 @@ protected:
         platform::setEndHandlerForTests({});
         platform::resetEndForTests();
     }
-    std::vector<QString> log;
+    std::vector<std::string> log;
     ProbeForm form{&log};
     int ends = 0;
 };
@@ -74,36 +71,28 @@ TEST_F(FormRuntimeTest, LoadAndUnloadAreIdempotent) {
     EXPECT_TRUE(log.empty());
     form.load();
     QWidget* first = form.loadedWindow();
-    form.load(); // loading a loaded window does nothing
+    EXPECT_TRUE(form.loadSawLoaded); // the load handler runs once the window counts as loaded
+    EXPECT_EQ(first->objectName(), QStringLiteral("Probe"));
+    EXPECT_FALSE(first->isVisible()); // created hidden
+    form.load();                      // loading a loaded window does nothing
     EXPECT_EQ(form.loadedWindow(), first);
     form.unload();
     form.unload();
-    EXPECT_EQ(log, (std::vector<QString>{QStringLiteral("load"), QStringLiteral("unload")}));
+    EXPECT_EQ(log, (std::vector<std::string>{"load", "unload"}));
     EXPECT_FALSE(form.isLoaded());
 }
 
-TEST_F(FormRuntimeTest, LoadHandlerRunsAfterTheWindowCountsAsLoaded) {
-    form.load();
-    EXPECT_TRUE(form.loadSawLoaded);
-    EXPECT_EQ(form.loadedWindow()->objectName(), QStringLiteral("Probe"));
-    EXPECT_FALSE(form.loadedWindow()->isVisible()); // created hidden
-}
-
-TEST_F(FormRuntimeTest, VariablesSurviveAnUnloadWhileControlsReturnToTheirDesign) {
+TEST_F(FormRuntimeTest, ReachingAControlLoadsAndVariablesOutliveTheControls) {
+    auto* caption = form.control<QLabel>(QStringLiteral("caption"));
+    ASSERT_NE(caption, nullptr);
+    EXPECT_EQ(log, std::vector<std::string>{"load"});
     form.counter = 7;
-    form.control<QLabel>(QStringLiteral("caption"))->setText(QStringLiteral("changed"));
+    caption->setText(QStringLiteral("changed"));
     form.control<QCheckBox>(QStringLiteral("check"))->setChecked(true);
     form.unload();
     EXPECT_EQ(form.counter, 7);
     EXPECT_EQ(form.control<QLabel>(QStringLiteral("caption"))->text(), QStringLiteral("design"));
     EXPECT_FALSE(form.control<QCheckBox>(QStringLiteral("check"))->isChecked());
-}
-
-TEST_F(FormRuntimeTest, ReachingAControlLoadsTheWindow) {
-    ASSERT_FALSE(form.isLoaded());
-    ASSERT_NE(form.control<QLabel>(QStringLiteral("caption")), nullptr);
-    EXPECT_TRUE(form.isLoaded());
-    EXPECT_EQ(log, std::vector<QString>{QStringLiteral("load")});
 }
 
 TEST_F(FormRuntimeTest, UnloadFromInsideItsOwnEventHandlerDoesNotCrash) {
@@ -125,8 +114,7 @@ TEST_F(FormRuntimeTest, UnloadFromInsideItsOwnEventHandlerDoesNotCrash) {
 }
 
 TEST_F(FormRuntimeTest, ShowWithOwnerSetsATransientParentOnly) {
-    std::vector<QString> ownerLog;
-    ProbeForm owner(&ownerLog);
+    ProbeForm owner(&log);
     owner.show();
     form.show(&owner);
     EXPECT_EQ(form.loadedWindow()->windowHandle()->transientParent(),
@@ -146,14 +134,14 @@ TEST_F(FormRuntimeTest, EndingRunsNoUnloadAndStopsTheLifeCycle) {
     form.unload();
     platform::endProgram(); // ending twice ends once
     EXPECT_EQ(ends, 1);
-    EXPECT_EQ(log, std::vector<QString>{QStringLiteral("load")});
+    EXPECT_EQ(log, std::vector<std::string>{"load"});
 }
 
 TEST_F(FormRuntimeTest, TitleBarCloseUnloadsByDefault) {
     form.show();
     form.loadedWindow()->close();
     EXPECT_FALSE(form.isLoaded());
-    EXPECT_EQ(log.back(), QStringLiteral("unload"));
+    EXPECT_EQ(log.back(), "unload");
 }
 
 } // namespace

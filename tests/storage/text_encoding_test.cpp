@@ -2,15 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 #include <string>
 #include <string_view>
+#include <tuple>
+#include <utility>
 
 namespace {
-
-using storage::decodeStateLines;
-using storage::decodeStateText;
 
 // QString::fromUtf16 would drop a leading U+FEFF.
 QString u(std::u16string_view s) {
@@ -50,69 +47,36 @@ TEST(Windows1252Test, EveryByteIsOneCharacter) {
     }
 }
 
-TEST(DecodeStateTextTest, FallsBackToWindows1252ForTheWholeText) {
-    EXPECT_EQ(decodeStateText("\xE6\x97\xA5\xE6\x9C\xAC"), u(u"日本"));
-    EXPECT_EQ(decodeStateText("caf\xE9"), u(u"café"));
-    EXPECT_EQ(decodeStateText("\x80"), u(u"€"));
+TEST(DecodeStateTest, FallsBackToWindows1252ForTheWholeTextAndSplitsAtLineEnds) {
+    EXPECT_EQ(storage::decodeStateText("\xE6\x97\xA5\xE6\x9C\xAC"), u(u"日本"));
+    EXPECT_EQ(storage::decodeStateText("caf\xE9"), u(u"café"));
+    EXPECT_EQ(storage::decodeStateText("\x80"), u(u"€"));
     // one bad byte makes the valid sequence before it Windows-1252 too
-    EXPECT_EQ(decodeStateText("\xC3\xA9\xE9"), u(u"Ã©é"));
+    EXPECT_EQ(storage::decodeStateText("\xC3\xA9\xE9"), u(u"Ã©é"));
+
+    // A byte order mark is dropped at the start of the file only.
+    // clang-format off
+    const std::pair<QByteArray, QStringList> rows[] = {
+        {"", {}}, {"a", {u(u"a")}}, {"a\r\nb\r\n", {u(u"a"), u(u"b")}}, {"a\nb", {u(u"a"), u(u"b")}},
+        {"\r\n\r\n", {u(u""), u(u"")}}, {"a\r", {u(u"a")}}, {"a\r\r\n", {u(u"a\r")}},
+        {"a\rb\n", {u(u"a\rb")}}, {"\xEF\xBB\xBF" "a\r\n", {u(u"a")}},
+        {"caf\xE9\r\n\x80", {u(u"café"), u(u"€")}}, {"a\n\xEF\xBB\xBF" "b", {u(u"a"), u(u"\uFEFFb")}}};
+    // clang-format on
+    for (const auto& [bytes, lines] : rows) {
+        EXPECT_EQ(storage::decodeStateLines(bytes), lines) << bytes.toPercentEncoding().constData();
+    }
 }
 
-struct LinesRow {
-    QByteArray bytes;
-    QStringList lines;
-};
-
-class DecodeStateLinesTest : public ::testing::TestWithParam<LinesRow> {};
-
-// A row prints as a word in the names ctest shows, not as its raw bytes.
-[[maybe_unused]] void PrintTo(const LinesRow& /*row*/, std::ostream* out) {
-    *out << "row";
+TEST(TableDecoderTest, DecodesEntriesAsTheWholeFileDecides) {
+    // whole file, entry, its text
+    const std::tuple<std::string, std::string, std::u16string> rows[] = {
+        {"41=A\r\n", "\xC3\xA9", u"Ã©"}, // no byte >= 0x80: Windows-1252
+        {"E9=\xC3\xA9\r\n", "\xC3\xA9", u"é"},
+        {"E9=\xC3\xA9\r\n", "\xC3", u"Ã"}, // a character cut in two
+        {"80=\x80\r\n81=\xC3\xA9\r\n", "\xC3\xA9", u"Ã©"}};
+    for (const auto& [file, entry, text] : rows) {
+        EXPECT_EQ(storage::tableDecoderChooser()(file)(entry), text) << file;
+    }
 }
-
-TEST_P(DecodeStateLinesTest, SplitsAtLineEnds) {
-    EXPECT_EQ(decodeStateLines(GetParam().bytes), GetParam().lines);
-}
-
-INSTANTIATE_TEST_SUITE_P(LineEnds, DecodeStateLinesTest,
-                         ::testing::Values(LinesRow{"", {}}, LinesRow{"a", {u(u"a")}},
-                                           LinesRow{"a\r\nb\r\n", {u(u"a"), u(u"b")}},
-                                           LinesRow{"a\nb", {u(u"a"), u(u"b")}},
-                                           LinesRow{"\r\n\r\n", {u(u""), u(u"")}},
-                                           LinesRow{"a\r", {u(u"a")}},
-                                           LinesRow{"a\r\r\n", {u(u"a\r")}},
-                                           LinesRow{"a\rb\n", {u(u"a\rb")}},
-                                           LinesRow{"\xEF\xBB\xBF"
-                                                    "a\r\n",
-                                                    {u(u"a")}},
-                                           LinesRow{"caf\xE9\r\n\x80", {u(u"café"), u(u"€")}},
-                                           LinesRow{"a\n\xEF\xBB\xBF"
-                                                    "b",
-                                                    {u(u"a"), u(u"\uFEFFb")}}));
-
-struct TableRow {
-    std::string file;
-    std::string entry;
-    std::u16string expected;
-};
-
-class TableDecoderTest : public ::testing::TestWithParam<TableRow> {};
-
-// A row prints as a word in the names ctest shows, not as its raw bytes.
-[[maybe_unused]] void PrintTo(const TableRow& /*row*/, std::ostream* out) {
-    *out << "row";
-}
-
-TEST_P(TableDecoderTest, DecodesEntriesAsTheWholeFileDecides) {
-    const auto decode = storage::tableDecoderChooser()(GetParam().file);
-    EXPECT_EQ(decode(GetParam().entry), GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Files, TableDecoderTest,
-    ::testing::Values(TableRow{"41=A\r\n", "\xC3\xA9", u"Ã©"}, // no byte >= 0x80: Windows-1252
-                      TableRow{"E9=\xC3\xA9\r\n", "\xC3\xA9", u"é"},
-                      TableRow{"E9=\xC3\xA9\r\n", "\xC3", u"Ã"}, // a character cut in two
-                      TableRow{"80=\x80\r\n81=\xC3\xA9\r\n", "\xC3\xA9", u"Ã©"}));
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include <functional>
+#include <utility>
 
 #include <grp.h>
 #include <sys/stat.h>
@@ -43,62 +44,55 @@ int trySave(const QString& path, const QByteArray& before, const std::function<b
     return warnings.filter(path).isEmpty() ? NoWarning : Kept;
 }
 
-using Writer = std::pair<const char*, std::function<bool(const QString&)>>;
-
-class UnwritableFolderTest : public ::testing::TestWithParam<Writer> {};
-
-// Root ignores permissions, so as root the save runs in a child that has become "nobody" and
+// Root ignores permissions, so as root each save runs in a child that has become "nobody" and
 // the folder belongs to root; otherwise a folder without write permission is enough. The file
 // itself may be written by anyone: only the folder stands in the way.
-TEST_P(UnwritableFolderTest, SaveFailsAndKeepsThePreviousFile) {
-    QTemporaryDir tmp;
-    const QByteArray folder = QFile::encodeName(tmp.filePath(QStringLiteral("program")));
-    const QString path = tmp.filePath(QStringLiteral("program/state"));
-    const QByteArray before("1200\r\n-45\r\n0\r\n0\r\n0\r\n0\r\n");
-    ASSERT_EQ(::chmod(QFile::encodeName(tmp.path()).constData(), 0755), 0);
-    ASSERT_EQ(::mkdir(folder.constData(), 0755), 0);
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(before) == before.size());
-    }
-    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0666), 0);
-    const auto save = [&] { return GetParam().second(path); };
-
-    int outcome = 0;
-    if (geteuid() == 0) {
-        const pid_t child = fork();
-        ASSERT_NE(child, -1);
-        if (child == 0) {
-            if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) {
-                _exit(CannotDropRoot);
-            }
-            _exit(trySave(path, before, save));
+TEST(UnwritableFolderTest, SaveFailsAndKeepsThePreviousFile) {
+    const std::pair<const char*, std::function<bool(const QString&)>> writers[] = {
+        {"text file",
+         [](const QString& path) { return storage::writeTextFile(path, QStringLiteral("a"), {}); }},
+        {"position file", [](const QString& path) {
+             storage::PositionFile file;
+             file.fillUnreadable({1, 2, 3, 4, 5, 6});
+             return file.write(path);
+         }}};
+    for (const auto& [name, write] : writers) {
+        SCOPED_TRACE(name);
+        QTemporaryDir tmp;
+        const QByteArray folder = QFile::encodeName(tmp.filePath(QStringLiteral("program")));
+        const QString path = tmp.filePath(QStringLiteral("program/state"));
+        const QByteArray before("1200\r\n-45\r\n0\r\n0\r\n0\r\n0\r\n");
+        ASSERT_EQ(::chmod(QFile::encodeName(tmp.path()).constData(), 0755), 0);
+        ASSERT_EQ(::mkdir(folder.constData(), 0755), 0);
+        {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(before) == before.size());
         }
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFEXITED(status));
-        outcome = WEXITSTATUS(status);
-    } else {
-        ASSERT_EQ(::chmod(folder.constData(), 0555), 0);
-        outcome = trySave(path, before, save);
-        ::chmod(folder.constData(), 0755);
-    }
-    EXPECT_EQ(outcome, Kept);
-    EXPECT_EQ(fileBytes(path), before);
-}
+        ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0666), 0);
+        const auto save = [&, &write = write] { return write(path); };
 
-INSTANTIATE_TEST_SUITE_P(Writers, UnwritableFolderTest,
-                         ::testing::Values(Writer{"text_file",
-                                                  [](const QString& path) {
-                                                      return storage::writeTextFile(
-                                                          path, QStringLiteral("a"), {});
-                                                  }},
-                                           Writer{"position_file",
-                                                  [](const QString& path) {
-                                                      storage::PositionFile file;
-                                                      file.fillUnreadable({1, 2, 3, 4, 5, 6});
-                                                      return file.write(path);
-                                                  }}),
-                         [](const auto& info) { return std::string(info.param.first); });
+        int outcome = 0;
+        if (geteuid() == 0) {
+            const pid_t child = fork();
+            ASSERT_NE(child, -1);
+            if (child == 0) {
+                if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) {
+                    _exit(CannotDropRoot);
+                }
+                _exit(trySave(path, before, save));
+            }
+            int status = 0;
+            ASSERT_EQ(waitpid(child, &status, 0), child);
+            ASSERT_TRUE(WIFEXITED(status));
+            outcome = WEXITSTATUS(status);
+        } else {
+            ASSERT_EQ(::chmod(folder.constData(), 0555), 0);
+            outcome = trySave(path, before, save);
+            ::chmod(folder.constData(), 0755);
+        }
+        EXPECT_EQ(outcome, Kept);
+        EXPECT_EQ(fileBytes(path), before);
+    }
+}
 
 } // namespace
