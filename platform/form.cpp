@@ -12,8 +12,14 @@ Form::Form(const QString& name) {
 }
 
 Form::~Form() {
+    discardWindow();
+}
+
+void Form::discardWindow() {
     // The program is over: the on-screen window goes without an unload handler.
-    delete window_.data();
+    QWidget* widget = window_.data();
+    window_ = nullptr;
+    delete widget;
 }
 
 void Form::load() {

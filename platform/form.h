@@ -48,6 +48,11 @@ public:
     }
 
 protected:
+    // Deletes the on-screen window without an unload handler. Each window's destructor calls
+    // it first: deleting the widgets still sends events (hide, focus) to the window's own
+    // handlers, which must find the whole window object alive.
+    void discardWindow();
+
     // Builds the design: a hidden top-level widget with every control named.
     virtual QWidget* createWindow() = 0;
     virtual void Form_Load() {}

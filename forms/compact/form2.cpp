@@ -46,7 +46,9 @@ QAction* addMenuItem(QMenu* menu, const QString& name, const QString& caption) {
 
 Form2::Form2() : platform::Form(QStringLiteral("Form2")) {}
 
-Form2::~Form2() = default;
+Form2::~Form2() {
+    discardWindow();
+}
 
 void Form2::setWindows(platform::Form* main, platform::Form* mini, platform::Form* background) {
     main_ = main;

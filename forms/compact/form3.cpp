@@ -15,7 +15,9 @@
 
 Form3::Form3() : platform::Form(QStringLiteral("Form3")) {}
 
-Form3::~Form3() = default;
+Form3::~Form3() {
+    discardWindow();
+}
 
 QWidget* Form3::createWindow() {
     auto* window = new QWidget(nullptr, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |

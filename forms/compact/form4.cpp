@@ -8,7 +8,9 @@
 
 Form4::Form4() : platform::Form(QStringLiteral("Form4")) {}
 
-Form4::~Form4() = default;
+Form4::~Form4() {
+    discardWindow();
+}
 
 QWidget* Form4::createWindow() {
     auto* window = new QWidget(nullptr, Qt::FramelessWindowHint | Qt::Tool);

@@ -20,7 +20,9 @@
 
 Form1::Form1() : platform::Form(QStringLiteral("Form1")) {}
 
-Form1::~Form1() = default;
+Form1::~Form1() {
+    discardWindow();
+}
 
 QWidget* Form1::createWindow() {
     QWidget* window = buildForm1Design();
