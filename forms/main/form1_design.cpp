@@ -147,7 +147,6 @@ QWidget* buildForm1Design() {
                                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                                  Qt::CustomizeWindowHint);
     platform::setUpWindow(window, QStringLiteral("Tavrel Counter"), 4230, 5910);
-    window->setWindowIcon(platform::appIcon());
 
     // The about face lies on the window, underneath the working face.
     addAboutFace(window);

@@ -69,8 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(AppIcon, HasEverySizeAWindowManagerAsksFor) {
     const QString dir = QStringLiteral(TAVREL_ASSETS_DIR "/");
-    const QList<QSize> expected{{16, 16}, {24, 24},   {32, 32},  {48, 48},
-                                {64, 64}, {128, 128}, {256, 256}};
+    const QList<QSize> expected{{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}};
     EXPECT_EQ(platform::appIcon(dir + QStringLiteral("icon.svg")).availableSizes(), expected);
     EXPECT_TRUE(platform::appIcon(dir + QStringLiteral("missing.svg")).isNull());
 }
