@@ -3,7 +3,6 @@
 #include <QColor>
 #include <QFont>
 #include <QFontMetricsF>
-#include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPixmap>
@@ -23,7 +22,8 @@ const QColor kLetters{255, 40, 40};
 const QColor kLetterShadow{20, 0, 0};
 
 // Title bars and task lists ask for 16 to 64 pixels; every size is copied into each window's
-// icon property on X11, and the two largest made start-up measurably slower.
+// icon property on X11, so larger ones would only slow start-up. assets/CMakeLists.txt
+// renders the same sizes.
 constexpr std::array<int, 5> kIconSizes{16, 24, 32, 48, 64};
 
 QLinearGradient barFill(const QRectF& bar, bool pressed) {
@@ -60,18 +60,25 @@ QFont letterFont(const QRectF& bar, const QString& letters) {
 } // namespace
 
 SvgPicture::SvgPicture(const QString& resourcePath, QWidget* parent)
-    : QWidget(parent), renderer_(resourcePath) {}
+    : QWidget(parent), resourcePath_(resourcePath) {}
+
+QSvgRenderer& SvgPicture::renderer() const {
+    if (!renderer_) {
+        renderer_ = std::make_unique<QSvgRenderer>(resourcePath_);
+    }
+    return *renderer_;
+}
 
 QSize SvgPicture::sizeHint() const {
-    return renderer_.isValid() ? renderer_.defaultSize() : QWidget::sizeHint();
+    return isValid() ? renderer().defaultSize() : QWidget::sizeHint();
 }
 
 void SvgPicture::paintEvent(QPaintEvent* /*event*/) {
-    if (!renderer_.isValid()) {
+    if (!isValid()) {
         return;
     }
     QPainter painter(this);
-    renderer_.render(&painter, QRectF(rect()));
+    renderer().render(&painter, QRectF(rect()));
 }
 
 void paintButtonBar(QPainter& painter, const QRectF& rect, const QString& letters, bool pressed) {
@@ -125,20 +132,13 @@ void ButtonLook::paintEvent(QPaintEvent* /*event*/) {
     paintButtonBar(painter, QRectF(rect()), letters_, pressed_);
 }
 
-QIcon appIcon(const QString& svgPath) {
-    QSvgRenderer renderer(svgPath);
-    if (!renderer.isValid()) {
-        return {};
-    }
+QIcon appIcon(const QString& folder) {
     QIcon icon;
     for (const int size : kIconSizes) {
-        QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        renderer.render(&painter, QRectF(0, 0, size, size));
-        painter.end();
-        icon.addPixmap(QPixmap::fromImage(image));
+        const QPixmap picture(QStringLiteral("%1/icon-%2.png").arg(folder).arg(size));
+        if (!picture.isNull()) {
+            icon.addPixmap(picture);
+        }
     }
     return icon;
 }

@@ -6,16 +6,21 @@
 #include <QSvgRenderer>
 #include <QWidget>
 
+#include <memory>
+
 class QPainter;
 class QPaintEvent;
 
-// The pictures of the windows, all drawn as vectors so that they stay sharp at any device
-// pixel ratio: SVG files from the resources (":/assets/banner.svg", ":/assets/portrait.svg",
-// ":/assets/icon.svg") and the button bars, which are painted in code.
+// The pictures of the windows, drawn as vectors so that they stay sharp at any device pixel
+// ratio: SVG files from the resources (":/assets/banner.svg", ":/assets/portrait.svg") and
+// the button bars, which are painted in code. The window icon is the one bitmap: PNGs
+// rendered from its SVG at build time (":/assets/icon-<size>.png").
 namespace platform {
 
 // A picture control: the SVG at `resourcePath`, scaled to the whole widget. It takes the
-// mouse like any widget; a picture that only decorates needs nothing more.
+// mouse like any widget; a picture that only decorates needs nothing more. The file is read
+// when the picture is first painted or asked about, so a face that is not shown costs
+// nothing at start-up.
 class SvgPicture final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(SvgPicture)
@@ -24,14 +29,17 @@ public:
     explicit SvgPicture(const QString& resourcePath, QWidget* parent = nullptr);
 
     // False when the file is missing or not SVG; the widget then paints nothing.
-    bool isValid() const { return renderer_.isValid(); }
+    bool isValid() const { return renderer().isValid(); }
     QSize sizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QSvgRenderer renderer_;
+    QSvgRenderer& renderer() const;
+
+    QString resourcePath_;
+    mutable std::unique_ptr<QSvgRenderer> renderer_;
 };
 
 // One look of a picture button: a dark red rounded bar with bright red capitals. The
@@ -59,8 +67,8 @@ private:
     bool pressed_;
 };
 
-// The window icon, rendered from `svgPath` at 16, 24, 32, 48, 64, 128 and 256 pixels (no
-// SVG icon-engine plugin needed). A null icon when the file cannot be read.
-QIcon appIcon(const QString& svgPath = QStringLiteral(":/assets/icon.svg"));
+// The window icon at 16, 24, 32, 48 and 64 pixels, from `folder`/icon-<size>.png; a size
+// whose file cannot be read is left out, and no file at all gives a null icon.
+QIcon appIcon(const QString& folder = QStringLiteral(":/assets"));
 
 } // namespace platform

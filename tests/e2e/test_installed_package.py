@@ -90,7 +90,10 @@ class PackageContentsTest(unittest.TestCase):
         cls.metainfo = f"/usr/share/metainfo/{cls.app_id}.metainfo.xml"
 
     def test_holds_the_executable_entry_icon_and_metainfo(self):
-        self.assertLessEqual({INSTALLED, self.desktop, self.icon, self.metainfo}, self.files)
+        bitmaps = {f"/usr/share/icons/hicolor/{n}x{n}/apps/{self.entry['Icon']}.png"
+                   for n in (16, 24, 32, 48, 64)}
+        self.assertLessEqual({INSTALLED, self.desktop, self.icon, self.metainfo} | bitmaps,
+                             self.files)
         self.assertEqual([f for f in self.files if not f.startswith(("/usr/bin/", "/usr/share/"))],
                          [], "files outside /usr/bin and /usr/share")
         self.assertTrue(os.stat(self.root + INSTALLED).st_mode & 0o111)

@@ -68,10 +68,14 @@ INSTANTIATE_TEST_SUITE_P(
                       BarCase{"INDIETRO", 140, 35, 2}));
 
 TEST(AppIcon, HasEverySizeAWindowManagerAsksFor) {
-    const QString dir = QStringLiteral(TAVREL_ASSETS_DIR "/");
+    const QIcon icon = platform::appIcon(QStringLiteral(TAVREL_ICON_DIR));
     const QList<QSize> expected{{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}};
-    EXPECT_EQ(platform::appIcon(dir + QStringLiteral("icon.svg")).availableSizes(), expected);
-    EXPECT_TRUE(platform::appIcon(dir + QStringLiteral("missing.svg")).isNull());
+    EXPECT_EQ(icon.availableSizes(), expected);
+    // Rendered, not blank: the rounded square's middle is opaque, its corner transparent.
+    const QImage image = icon.pixmap(QSize(64, 64)).toImage();
+    EXPECT_EQ(qAlpha(image.pixel(32, 32)), 255);
+    EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
+    EXPECT_TRUE(platform::appIcon(QStringLiteral(TAVREL_ICON_DIR "/missing")).isNull());
 }
 
 } // namespace
