@@ -33,8 +33,11 @@ with the accessibility bus, tests/e2e/harness.py):
 - Time to the first shown window: from just before exec to the MapNotify of the first frame
   on the root window, seen by `xev -root -event substructure` (event driven, so nothing polls
   the machine while the programs start); beside it the CPU time the program had used by then
-  (/proc/<pid>/task/*/schedstat), which a busy machine disturbs less. Warm starts: one run of
-  each program is thrown away first. Peak resident memory: VmHWM of /proc/<pid>/status 2 s
+  (/proc/<pid>/task/*/schedstat), which a busy machine disturbs less. A window is mapped
+  before anything is painted in it, and a program may leave work until its first paint (the
+  minimal program loads its font only then), so the time to the first painted window is
+  taken too: bench/first_frame.c, preloaded into both programs, notes when the first picture
+  of a window goes to the X server. Warm starts: one run of each program is thrown away first. Peak resident memory: VmHWM of /proc/<pid>/status 2 s
   after the first window.
 - Longest event-loop stall: Qt answers accessibility calls from its event loop, so a blocked
   loop shows as a slow reply. While the program reads a 5,000,000-character clipboard text,
@@ -151,8 +154,8 @@ class Program:
     """A program started in its own process group on a session's display, without the
     accessibility bridge (as on a desktop without a screen reader)."""
 
-    def __init__(self, session, argv):
-        env = dict(session.env, QT_QPA_PLATFORM="xcb")
+    def __init__(self, session, argv, extra_env=None):
+        env = dict(session.env, QT_QPA_PLATFORM="xcb", **(extra_env or {}))
         self.proc = subprocess.Popen(argv, env=env, cwd=session.folder,
                                      stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                      stderr=subprocess.DEVNULL, start_new_session=True)
@@ -438,8 +441,23 @@ def press_fast_counter(session):
     session.click(session.find_window(harness.FAST), *MARGIN, 1)
 
 
-def measure_startup(executable, args, name):
-    """Seconds from exec to the first (and second) frame mapped, and memory after settling."""
+def first_frame_time(log_path, deadline):
+    """CLOCK_MONOTONIC seconds of the first window picture first_frame.c noted, or None."""
+    while time.monotonic() < deadline:
+        try:
+            with open(log_path) as f:
+                line = f.readline()
+            if line.endswith("\n"):
+                return float(line.split()[1]) / 1000
+        except FileNotFoundError:
+            pass
+        time.sleep(0.01)
+    return None
+
+
+def measure_startup(executable, args, name, first_frame_library):
+    """Seconds from exec to the first (and second) frame mapped and to the first window
+    picture sent to the X server, the CPU used by the first map, and memory after settling."""
     with harness.Session(executable, cord=CORD, test=TEXTS, name=name,
                          start_program=False) as session:
         xev = subprocess.Popen(["stdbuf", "-oL", "xev", "-root", "-event", "substructure",
@@ -459,8 +477,11 @@ def measure_startup(executable, args, name):
                 while select.select([fd], [], [], 0.1)[0]:
                     buffered += os.read(fd, 65536)
             maps, cpu_at_first_map = [], None
+            frame_log = os.path.join(session.folder, "first-frame.log")
             started = time.monotonic()
-            program = Program(session, [session.program_path, *args])
+            program = Program(session, [session.program_path, *args],
+                              {"LD_PRELOAD": first_frame_library,
+                               "TAVREL_FIRST_FRAME_LOG": frame_log})
             buffered = b""
             deadline = started + 20
             while len(maps) < 2 and time.monotonic() < deadline:
@@ -477,9 +498,11 @@ def measure_startup(executable, args, name):
                 buffered += chunk
             if not maps:
                 raise harness.HarnessError(f"no window of {name} was mapped")
+            painted = first_frame_time(frame_log, started + 20)
             time.sleep(SETTLE_S)
             memory = memory_kib(program.pid)
             return {"first": maps[0], "second": maps[1] if len(maps) > 1 else None,
+                    "painted": painted - started if painted is not None else None,
                     "cpu_ms": cpu_at_first_map,
                     "hwm_kib": memory["VmHWM"], "rss_kib": memory["VmRSS"]}
         finally:
@@ -734,6 +757,14 @@ def report(results):
         rat = statistics.median(ours) / statistics.median(floor)
         row(f"Time to the first shown window, median (min – max) of {len(ours)} warm starts",
             spread(ours, ms), spread(floor, ms), f"{rat:.2f}", "≤ 1.5 × minimal", rat <= 1.5)
+        ours = [run["painted"] for run in startup["tavrel"] if run["painted"] is not None]
+        floor = [run["painted"] for run in startup["minimal"] if run["painted"] is not None]
+        if ours and floor:
+            rat = statistics.median(ours) / statistics.median(floor)
+            row("Time to the first painted window (its first picture sent to the X server), "
+                f"median (min – max) of {len(ours)} and {len(floor)} warm starts",
+                spread(ours, ms), spread(floor, ms), f"{rat:.2f}", "≤ 1.5 × minimal",
+                rat <= 1.5)
         both = [run["second"] for run in startup["tavrel"] if run["second"] is not None]
         if both:
             row("  time until both windows of main mode are shown", spread(both, ms), "—", "", "",
@@ -824,7 +855,7 @@ def build(build_dir):
                     "-DCMAKE_BUILD_TYPE=Release", "-DTAVREL_BUILD_BENCH=ON",
                     "-DTAVREL_BUILD_TESTS=OFF"], check=True, stdout=subprocess.DEVNULL)
     subprocess.run(["cmake", "--build", build_dir, "--target", "tavrel-counter", "minimal_qt",
-                    "count_bench"], check=True, stdout=subprocess.DEVNULL)
+                    "count_bench", "first_frame"], check=True, stdout=subprocess.DEVNULL)
 
 
 def main():
@@ -847,6 +878,7 @@ def main():
     load_at_start = os.getloadavg()
     tavrel = os.path.join(args.build_dir, "app", "tavrel-counter")
     minimal = os.path.join(args.build_dir, "bench", "minimal_qt")
+    first_frame_library = os.path.join(args.build_dir, "bench", "libfirst_frame.so")
     rng = random.Random(20240607)
     results = {}
 
@@ -859,7 +891,8 @@ def main():
         results["startup"] = {"tavrel": [], "minimal": []}
         for run in range(args.starts + 1):
             for key, executable in (("tavrel", tavrel), ("minimal", minimal)):
-                figures = measure_startup(executable, [], f"bench-start-{key}")
+                figures = measure_startup(executable, [], f"bench-start-{key}",
+                                          first_frame_library)
                 print(f"  {key} start {run}: {figures}", file=sys.stderr)
                 if run:  # the first start of each warms the caches and is not counted
                     results["startup"][key].append(figures)
