@@ -428,15 +428,6 @@ def big_and_picture(session, reader, handle, big_path, png_path):
 
 # ---- the measurements ----------------------------------------------------------------------
 
-def wait_for_windows(session, titles):
-    def shown():
-        seen = session.window_captions()
-        if sorted(seen) != sorted(titles):
-            raise LookupError(f"windows on the screen: {seen}")
-        return seen
-    harness.wait_for(shown, timeout=20, what=f"the windows {titles}")
-
-
 def press_fast_counter(session):
     session.click(session.find_window(harness.FAST), *MARGIN, 1)
 
@@ -537,7 +528,7 @@ def measure_idle(tavrel, minimal, seconds, full_box_path):
             for index, (mode, titles) in enumerate(modes):
                 if index:
                     press_fast_counter(session)
-                wait_for_windows(session, titles)
+                session.wait_for_windows(titles, timeout=20)
                 time.sleep(SETTLE_S)
                 figures[mode] = idle_share(program.pid, helper_pids(session), seconds)
                 print(f"  idle, {mode} mode: {figures[mode]}", file=sys.stderr)
@@ -558,7 +549,7 @@ def measure_idle(tavrel, minimal, seconds, full_box_path):
                          name="bench-idle-full-box", start_program=False) as session:
         program = Program(session, [session.program_path])
         try:
-            wait_for_windows(session, [harness.MAIN, harness.FAST])
+            session.wait_for_windows([harness.MAIN, harness.FAST], timeout=20)
             focus_end_of_text2(session)
             time.sleep(SETTLE_S)
             figures["full_box"] = idle_share(program.pid, helper_pids(session), seconds)
@@ -586,7 +577,7 @@ def measure_clipboard(tavrel, minimal, copies, big_path, png_path, rng):
     with harness.Session(tavrel, cord=CORD, test=TEXTS, name="bench-clipboard") as session:
         reader = Reader(session)
         try:
-            wait_for_windows(session, [harness.MAIN, harness.FAST])
+            session.wait_for_windows([harness.MAIN, harness.FAST], timeout=20)
             _, _, left, top = harness.CONTROLS["cont"]
             handle = reader.locate(session.pid, harness.FAST, harness.pixels(left),
                                    harness.pixels(top))
@@ -629,7 +620,7 @@ def measure_typing(executable, prefill, delay_ms, tmp, extra=()):
                 session.activate(session.find_window(MINIMAL_TITLE))
                 handle = reader.locate(session.pid, MINIMAL_TITLE)
             else:
-                wait_for_windows(session, [harness.MAIN, harness.FAST])
+                session.wait_for_windows([harness.MAIN, harness.FAST], timeout=20)
                 _, _, left, top = harness.CONTROLS["car2"]
                 handle = reader.locate(session.pid, harness.MAIN, harness.pixels(left),
                                        harness.pixels(top))

@@ -335,6 +335,15 @@ class Session:
         """The captions (WM_NAME) the program gave the managed windows, bottom to top."""
         return [self.window_title(win, "WM_NAME") for win in self.stacking()]
 
+    def wait_for_windows(self, titles, timeout=10):
+        """Until exactly the windows captioned titles (in any order) are on the screen."""
+        def shown():
+            seen = self.window_captions()
+            if sorted(seen) != sorted(titles):
+                raise LookupError(f"windows on the screen: {seen}")
+            return seen
+        return wait_for(shown, timeout=timeout, what=f"the windows {titles}")
+
     def window_title(self, win, prop="_NET_WM_NAME"):
         """What the window manager writes in the title bar."""
         match = re.search(r'= "(.*)"\s*$', self.prop(win, prop))
@@ -411,6 +420,18 @@ class Session:
 
     def key(self, *keys):
         self._x(["xdotool", "key", "--", *keys])
+
+    def edit_box(self, win, box, command, keys):
+        """In win, a click into the box (unless box is None) and End, then command "type"
+        types keys as text, any other presses the space-separated xdotool key names."""
+        self.activate(win)
+        if box is not None:
+            self.click_control(box)
+            self.key("End")
+        if command == "type":
+            self.type_into(win, keys)
+        else:
+            self.key(*keys.split())
 
     def start_helper(self, argv, log_name="helper.log", stdin=subprocess.DEVNULL):
         """Another program on this display, killed at teardown."""

@@ -66,16 +66,9 @@ class MainWindowTest(unittest.TestCase):
             session.wait_for_values(ALL_ZERO)
             self.assertEqual(self.difference_colour(session, win), ["yellow"])
             self.assertFalse(session.is_showing("labpiù"))
-            session.activate(win)
             for box, command, keys, expected, colour, plus_shown in steps:
                 with self.subTest(box=box, keys=keys):
-                    if box is not None:
-                        session.click_control(box)
-                        session.key("End")
-                    if command == "type":
-                        session.type_into(win, keys)
-                    else:
-                        session.key(*keys.split())
+                    session.edit_box(win, box, command, keys)
                     session.wait_for_values(expected)
                     self.assertEqual(self.difference_colour(session, win), [colour])
                     self.assertEqual(session.is_showing("labpiù"), plus_shown)

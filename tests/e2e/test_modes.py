@@ -33,12 +33,7 @@ class ModesTest(unittest.TestCase):
     def wait_for_mode(self, session, titles, check=False):
         """Until exactly the windows titled titles are on the screen; with check, each one
         also stays above others and its title bar shows its caption."""
-        def shown():
-            seen = session.window_captions()
-            if sorted(seen) != sorted(titles):
-                raise LookupError(f"windows on the screen: {seen}")
-            return seen
-        harness.wait_for(shown, what=f"the windows {titles}")
+        session.wait_for_windows(titles)
         for title in titles if check else ():
             win = session.find_window(title)
             self.assertIn("_NET_WM_STATE_ABOVE", session.prop(win, "_NET_WM_STATE"), title)

@@ -103,13 +103,7 @@ class TableTest(unittest.TestCase):
             ]
             for box, command, keys, expected in steps:
                 with self.subTest(box=box, keys=keys):
-                    session.activate(win)
-                    session.click_control(box)
-                    session.key("End")
-                    if command == "type":
-                        session.type_into(win, keys)
-                    else:
-                        session.key(*keys.split())
+                    session.edit_box(win, box, command, keys)
                     session.wait_for_values(expected)
             self.assertEqual(session.stderr(), "", "the program complained on stderr")
 

@@ -57,14 +57,6 @@ class UnwritableFolderTest(unittest.TestCase):
             [*AS_NOBODY, "touch", os.path.join(folder, "probe")], capture_output=True)
         return probe.returncode == 0
 
-    def wait_for_windows(self, session, titles):
-        def shown():
-            seen = session.window_captions()
-            if sorted(seen) != sorted(titles):
-                raise LookupError(f"windows on the screen: {seen}")
-            return seen
-        harness.wait_for(shown, what=f"the windows {titles}")
-
     def press_fast_counter(self, session, button=1):
         session.click(session.find_window(harness.FAST), *MARGIN, button)
 
@@ -88,22 +80,22 @@ class UnwritableFolderTest(unittest.TestCase):
                 before = {entry: session.read_file(entry) for entry in os.listdir(session.folder)
                           if entry != os.path.basename(session.program_path)}
                 session.start_program(env=env, prefix=AS_NOBODY)
-                self.wait_for_windows(session, [harness.MAIN, harness.FAST])
+                session.wait_for_windows([harness.MAIN, harness.FAST])
 
                 # Main mode to Mini mode: the Fast Counter and the main window save.
                 self.press_fast_counter(session)
-                self.wait_for_windows(session, [mini_before, harness.FAST])
+                session.wait_for_windows([mini_before, harness.FAST])
                 mini = session.find_window(mini_before)
                 session.activate(mini)
                 session.click(mini, *MINI_TEXT1)
                 session.key("End", "a", "b", "c")
-                self.wait_for_windows(session, [mini_after, harness.FAST])
+                session.wait_for_windows([mini_after, harness.FAST])
 
                 # Mini to Fast (the Mini Counter saves) and back to main mode.
                 self.press_fast_counter(session)
-                self.wait_for_windows(session, [harness.FAST])
+                session.wait_for_windows([harness.FAST])
                 self.press_fast_counter(session)
-                self.wait_for_windows(session, [harness.MAIN, harness.FAST])
+                session.wait_for_windows([harness.MAIN, harness.FAST])
                 self.assertIsNone(session.exit_code, "the program ended")
 
                 # Every save failed, naming its file; nothing on disk changed.
