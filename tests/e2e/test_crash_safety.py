@@ -99,11 +99,8 @@ class CrashSafetyTest(unittest.TestCase):
                     # Change a text, then switch: the Fast Counter saves cord, the main
                     # window saves cord and test.
                     session.wait_for_values({"Text1": texts[0], "Text2": texts[1]})
-                    main = session.find_window(harness.MAIN)
-                    session.activate(main)
-                    session.click_control("Text1")
-                    session.key("End")
-                    session.type_into(main, " mondo")
+                    session.edit_box(session.find_window(harness.MAIN), "Text1", "type",
+                                     " mondo")
                     session.wait_for_values({"Text1": "Ciao mondo"})
                     session.click(session.find_window(harness.FAST), *MARGIN)
 

@@ -92,8 +92,7 @@ class DisplayTest(unittest.TestCase):
                 session.find_window(harness.FAST)
                 for _ in range(presses):
                     session.click(session.find_window(harness.FAST), *MARGIN)
-                harness.wait_for(lambda: sorted(session.window_captions()) == sorted(windows),
-                                 what=f"the windows {windows}")
+                session.wait_for_windows(windows)
                 session.wait_for_values({"cont": "0"})
 
                 session.stop_display(sig)

@@ -226,11 +226,8 @@ class EditAndAboutTest(unittest.TestCase):
             with self.subTest(button=button), self.session(["Città", "Perché"]) as session:
                 win = session.find_window(harness.MAIN)
                 session.wait_for_values({"Text1": "Città", "Text2": "Perché"})
-                session.activate(win)
                 for box, typed in (("Text1", " mia"), ("Text2", " no?")):
-                    session.click_control(box)
-                    session.key("End")
-                    session.type_into(win, typed)
+                    session.edit_box(win, box, "type", typed)
                 session.wait_for_values({"Text1": "Città mia", "Text2": "Perché no?"})
                 dropped = (140 + 20 * button, 90)
                 session.move(win, *dropped)
@@ -256,8 +253,7 @@ class EditAndAboutTest(unittest.TestCase):
                                     ([harness.FAST], "fast-mode.png"),
                                     ([harness.MAIN, harness.FAST], None)):
                 session.click(session.find_window(harness.FAST), 3, 3)
-                harness.wait_for(lambda: sorted(session.window_captions()) == sorted(titles),
-                                 what=f"the windows {titles}")
+                session.wait_for_windows(titles)
                 session.wait_for_values({"cont": str(len(copied))})
                 wins = [session.find_window(title) for title in titles]
                 if picture == "mini-counter.png":  # the Fast Counter beside the Mini Counter

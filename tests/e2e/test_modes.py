@@ -64,11 +64,8 @@ class ModesTest(unittest.TestCase):
             self.assertEqual(session.outer_position(session.find_window(harness.FAST)),
                              moved_fast)
 
-            mini = session.find_window("Mini Counter [+2]")
-            session.activate(mini)
-            session.click_control("mini.Text1")
-            session.key("End")
-            session.type_into(mini, " mondo")
+            session.edit_box(session.find_window("Mini Counter [+2]"), "mini.Text1", "type",
+                             " mondo")
             self.wait_for_mode(session, ["Mini Counter [-4]", harness.FAST])
 
             # Into Fast mode: the Mini Counter handed its texts back through the file.
