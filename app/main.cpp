@@ -5,6 +5,7 @@
 #include "forms/compact/form4.h"
 #include "forms/compact/watch_loop.h"
 #include "forms/main/form1.h"
+#include "forms/wiring.h"
 #include "platform/clipboard.h"
 #include "platform/display.h"
 #include "platform/open_file_dialog.h"
@@ -37,14 +38,8 @@ int main(int argc, char** argv) {
     platform::ClipboardCounter clipboard;
     WatchLoop loop(clipboard, fastCounter);
 
-    main.setFastCounter(&fastCounter);
-    main.setWatchLoop(&loop);
+    wireWindows(main, fastCounter, mini, background, loop);
     main.setOpenFileDialog(&tableDialog);
-    mini.setFastCounter(&fastCounter);
-    mini.setWatchLoop(&loop);
-    background.setFastCounter(&fastCounter);
-    background.setWatchLoop(&loop);
-    fastCounter.setWindows(&main, &mini, &background);
 
     main.load();
     return QApplication::exec();

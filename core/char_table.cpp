@@ -10,6 +10,15 @@ namespace Module1 {
 
 std::array<TableEntry, 256> CharTable;
 
+std::u16string WidenBytes(std::string_view bytes) {
+    std::u16string text;
+    text.reserve(bytes.size());
+    for (const char b : bytes) {
+        text.push_back(static_cast<char16_t>(static_cast<unsigned char>(b)));
+    }
+    return text;
+}
+
 namespace {
 
 constexpr std::int32_t kMaxCounter = std::numeric_limits<std::int32_t>::max();
@@ -27,19 +36,10 @@ int hexDigitWorth(char c) noexcept {
     return 0;
 }
 
-std::u16string widenBytes(std::string_view bytes) {
-    std::u16string text;
-    text.reserve(bytes.size());
-    for (const char b : bytes) {
-        text.push_back(static_cast<char16_t>(static_cast<unsigned char>(b)));
-    }
-    return text;
-}
-
 void storeEntry(std::int32_t code, std::string_view bytes, const DecodeEntry& decode) {
     TableEntry& entry = CharTable[static_cast<std::size_t>(code)];
     entry.bytes.assign(bytes);
-    entry.text = decode ? decode(bytes) : widenBytes(bytes);
+    entry.text = decode ? decode(bytes) : WidenBytes(bytes);
 }
 
 // Reads a whole file; false if it cannot be opened or read to its end. C stdio reports a read

@@ -26,6 +26,9 @@ extern std::array<TableEntry, 256> CharTable;
 
 // Turns an entry's bytes into text.
 using DecodeEntry = std::function<std::u16string(std::string_view)>;
+// Each byte as the code point of the same value (Latin-1): the decoding of an entry when no
+// decoder is given.
+std::u16string WidenBytes(std::string_view bytes);
 // Picks the decoder for one load, given the whole file's bytes; called once per load.
 using ChooseDecoder = std::function<DecodeEntry(std::string_view wholeFile)>;
 

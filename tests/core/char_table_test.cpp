@@ -20,10 +20,7 @@ namespace fs = std::filesystem;
 constexpr auto kComplete = TableLoadStatus::Complete;
 constexpr auto kPastEnd = TableLoadStatus::ReadPastEnd;
 
-std::u16string latin1(std::string_view bytes) {
-    const auto* first = reinterpret_cast<const unsigned char*>(bytes.data());
-    return std::u16string(first, first + bytes.size());
-}
+const auto latin1 = Module1::WidenBytes;
 
 std::map<int, std::string> storedEntries() {
     std::map<int, std::string> entries;

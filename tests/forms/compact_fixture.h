@@ -5,6 +5,7 @@
 #include "forms/compact/form4.h"
 #include "forms/compact/watch_loop.h"
 #include "forms/main/form1.h"
+#include "forms/wiring.h"
 #include "platform/clipboard.h"
 
 #include <QPointer>
@@ -19,13 +20,7 @@
 struct CompactWindows {
     explicit CompactWindows(Form1& mainWindow) : main(mainWindow) {
         setClipboard(QString());
-        main.setFastCounter(&fast);
-        main.setWatchLoop(&loop);
-        mini.setFastCounter(&fast);
-        mini.setWatchLoop(&loop);
-        background.setFastCounter(&fast);
-        background.setWatchLoop(&loop);
-        fast.setWindows(&main, &mini, &background);
+        wireWindows(main, fast, mini, background, loop);
     }
     ~CompactWindows() {
         loop.start(nullptr);

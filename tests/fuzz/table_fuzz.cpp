@@ -9,14 +9,7 @@
 
 namespace {
 
-std::u16string latin1(std::string_view bytes) {
-    std::u16string text;
-    text.reserve(bytes.size());
-    for (const char b : bytes) {
-        text.push_back(static_cast<char16_t>(static_cast<unsigned char>(b)));
-    }
-    return text;
-}
+using Module1::WidenBytes;
 
 void check(bool condition) {
     if (!condition) {
@@ -32,14 +25,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::string_view file(reinterpret_cast<const char*>(data), size);
     CharTable = {};
-    const TableLoadStatus status = Module1::ParseTable(file, latin1);
+    const TableLoadStatus status = Module1::ParseTable(file, WidenBytes);
     check(status != TableLoadStatus::CannotOpen);
 
     bool anyEntry = false;
     for (const auto& entry : CharTable) {
         // Each stored value is a run of the file, holds a CR only as its first byte, and was
         // decoded from exactly its bytes.
-        check(entry.text == latin1(entry.bytes));
+        check(entry.text == WidenBytes(entry.bytes));
         if (entry.bytes.empty()) {
             continue;
         }
@@ -56,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto before = CharTable;
     const std::string dump = Module1::FormatTableDump();
     CharTable = {};
-    const TableLoadStatus reread = Module1::ParseTable(dump, latin1);
+    const TableLoadStatus reread = Module1::ParseTable(dump, WidenBytes);
     check(reread == (anyEntry ? TableLoadStatus::Complete : TableLoadStatus::ReadPastEnd));
     for (std::size_t code = 0; code < CharTable.size(); ++code) {
         check(CharTable[code].bytes == before[code].bytes);
