@@ -1,0 +1,19 @@
+#include "platform/widgets/clickable_label.h"
+
+#include <QMouseEvent>
+
+namespace platform {
+
+ClickableLabel::ClickableLabel(QWidget* parent) : QLabel(parent) {}
+
+void ClickableLabel::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+    Q_EMIT pressed(event->button());
+}
+
+void ClickableLabel::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+    Q_EMIT released(event->button());
+}
+
+} // namespace platform
