@@ -4,6 +4,7 @@
 #include "platform/system/display.h"
 #include "platform/system/file_dialog.h"
 #include "platform/system/program_folder.h"
+#include "platform/widgets/accessibility.h"
 #include "platform/widgets/picture.h"
 
 #include <QApplication>
@@ -24,6 +25,7 @@ int main(int argc, char** argv) {
     // Windows are hidden and re-created at every switch of working mode: the program ends
     // only when it decides to.
     QApplication::setQuitOnLastWindowClosed(false);
+    platform::installAccessibility();
 
     platform::QtFileDialog tableDialog;
     Program program(platform::programFolder(), tableDialog);

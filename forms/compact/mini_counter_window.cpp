@@ -9,6 +9,8 @@
 #include "platform/widgets/window_shell.h"
 #include "storage/state_files.h"
 
+#include <QLabel>
+
 MiniCounterWindow::MiniCounterWindow(platform::ProgramRun& run, storage::StateFiles& files)
     : platform::ManagedWindow(QStringLiteral("Form3"), run), files_(files) {}
 
@@ -22,12 +24,17 @@ platform::WindowShell* MiniCounterWindow::createWindow() {
     platform::markStaysOnTop(window);
     platform::setUpWindow(window, QStringLiteral("Mini Counter"), 3345, 870);
 
-    platform::addLabel(window, QStringLiteral("Label1"), QStringLiteral("Originale"), palette::kRed,
-                       120, 165, 615, 255);
+    QLabel* original =
+        platform::addLabel(window, QStringLiteral("Label1"), QStringLiteral("Originale"),
+                           palette::kRed, 120, 165, 615, 255);
     ui_.boxes[0] = platform::addTextBox(window, QStringLiteral("Text1"), 840, 120, 2415, 285);
-    platform::addLabel(window, QStringLiteral("Label2"), QStringLiteral("Tradotta"), palette::kRed,
-                       120, 525, 615, 255);
+    QLabel* translation =
+        platform::addLabel(window, QStringLiteral("Label2"), QStringLiteral("Tradotta"),
+                           palette::kRed, 120, 525, 615, 255);
     ui_.boxes[1] = platform::addTextBox(window, QStringLiteral("Text2"), 840, 480, 2415, 285);
+    // The captions name the boxes for assistive technology.
+    original->setBuddy(ui_.boxes[0]);
+    translation->setBuddy(ui_.boxes[1]);
     QWidget::setTabOrder(ui_.boxes[0], ui_.boxes[1]);
 
     for (platform::TextBox* box : ui_.boxes) {

@@ -49,11 +49,13 @@ struct BlockNames {
 
 void addTextBlock(QWidget* parent, int top, const BlockNames& n, TextBlockControls& block) {
     QFrame* frame = platform::addFrame(parent, text(n.frame), 120, top, 3735, 1215);
-    addLabel(frame, text(n.title), text(n.titleCaption), pal::kRed, 120, 240, n.titleWidth, 255);
+    QLabel* title = addLabel(frame, text(n.title), text(n.titleCaption), pal::kRed, 120, 240,
+                             n.titleWidth, 255);
     addLabel(frame, text(n.charsLabel), text("Caratteri usati:"), pal::kGold, 1920, 240, 1095, 255);
     block.characters =
         addLabel(frame, text(n.chars), text("0"), pal::kLightBlue, 3000, 240, 615, 255);
     block.box = platform::addTextBox(frame, text(n.box), 120, 480, 3495, 285);
+    title->setBuddy(block.box); // the box's name for assistive technology
     addLabel(frame, text(n.wordsLabel), text("Parole:"), pal::kGold, 120, 840, 495, 255);
     block.words =
         addLabel(frame, text(n.words), text("0"), pal::kLightBlue, 720, 840, n.wordsWidth, 255);
@@ -80,6 +82,7 @@ platform::PressedLookPair* addButton(QWidget* parent, const char* pairName, cons
     auto* pair =
         new platform::PressedLookPair(normalLook, QPoint(0, 0), pressedLook, pressedAt, parent);
     pair->setObjectName(text(pairName));
+    pair->setAccessibleName(text(letters));
     pair->move(area.topLeft());
     return pair;
 }

@@ -45,6 +45,9 @@ Program::Program(const QString& folder, platform::FileDialog& tableDialog,
             run_.end();
         });
     }
+    // A Fast Counter that the window manager closed comes back at the next pass, a switch.
+    QObject::connect(&fast_, &platform::ManagedWindow::closedByUser, &fast_,
+                     [this] { loop_.passSoon(); });
     // Every load of the Fast Counter is a step of the cycle.
     QObject::connect(&fast_, &platform::ManagedWindow::loaded, &fast_, [this] { cycle_.step(); });
     QObject::connect(&main_, &MainWindow::modalStarted, &main_, [this] { loop_.hold(); });

@@ -7,25 +7,22 @@
 
 namespace {
 
-constexpr int kPassIntervalMs = 50;
+// Where the platform reports no clipboard changes.
+constexpr int kPollIntervalMs = 250;
 
 } // namespace
 
 WatchLoop::WatchLoop(platform::ProgramRun& run, platform::ClipboardCounter& counter,
                      std::function<void(int)> showCount)
     : run_(run), counter_(counter), showCount_(std::move(showCount)) {
-    interval_.setInterval(kPassIntervalMs);
-    connect(&interval_, &QTimer::timeout, this, &WatchLoop::pass);
+    poll_.setInterval(kPollIntervalMs);
+    connect(&poll_, &QTimer::timeout, this, &WatchLoop::pass);
     // A change is handled from the event loop rather than inside the signal: the clipboard
     // may change inside a handler (the edit menu's copy), and no pass runs inside a handler.
     changeKick_.setSingleShot(true);
     changeKick_.setInterval(0);
     connect(&changeKick_, &QTimer::timeout, this, &WatchLoop::pass);
-    connect(&counter_, &platform::ClipboardCounter::changed, this, [this] {
-        if (running_) {
-            changeKick_.start();
-        }
-    });
+    connect(&counter_, &platform::ClipboardCounter::changed, this, &WatchLoop::passSoon);
 }
 
 WatchLoop::~WatchLoop() = default;
@@ -37,15 +34,31 @@ void WatchLoop::start(platform::ManagedWindow* host) {
         stop();
         return;
     }
-    interval_.start();
+    if (!counter_.notifiesChanges()) {
+        poll_.start();
+    }
     // The first pass follows as soon as the load that started the loop has returned.
     changeKick_.start();
+}
+
+void WatchLoop::release() {
+    --holds_;
+    // A change that came while the loop was held is counted now.
+    if (holds_ == 0) {
+        passSoon();
+    }
+}
+
+void WatchLoop::passSoon() {
+    if (running_) {
+        changeKick_.start();
+    }
 }
 
 void WatchLoop::stop() {
     running_ = false;
     host_ = nullptr;
-    interval_.stop();
+    poll_.stop();
     changeKick_.stop();
 }
 

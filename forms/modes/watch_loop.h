@@ -15,9 +15,11 @@ class ProgramRun;
 
 // The one watch loop of the program, run for whichever host window owns the Fast Counter
 // (the main window, the Mini Counter or the background host). Each pass keeps the host above
-// other windows and shows the clipboard's count. Passes run from the event loop: at once when
-// the clipboard reports a change, otherwise about every 50 ms, so an idle program costs next
-// to nothing while the count still follows every copy.
+// other windows and shows the clipboard's count. Passes run from the event loop, only when
+// there is something to do: when a host starts, when the clipboard reports a change, when a
+// hold ends and when the Fast Counter has been closed. The windows stay above others through
+// the window manager's above state, so an idle program never wakes up for the loop. Only
+// where the platform reports no clipboard changes does a pass run on a timer, every 250 ms.
 class WatchLoop final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(WatchLoop)
@@ -36,7 +38,10 @@ public:
     // Between hold() and the matching release() no pass runs: a handler that opens a modal
     // dialog keeps the loop out of the dialog's nested event loop until it returns.
     void hold() { ++holds_; }
-    void release() { --holds_; }
+    void release();
+
+    // A pass as soon as the event loop is back, for a change the clipboard does not report.
+    void passSoon();
 
     platform::ManagedWindow* host() const { return host_; }
     bool isRunning() const { return running_; }
@@ -54,6 +59,6 @@ private:
     QPointer<platform::ManagedWindow> host_;
     bool running_ = false;
     int holds_ = 0;
-    QTimer interval_;
+    QTimer poll_;
     QTimer changeKick_;
 };

@@ -28,6 +28,10 @@ public:
     // The current count, or nothing when the clipboard could not be read.
     std::optional<int> count();
 
+    // False where the platform does not report changes (Wayland without focus): the count
+    // must then be asked for now and then.
+    bool notifiesChanges() const { return platformNotifies_; }
+
     // Tests replace the read of the clipboard's text (an empty reader restores the real one);
     // a reader's nothing means a failed read.
     using Reader = std::function<std::optional<QString>()>;

@@ -6,6 +6,11 @@ namespace platform {
 
 ClickableLabel::ClickableLabel(QWidget* parent) : QLabel(parent) {}
 
+void ClickableLabel::click() {
+    Q_EMIT pressed(Qt::LeftButton);
+    Q_EMIT released(Qt::LeftButton);
+}
+
 void ClickableLabel::mousePressEvent(QMouseEvent* event) {
     event->accept();
     Q_EMIT pressed(event->button());

@@ -13,6 +13,9 @@ class ClickableLabel : public QLabel {
 public:
     explicit ClickableLabel(QWidget* parent = nullptr);
 
+    // A press and a release of the left button, as a click without the mouse.
+    void click();
+
 Q_SIGNALS:
     void pressed(Qt::MouseButton button);
     void released(Qt::MouseButton button);
