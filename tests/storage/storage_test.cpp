@@ -1,0 +1,184 @@
+#include "storage/state_files.h"
+#include "storage/text_encoding.h"
+
+#include <gtest/gtest.h>
+
+#include <QLocale>
+#include <QTemporaryDir>
+
+#include <optional>
+#include <tuple>
+
+#include <unistd.h>
+
+namespace {
+
+using namespace Qt::StringLiterals;
+using Twips = std::array<int, storage::positionLineCount>;
+constexpr auto none = std::nullopt;
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+// The whole file is strict UTF-8 or else Windows-1252 (undefined bytes give the C1 control
+// of the same number); a byte order mark is dropped at the start of the file only.
+TEST(StorageTest, StateFilesSplitIntoLinesAndSaveAsUtf8WithCrLf) {
+    // clang-format off
+    const std::pair<QByteArray, QStringList> rows[] = {
+        {"", {}}, {"a\r\nb\r\n", {u"a"_s, u"b"_s}}, {"a\nb", {u"a"_s, u"b"_s}},
+        {"\r\n\r\n", {u""_s, u""_s}}, {"a\r", {u"a"_s}}, {"a\rb\r\r\n", {u"a\rb\r"_s}},
+        {"\xE6\x97\xA5\xF4\x8F\xBF\xBF", {u"日\U0010FFFF"_s}}, {"\xEF\xBB\xBF" "a\n\xEF\xBB\xBF" "b", {u"a"_s, u"\uFEFFb"_s}},
+        {"\xC3\xA9\n\x80\x81\x9F\xA0\xFF", {u"Ã©"_s, u"€\u0081Ÿ\u00A0ÿ"_s}}};
+    // clang-format on
+    for (const auto& [bytes, lines] : rows) {
+        EXPECT_EQ(storage::decodeStateLines(bytes), lines) << bytes.toPercentEncoding().constData();
+    }
+    // Not UTF-8: overlong, surrogate, past U+10FFFF, cut, bad continuation, BOM before a bad byte.
+    for (const QByteArray b :
+         {"\xC0\xAE", "\xE0\x9F\xBF", "\xED\xA0\x80", "\xF0\x8F\xBF\xBF", "\xF4\x90\x80\x80",
+          "\xF5\x80\x80\x80", "\xE2\x82", "\xE2\x82\xC0", "\xF0\x90\x80\x41", "\xEF\xBB\xBF\xE9"}) {
+        EXPECT_EQ(storage::decodeStateLines(b).value(0), storage::decodeWindows1252(b)) << b.data();
+    }
+    EXPECT_EQ(storage::encodeStateLines({u"Città"_s, {}, u"\uFEFF"_s}),
+              "Citt\xC3\xA0\r\n\r\n\xEF\xBB\xBF\r\n"_ba);
+}
+
+TEST(StorageTest, TableEntriesAreDecodedAsTheWholeFileDecides) {
+    // whole file, entry, its text
+    const std::tuple<std::string, std::string, std::u16string> rows[] = {
+        {"41=A\r\n", "\xC3\xA9", u"Ã©"}, // no byte >= 0x80: Windows-1252
+        {"E9=\xC3\xA9\r\n", "\xC3\xA9", u"é"},
+        {"E9=\xC3\xA9\r\n", "\xC3", u"Ã"}, // a character cut in two
+        {"80=\x80\r\n81=\xC3\xA9\r\n", "\x80\xC3\xA9", u"€Ã©"}};
+    for (const auto& [file, entry, text] : rows) {
+        EXPECT_EQ(storage::tableDecoderChooser()(file)(entry), text) << file;
+    }
+}
+
+// A missing line and a file that is not UTF-8 are problems naming it. A save takes line breaks
+// out and renames a new file over the old one (whose other name keeps its bytes); below a
+// regular file or onto a folder it fails, even as root, returning why and logging nothing.
+TEST(StorageTest, TextFileHoldsTwoLinesAndIsReplacedInOneStep) {
+    // file (none: no file), its texts, problems
+    const std::tuple<std::optional<QByteArray>, std::optional<QString>, std::optional<QString>, int>
+        rows[] = {{none, none, none, 0},
+                  {"Ciao", u"Ciao"_s, none, 1},
+                  {"\r\n\r\n", u""_s, u""_s, 0},
+                  {"  a \r\n\tb \n\xE6\x97\xA5\r\n", u"  a "_s, u"\tb "_s, 0},
+                  {"caf\xE9\r\n\x80", u"café"_s, u"€"_s, 1}};
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"a/test"_s);
+    for (const auto& [bytes, orig, trans, problems] : rows) {
+        ASSERT_TRUE(!bytes || !storage::saveStateFile(path, *bytes)); // creates the folder
+        const storage::TextLines lines = storage::readTextFile(path);
+        EXPECT_EQ(std::tuple(lines.existed, lines.orig, lines.trans),
+                  std::tuple(!!bytes, orig, trans));
+        EXPECT_EQ(lines.problems.filter(path).size(), problems);
+        EXPECT_EQ(lines.problems.size(), problems);
+    }
+    const QString other = dir.filePath(u"old"_s);
+    ASSERT_EQ(::link(QFile::encodeName(path).constData(), QFile::encodeName(other).constData()), 0);
+    EXPECT_EQ(storage::writeTextFile(path, u" Città\r\n"_s, u"\na\rb"_s), none);
+    EXPECT_EQ(fileBytes(path), " Citt\xC3\xA0\r\nab\r\n");
+    EXPECT_EQ(fileBytes(other), "caf\xE9\r\n\x80");
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& message) {
+        ADD_FAILURE() << message.toStdString();
+    });
+    for (const QString& bad : {path + u"/below"_s, dir.filePath(u"a"_s)}) {
+        const std::optional<QString> error = storage::saveStateFile(bad, "bad");
+        EXPECT_TRUE(error && error->contains(bad)) << bad.toStdString();
+    }
+    qInstallMessageHandler(nullptr);
+}
+
+// Read in the C locale or the user's, fill what could not be read, save, read again: the saved
+// file is complete, and every line that was readable comes back exactly as it was written.
+TEST(StorageTest, PositionFileReadsWhatCanBeReadAndTheNextSaveIsComplete) {
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    const QByteArray spaces(99, ' '); // a line of 100 characters is the longest read
+    // name, file, lines read (not given: unreadable), problems naming the file
+    // clang-format off
+    const std::tuple<const char*, QByteArray, std::array<std::optional<int>, 6>, int> rows[] = {
+        {"complete", "1200\r\n-45\r\n0\r\n15\r\n-30000\r\n" + spaces + "7", {1200, -45, 0, 15, -30000, 7}, 0},
+        {"lf_and_seven_lines", "1\n2\n3\n4\n5\n6\n7\n", {1, 2, 3, 4, 5, 6}, 0},
+        {"two_local_lines", "1200,5\r\n-45,7\r\n", {1200, -46}, 1},
+        {"not_numbers", "abc\r\n\r\n12abc\r\nnan\r\ninf\r\n0x10\r\n", {}, 6},
+        {"half_to_even", "1200.5\r\n1201.5\r\n-0.5\r\n1.5e3\r\n-45.7\r\n 15 \r\n", {1200, 1202, 0, 1500, -46, 15}, 0},
+        {"out_of_range", "2147483647\r\n-2147483648\r\n2147483648\r\n-2147483649\r\n1e300\r\n " + spaces + "7",
+         {2147483647, -2147483647 - 1, none, none, none, none}, 4},
+        {"not_utf8_five_lines", "1\r\n2\xE9\r\n3\r\n4\r\n5", {1, none, 3, 4, 5}, 3}};
+    // clang-format on
+    const Twips defaults{10, 20, 30, 40, 50, -1234567}; // written without grouping
+    for (const auto& [name, bytes, twips, problems] : rows) {
+        SCOPED_TRACE(name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"cord"_s);
+        ASSERT_EQ(storage::saveStateFile(path, bytes), none);
+        const storage::PositionFile file = storage::PositionFile::read(path);
+        EXPECT_EQ(file.problems().filter(path).size(), problems);
+        EXPECT_EQ(file.problems().size(), problems);
+        storage::PositionFile filled = file;
+        filled.fillUnreadable(defaults);
+        ASSERT_EQ(filled.write(path), none);
+        const storage::PositionFile saved = storage::PositionFile::read(path);
+        for (int i = 0; i < 6; ++i) {
+            const auto which = storage::PositionLine(i);
+            EXPECT_EQ(file.twips(which), twips[i]) << "line " << i + 1;
+            EXPECT_EQ(saved.line(which),
+                      twips[i] ? file.line(which) : QString::number(defaults[i]));
+        }
+    }
+    QLocale::setDefault(QLocale::system());
+}
+
+// The main window is 4230 / twips-per-pixel wide, rounded half to even: 352.5 gives 352, and
+// (1920 - 352) / 2 is 784 where 353 would give 783. -797 * 13.5 twips rounds to even -10760.
+TEST(StorageTest, DefaultsCentreTheMainWindowWithTheFastCounterBesideIt) {
+    const std::tuple<QRect, double, double, Twips> rows[] = {
+        {QRect(100, 50, 1920, 1081), 12, 10, {10608, 2950, 15030, 2950, 10608, 2950}},
+        {QRect(-1280, 0, 1280, 1024), 13.5, 13.5, {-10760, 3956, -6314, 3956, -10760, 3956}}};
+    for (const auto& [screen, perPixelX, perPixelY, twips] : rows) {
+        EXPECT_EQ(storage::defaultPositionsTwips(screen, perPixelX, perPixelY), twips) << perPixelX;
+    }
+}
+
+// A window's unload replaces its own two lines; the others keep their text and only an
+// unreadable one gets its default. In a folder that is a file, saves fail and are reported.
+TEST(StorageTest, StateFilesCreateOnFirstRunAndSaveOnlyTheirOwnLines) {
+    QTemporaryDir dir;
+    QStringList reports;
+    const auto in = [&](const QString& folder) {
+        return storage::StateFiles(
+            folder, [] { return Twips{1, 2, 3, 4, 5, 6}; },
+            [&](const QString& problem) { reports.append(problem); });
+    };
+    const storage::StateFiles files = in(dir.path());
+    EXPECT_EQ(files.readPositions().twips(storage::MiniTop), 6);
+    EXPECT_FALSE(files.readTexts().existed);
+    EXPECT_EQ(fileBytes(dir.filePath(u"cord"_s)), "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n");
+    EXPECT_EQ(fileBytes(dir.filePath(u"test"_s)), "\r\n\r\n");
+    EXPECT_EQ(reports, QStringList());
+    // file before, the window's first line, its Left and Top, file after, problems reported
+    const std::tuple<QByteArray, storage::PositionLine, int, int, QByteArray, qsizetype> rows[] = {
+        {"  1200\n-45.0\r\n1\r\n2\r\n+7\r\n\xE9", storage::FastLeft, -15, 300,
+         "  1200\r\n-45.0\r\n-15\r\n300\r\n+7\r\n6\r\n", 2},
+        {"10\r\n20\r\nabc\r\n40", storage::MiniLeft, 7, 8, "10\r\n20\r\n3\r\n40\r\n7\r\n8\r\n", 2}};
+    for (const auto& [before, left, leftTwips, topTwips, after, problems] : rows) {
+        ASSERT_EQ(storage::saveStateFile(files.positionFilePath(), before), none);
+        reports.clear();
+        files.savePosition(left, leftTwips, topTwips);
+        EXPECT_EQ(fileBytes(files.positionFilePath()), after) << before.constData();
+        EXPECT_EQ(reports.filter(files.positionFilePath()).size(), problems);
+    }
+    reports.clear();
+    const storage::StateFiles broken = in(files.positionFilePath());
+    broken.savePosition(storage::MainLeft, 1, 2);
+    broken.saveTexts({}, {});
+    ASSERT_EQ(reports.size(), 2);
+    EXPECT_TRUE(reports[0].contains(broken.positionFilePath()) &&
+                reports[1].contains(broken.textFilePath()));
+}
+
+} // namespace
