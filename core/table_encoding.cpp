@@ -191,6 +191,19 @@ void TableEncoding::insertText(std::u16string_view text, std::int32_t entry) {
 }
 
 void TableEncoding::linkExtensions() {
+    rootChild_.assign(0x10000, 0);
+    for (const Edge& edge : nodes_[0].edges) {
+        rootChild_[edge.unit] = edge.node;
+    }
+    packed_.clear();
+    for (const TableEntry& entry : entries_) {
+        PackedCode code{0, static_cast<std::uint32_t>(entry.code.size())};
+        for (std::size_t i = 0; i < entry.code.size(); ++i) {
+            code.bits |= std::uint32_t{static_cast<unsigned char>(entry.code[i])} << (24 - 8 * i);
+        }
+        packed_.push_back(code);
+    }
+
     std::set<std::string> codes;
     for (const TableEntry& entry : entries_) {
         if (!entry.code.empty()) {
@@ -209,8 +222,17 @@ void TableEncoding::linkExtensions() {
             if (added) {
                 extensions_.emplace_back();
             }
-            extensions_[static_cast<std::size_t>(it->second)].push_back(longer.substr(length));
+            PackedCode rest{0, static_cast<std::uint32_t>(longer.size() - length)};
+            for (std::size_t i = length; i < longer.size(); ++i) {
+                rest.bits |= std::uint32_t{static_cast<unsigned char>(longer[i])}
+                             << (24 - 8 * (i - length));
+            }
+            extensions_[static_cast<std::size_t>(it->second)].push_back(rest);
         }
+    }
+    for (auto& rests : extensions_) {
+        std::sort(rests.begin(), rests.end(),
+                  [](const PackedCode& a, const PackedCode& b) { return a.bits < b.bits; });
     }
     codeKey_.assign(entries_.size(), -1);
     for (std::size_t i = 0; i < entries_.size(); ++i) {
@@ -224,79 +246,101 @@ void TableEncoding::linkExtensions() {
 void TableEncoding::collectMatches(std::u16string_view text, std::size_t at,
                                    std::vector<Match>& out) const {
     out.clear();
-    std::uint32_t node = 0;
-    for (std::size_t j = at; j < text.size(); ++j) {
-        const auto& edges = nodes_[node].edges;
-        const auto it = std::lower_bound(edges.begin(), edges.end(), text[j],
-                                         [](const Edge& e, char16_t u) { return e.unit < u; });
-        if (it == edges.end() || it->unit != text[j]) {
+    // The root has as many children as the table has first characters: a direct look-up.
+    // Deeper nodes have few, and a plain scan beats a search there.
+    std::uint32_t node = rootChild_.empty() ? 0 : rootChild_[text[at]];
+    for (std::size_t j = at + 1; node != 0; ++j) {
+        if (nodes_[node].firstTerminal >= 0) {
+            out.push_back(Match{static_cast<std::uint32_t>(j - at), nodes_[node].firstTerminal});
+        }
+        if (j == text.size()) {
             return;
         }
-        node = it->node;
-        if (nodes_[node].firstTerminal >= 0) {
-            out.push_back(
-                Match{static_cast<std::uint32_t>(j - at + 1), nodes_[node].firstTerminal});
+        const std::uint32_t from = node;
+        node = 0;
+        for (const Edge& edge : nodes_[from].edges) {
+            if (edge.unit == text[j]) {
+                node = edge.node;
+                break;
+            }
         }
     }
 }
 
-bool TableEncoding::allowedAfter(std::int32_t key, const std::string& code) const {
+// `code` may follow when no rest of a longer code agrees with it as far as both go: no rest
+// starts with `code` or with `code` cut short and padded with zero bytes (one search for the
+// range of such rests), and no rest is a proper beginning of `code` (an exact search per
+// length). Tables where many codes extend one code stay fast.
+bool TableEncoding::allowedAfter(std::int32_t key, PackedCode code) const {
     if (key < 0) {
         return true;
     }
-    for (const std::string& rest : extensions_[static_cast<std::size_t>(key)]) {
-        const std::size_t common = std::min(rest.size(), code.size());
-        if (rest.compare(0, common, code, 0, common) == 0) {
-            return false;
+    const auto& rests = extensions_[static_cast<std::size_t>(key)];
+    const auto firstAtLeast = [&](std::uint32_t bits) {
+        return std::lower_bound(rests.begin(), rests.end(), bits,
+                                [](const PackedCode& r, std::uint32_t b) { return r.bits < b; });
+    };
+    const auto span = static_cast<std::uint32_t>((std::uint64_t{1} << (32 - 8 * code.length)) - 1);
+    const auto it = firstAtLeast(code.bits);
+    if (it != rests.end() && it->bits - code.bits <= span) {
+        return false;
+    }
+    for (std::uint32_t length = 1; length < code.length; ++length) {
+        const std::uint32_t head = code.bits & ~(~std::uint32_t{0} >> (8 * length));
+        for (auto r = firstAtLeast(head); r != rests.end() && r->bits == head; ++r) {
+            if (r->length == length) {
+                return false;
+            }
         }
     }
     return true;
 }
 
-Encoding TableEncoding::encodeGreedy(std::u16string_view text, std::vector<Match>& matches) const {
-    Encoding result;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        collectMatches(text, at, matches);
-        if (matches.empty()) {
-            skipUncovered(result, at);
-            at += charLength(text, at);
-            continue;
-        }
-        const Match& longest = matches.back();
-        const std::int32_t entry =
-            terminals_[static_cast<std::size_t>(longest.firstTerminal)].entry;
-        const auto bytes =
-            static_cast<std::uint32_t>(entries_[static_cast<std::size_t>(entry)].code.size());
-        result.pieces.push_back(
-            Piece{static_cast<std::uint32_t>(at), longest.length, bytes, entry});
-        result.bytes += bytes;
-        at += longest.length;
-    }
-    return result;
+namespace {
+
+// The optimum's states: one per position and key of the last code, linked per position.
+struct PathState {
+    std::int32_t key;
+    std::uint32_t uncovered;
+    std::size_t bytes;
+    std::int32_t prev;  // state this one was reached from
+    std::int32_t entry; // entry emitted to get here; -1 for a skipped character
+    std::uint32_t from; // position of `prev`
+    std::int32_t next;  // next state at the same position
+};
+
+bool cheaper(const PathState& a, const PathState& b) {
+    return std::pair(a.uncovered, a.bytes) < std::pair(b.uncovered, b.bytes);
 }
 
-Encoding TableEncoding::encodeOptimal(std::u16string_view text, std::vector<Match>& matches) const {
-    // Shortest path over (position, last code's key): the key says which codes may follow.
-    // Codes that nothing extends share key -1, so a position rarely holds more than one state.
-    struct State {
-        std::int32_t key;
-        std::uint32_t uncovered;
-        std::size_t bytes;
-        std::int32_t prev;  // state this one was reached from
-        std::int32_t entry; // entry emitted to get here; -1 for a skipped character
-        std::uint32_t from; // position of `prev`
-        std::int32_t next;  // next state at the same position
-    };
-    std::vector<State> pool;
-    pool.reserve(text.size() + 1);
-    std::vector<std::int32_t> head(text.size() + 1, -1);
+} // namespace
+
+// Buffers kept from one text to the next: a script is thousands of short lines.
+struct TableEncoding::Scratch {
+    std::vector<PathState> pool;
+    std::vector<std::int32_t> head;
+    std::vector<Match> matches;
+    std::vector<Piece> greedy;
+};
+
+// Both encodings in one pass over the text, sharing the entries that match at each position.
+// The optimum is a shortest path over (position, last code's key): the key says which codes
+// may follow. Codes that nothing extends share key -1, so a position rarely holds more than
+// one state.
+void TableEncoding::encodeBoth(std::u16string_view text, Scratch& scratch, TextCost& cost) const {
+    using State = PathState;
+    auto& pool = scratch.pool;
+    auto& head = scratch.head;
+    auto& matches = scratch.matches;
+    Encoding& greedy = cost.greedy;
+    pool.clear();
+    head.assign(text.size() + 1, -1);
+    scratch.greedy.clear();
     const auto offer = [&](std::size_t at, State state) {
         for (std::int32_t k = head[at]; k >= 0; k = pool[static_cast<std::size_t>(k)].next) {
             State& held = pool[static_cast<std::size_t>(k)];
             if (held.key == state.key) {
-                if (std::pair(state.uncovered, state.bytes) <
-                    std::pair(held.uncovered, held.bytes)) {
+                if (cheaper(state, held)) {
                     state.next = held.next;
                     held = state;
                 }
@@ -308,13 +352,28 @@ Encoding TableEncoding::encodeOptimal(std::u16string_view text, std::vector<Matc
         pool.push_back(state);
     };
 
+    std::size_t greedyAt = 0;
     offer(0, State{-1, 0, 0, -1, -1, 0, -1});
     for (std::size_t at = 0; at < text.size(); ++at) {
-        if (head[at] < 0) {
+        if (head[at] < 0 && at != greedyAt) {
             continue;
         }
         collectMatches(text, at, matches);
         const std::size_t skip = charLength(text, at);
+        if (at == greedyAt && matches.empty()) {
+            skipUncovered(greedy, at);
+            greedyAt += skip;
+        } else if (at == greedyAt) {
+            const Match& longest = matches.back();
+            const std::int32_t entry =
+                terminals_[static_cast<std::size_t>(longest.firstTerminal)].entry;
+            const std::uint32_t bytes = packed_[static_cast<std::size_t>(entry)].length;
+            scratch.greedy.push_back(
+                Piece{static_cast<std::uint32_t>(at), longest.length, bytes, entry});
+            greedy.bytes += bytes;
+            greedyAt += longest.length;
+        }
+
         for (std::int32_t k = head[at]; k >= 0; k = pool[static_cast<std::size_t>(k)].next) {
             const State cur = pool[static_cast<std::size_t>(k)];
             const auto from = static_cast<std::uint32_t>(at);
@@ -322,14 +381,14 @@ Encoding TableEncoding::encodeOptimal(std::u16string_view text, std::vector<Matc
                 for (std::int32_t t = match.firstTerminal; t >= 0;
                      t = terminals_[static_cast<std::size_t>(t)].next) {
                     const std::int32_t entry = terminals_[static_cast<std::size_t>(t)].entry;
-                    const std::string& code = entries_[static_cast<std::size_t>(entry)].code;
-                    if (code.empty()) {
+                    const PackedCode code = packed_[static_cast<std::size_t>(entry)];
+                    if (code.length == 0) {
                         offer(at + match.length,
                               State{cur.key, cur.uncovered, cur.bytes, k, entry, from, -1});
                     } else if (allowedAfter(cur.key, code)) {
                         offer(at + match.length,
                               State{codeKey_[static_cast<std::size_t>(entry)], cur.uncovered,
-                                    cur.bytes + code.size(), k, entry, from, -1});
+                                    cur.bytes + code.length, k, entry, from, -1});
                     }
                 }
             }
@@ -341,36 +400,38 @@ Encoding TableEncoding::encodeOptimal(std::u16string_view text, std::vector<Matc
     for (std::int32_t k = best; k >= 0; k = pool[static_cast<std::size_t>(k)].next) {
         const State& s = pool[static_cast<std::size_t>(k)];
         const State& b = pool[static_cast<std::size_t>(best)];
-        if (std::pair(s.uncovered, s.bytes) < std::pair(b.uncovered, b.bytes)) {
+        if (cheaper(s, b)) {
             best = k;
         }
     }
-    Encoding result;
+    greedy.pieces.assign(scratch.greedy.begin(), scratch.greedy.end());
+    Encoding& result = cost.optimal;
     const State& last = pool[static_cast<std::size_t>(best)];
     result.bytes = last.bytes;
     result.uncovered = last.uncovered;
+    std::size_t pieces = 0;
+    for (std::int32_t k = best; k >= 0; k = pool[static_cast<std::size_t>(k)].prev) {
+        pieces += pool[static_cast<std::size_t>(k)].entry >= 0 ? 1 : 0;
+    }
+    result.pieces.resize(pieces);
     auto to = static_cast<std::uint32_t>(text.size());
     for (std::int32_t k = best; pool[static_cast<std::size_t>(k)].prev >= 0;) {
         const State& s = pool[static_cast<std::size_t>(k)];
         if (s.entry < 0) {
             result.firstUncovered = s.from; // walking backwards, the last one seen is the first
         } else {
-            const auto bytes =
-                static_cast<std::uint32_t>(entries_[static_cast<std::size_t>(s.entry)].code.size());
-            result.pieces.push_back(Piece{s.from, to - s.from, bytes, s.entry});
+            result.pieces[--pieces] = Piece{
+                s.from, to - s.from, packed_[static_cast<std::size_t>(s.entry)].length, s.entry};
         }
         to = s.from;
         k = s.prev;
     }
-    std::reverse(result.pieces.begin(), result.pieces.end());
-    return result;
 }
 
 TextCost TableEncoding::encode(std::u16string_view text) const {
-    std::vector<Match> matches;
+    thread_local Scratch scratch;
     TextCost cost;
-    cost.greedy = encodeGreedy(text, matches);
-    cost.optimal = encodeOptimal(text, matches);
+    encodeBoth(text, scratch, cost);
     return cost;
 }
 

@@ -108,17 +108,27 @@ private:
         std::int32_t firstTerminal;
     };
 
+    // A code packed big-endian into the top bytes of 32 bits: two codes agree on their first
+    // n bytes when the top 8n bits of their exclusive-or are zero.
+    struct PackedCode {
+        std::uint32_t bits = 0;
+        std::uint32_t length = 0;
+    };
+
     void insertText(std::u16string_view text, std::int32_t entry);
     void linkExtensions();
     void collectMatches(std::u16string_view text, std::size_t at, std::vector<Match>& out) const;
-    bool allowedAfter(std::int32_t key, const std::string& code) const;
-    Encoding encodeGreedy(std::u16string_view text, std::vector<Match>& matches) const;
-    Encoding encodeOptimal(std::u16string_view text, std::vector<Match>& matches) const;
+    bool allowedAfter(std::int32_t key, PackedCode code) const;
+    struct Scratch;
+    void encodeBoth(std::u16string_view text, Scratch& scratch, TextCost& cost) const;
 
     std::vector<TableEntry> entries_;
     std::vector<Terminal> terminals_;
+    std::vector<PackedCode> packed_;    // per entry
     std::vector<std::int32_t> codeKey_; // per entry: its code's index in extensions_, or -1
-    std::vector<std::vector<std::string>> extensions_; // what follows the code in longer codes
+    // Per key: what follows the code in the longer codes that start with it, by `bits`.
+    std::vector<std::vector<PackedCode>> extensions_;
+    std::vector<std::uint32_t> rootChild_; // the root's child per UTF-16 unit; 0 for none
     std::vector<Node> nodes_{Node{}};
     std::size_t skipped_ = 0;
     std::optional<std::size_t> firstSkipped_;

@@ -122,9 +122,9 @@ TEST(TableEncodingTest, RandomTablesAndTexts) {
             std::string code;
             do {
                 code.clear();
-                const int length = mixed ? pick(1, 3) : 1;
+                const int length = mixed ? pick(1, 4) : 1;
                 for (int i = 0; i < length; ++i) {
-                    code += static_cast<char>(mixed ? pick(1, 4) : pick(0x80, 0xFF));
+                    code += static_cast<char>(mixed ? pick(0, 3) : pick(0x80, 0xFF));
                 }
             } while (byCode.count(code) != 0);
             byCode[code] = text;
@@ -171,7 +171,7 @@ TEST(TableEncodingTest, RandomTablesAndTexts) {
         EXPECT_EQ(covered.size() + cost.optimal.uncovered, text.size());
         std::u16string decoded;
         for (std::size_t at = 0; at < bytes.size();) {
-            std::size_t length = std::min<std::size_t>(3, bytes.size() - at);
+            std::size_t length = std::min<std::size_t>(4, bytes.size() - at);
             while (length > 0 && byCode.count(bytes.substr(at, length)) == 0) {
                 --length;
             }
