@@ -1,17 +1,24 @@
 #include "fit/fit_report.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <string_view>
+#include <system_error>
+#include <thread>
 
 namespace fit {
 
 namespace {
 
 constexpr qsizetype kPreviewLength = 30;
+// Fewer lines are not worth a thread.
+constexpr std::size_t kLinesPerWorker = 4096;
 
+// constData() never detaches or copies, so threads may share the lists.
 std::u16string_view viewOf(const QString& text) {
-    return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
+    return {reinterpret_cast<const char16_t*>(text.constData()),
+            static_cast<std::size_t>(text.size())};
 }
 
 Bytes bytesOf(const encoding::TextCost& cost, encoding::Strategy strategy) {
@@ -38,22 +45,44 @@ ScriptCheck checkScript(const encoding::TableEncoding& table, const QStringList&
                         std::optional<std::size_t> limit) {
     ScriptCheck check;
     check.strategy = strategy;
-    check.lines.reserve(static_cast<std::size_t>(original.size()));
-    for (qsizetype i = 0; i < original.size() && i < translation.size(); ++i) {
-        LineCheck line;
-        line.original = bytesOf(table.encode(viewOf(original[i])), strategy);
-        line.translation = bytesOf(table.encode(viewOf(translation[i])), strategy);
-        const bool optimal = strategy == encoding::Strategy::Optimal;
-        const std::size_t originalBytes = optimal ? line.original.optimal : line.original.greedy;
-        const std::size_t translationBytes =
-            optimal ? line.translation.optimal : line.translation.greedy;
-        line.budget = limit.value_or(originalBytes);
-        line.fits = translationBytes <= line.budget;
+    const bool optimal = strategy == encoding::Strategy::Optimal;
+    const auto chosen = [optimal](const Bytes& b) { return optimal ? b.optimal : b.greedy; };
+    const auto count = static_cast<std::size_t>(std::min(original.size(), translation.size()));
+    check.lines.resize(count);
+    const auto checkRange = [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            LineCheck& line = check.lines[i];
+            const auto at = static_cast<qsizetype>(i);
+            line.original = bytesOf(table.encode(viewOf(original[at])), strategy);
+            line.translation = bytesOf(table.encode(viewOf(translation[at])), strategy);
+            line.budget = limit.value_or(chosen(line.original));
+            line.fits = chosen(line.translation) <= line.budget;
+        }
+    };
+    // Lines are independent and encode() keeps its buffers per thread, so a long script is
+    // shared out among the cores; without a thread to be had, this one does the share.
+    const unsigned workers =
+        count < kLinesPerWorker ? 1 : std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
+    std::vector<std::thread> threads;
+    for (unsigned w = 1; w < workers; ++w) {
+        const std::size_t begin = count * w / workers;
+        const std::size_t end = count * (w + 1) / workers;
+        try {
+            threads.emplace_back(checkRange, begin, end);
+        } catch (const std::system_error&) {
+            checkRange(begin, end);
+        }
+    }
+    checkRange(0, count / workers);
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+
+    for (const LineCheck& line : check.lines) {
         check.over += line.fits ? 0 : 1;
-        check.originalBytes += originalBytes;
-        check.translationBytes += translationBytes;
+        check.originalBytes += chosen(line.original);
+        check.translationBytes += chosen(line.translation);
         check.uncovered += line.translation.uncovered;
-        check.lines.push_back(line);
     }
     return check;
 }
