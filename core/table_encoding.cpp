@@ -191,9 +191,11 @@ void TableEncoding::insertText(std::u16string_view text, std::int32_t entry) {
 }
 
 void TableEncoding::linkExtensions() {
-    rootChild_.assign(0x10000, 0);
+    rootPages_.assign(256, {});
     for (const Edge& edge : nodes_[0].edges) {
-        rootChild_[edge.unit] = edge.node;
+        auto& page = rootPages_[edge.unit >> 8];
+        page.resize(256);
+        page[edge.unit & 0xFF] = edge.node;
     }
     packed_.clear();
     for (const TableEntry& entry : entries_) {
@@ -248,7 +250,11 @@ void TableEncoding::collectMatches(std::u16string_view text, std::size_t at,
     out.clear();
     // The root has as many children as the table has first characters: a direct look-up.
     // Deeper nodes have few, and a plain scan beats a search there.
-    std::uint32_t node = rootChild_.empty() ? 0 : rootChild_[text[at]];
+    const char16_t first = text[at];
+    std::uint32_t node = 0;
+    if (!rootPages_.empty() && !rootPages_[first >> 8].empty()) {
+        node = rootPages_[first >> 8][first & 0xFF];
+    }
     for (std::size_t j = at + 1; node != 0; ++j) {
         if (nodes_[node].firstTerminal >= 0) {
             out.push_back(Match{static_cast<std::uint32_t>(j - at), nodes_[node].firstTerminal});

@@ -128,7 +128,8 @@ private:
     std::vector<std::int32_t> codeKey_; // per entry: its code's index in extensions_, or -1
     // Per key: what follows the code in the longer codes that start with it, by `bits`.
     std::vector<std::vector<PackedCode>> extensions_;
-    std::vector<std::uint32_t> rootChild_; // the root's child per UTF-16 unit; 0 for none
+    // The root's child per UTF-16 unit, 0 for none, in pages of 256 units made as needed.
+    std::vector<std::vector<std::uint32_t>> rootPages_;
     std::vector<Node> nodes_{Node{}};
     std::size_t skipped_ = 0;
     std::optional<std::size_t> firstSkipped_;
