@@ -9,7 +9,9 @@ byte is also a one-byte code, an end token) and an original and
 a translation of random words (about 45 characters a line, the translation a little longer,
 one line in twenty with kana), then prints each run's wall time and the median, for the
 greedy, the optimal and the JSON report, and the median processor time (user and system) of
-the runs: on a machine shared with other work the wall time also holds the waits for a core.
+the runs: on a machine shared with other work the wall time also holds the waits for a core,
+so the load average is printed first. TAVREL_BENCH_KEEP=1 keeps the generated files (for a
+profiler).
 """
 
 import os
@@ -50,6 +52,7 @@ def line(extra):
     return " ".join(words) + "<end>"
 
 
+print("load average %.2f %.2f %.2f on %d cores" % (*os.getloadavg(), os.cpu_count()))
 folder = tempfile.mkdtemp(prefix="tavrel-fit-bench-")
 try:
     paths = {name: os.path.join(folder, name) for name in ("t.tbl", "o.txt", "tr.txt")}
@@ -78,4 +81,7 @@ try:
               + f" (processor {statistics.median(cpu):.3f} s)"
               + (f"\n  {summary}" if summary else ""))
 finally:
-    shutil.rmtree(folder) if not os.environ.get("KEEP") else print(folder)
+    if os.environ.get("TAVREL_BENCH_KEEP"):
+        print("files kept in", folder)
+    else:
+        shutil.rmtree(folder)

@@ -91,6 +91,7 @@ ScriptCheck checkScript(const encoding::TableEncoding& table, const QStringList&
 QByteArray formatRows(const ScriptCheck& check, const QStringList& translation) {
     const bool optimal = check.strategy == encoding::Strategy::Optimal;
     QByteArray out;
+    out.reserve(static_cast<qsizetype>(check.over) * 96 + 256);
     std::array<char, 96> row{};
     if (check.over > 0) {
         std::snprintf(row.data(), row.size(), "%6s %7s %7s %6s %9s  %s\n", "line", "budget",
@@ -130,7 +131,9 @@ QByteArray formatRows(const ScriptCheck& check, const QStringList& translation) 
                        .arg(*firstUncoveredLine + 1)
                        .arg(*line.translation.firstUncovered + 1);
     }
-    return out + summary.toUtf8() + '\n';
+    out += summary.toUtf8();
+    out += '\n';
+    return out;
 }
 
 // Written through snprintf rather than QJsonDocument, which takes seconds for a script of
@@ -138,6 +141,7 @@ QByteArray formatRows(const ScriptCheck& check, const QStringList& translation) 
 // the script per line of output keeps a diff of two reports readable.
 QByteArray formatJson(const ScriptCheck& check) {
     QByteArray out = "{\"lines\": [\n";
+    out.reserve(static_cast<qsizetype>(check.lines.size()) * 200 + 256);
     std::array<char, 256> buffer{};
     for (std::size_t i = 0; i < check.lines.size(); ++i) {
         const LineCheck& line = check.lines[i];
@@ -157,7 +161,8 @@ QByteArray formatJson(const ScriptCheck& check) {
                   check.strategy == encoding::Strategy::Optimal ? "optimal" : "greedy",
                   check.lines.size(), check.over, check.originalBytes, check.translationBytes,
                   check.uncovered);
-    return out + buffer.data();
+    out += buffer.data();
+    return out;
 }
 
 } // namespace fit
