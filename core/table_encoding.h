@@ -78,7 +78,8 @@ public:
     std::size_t skippedLines() const { return skipped_; }
     std::optional<std::size_t> firstSkippedLine() const { return firstSkipped_; } // 1-based
 
-    // Greedy: at each position the longest entry text that matches, its shortest code.
+    // Greedy: at each position the longest entry text that matches, its shortest code; this is
+    // what an inserter writes, whether or not it reads back.
     // Optimal: fewest uncovered characters first, then fewest bytes, over the encodings that
     // a decoder reading the longest code first reads back as the same text. That holds when
     // no code is followed by one that could extend it into a longer code of the table: after
@@ -86,7 +87,9 @@ public:
     // with B as far as both go. The rule looks at one following code only, so it also
     // forbids some pairs a third code would have made safe; the optimum may therefore cost
     // more than the greedy encoding when codes extend one another, never when they do not.
-    // Zero-byte tokens cost nothing and cannot be read back.
+    // When the rule leaves a character no code that reads back, the optimum counts it as
+    // uncovered, though the greedy encoding may cover it. Zero-byte tokens cost nothing and
+    // cannot be read back. Safe to call from several threads at once.
     TextCost encode(std::u16string_view text) const;
 
 private:
