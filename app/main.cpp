@@ -1,15 +1,11 @@
-// Starts the program: the platform is chosen, the four windows are created and handed the
-// windows they work with, and the main window's load begins the first working mode.
-#include "forms/compact/form2.h"
-#include "forms/compact/form3.h"
-#include "forms/compact/form4.h"
-#include "forms/compact/watch_loop.h"
-#include "forms/main/form1.h"
-#include "forms/wiring.h"
-#include "platform/clipboard.h"
-#include "platform/display.h"
-#include "platform/open_file_dialog.h"
-#include "platform/picture.h"
+// Starts the program: the platform is chosen, the program's windows are made and the main
+// window's load begins the first working mode.
+#include "forms/modes/program.h"
+#include "platform/system/display.h"
+#include "platform/system/file_dialog.h"
+#include "platform/system/program_folder.h"
+#include "platform/widgets/accessibility.h"
+#include "platform/widgets/picture.h"
 
 #include <QApplication>
 
@@ -29,18 +25,10 @@ int main(int argc, char** argv) {
     // Windows are hidden and re-created at every switch of working mode: the program ends
     // only when it decides to.
     QApplication::setQuitOnLastWindowClosed(false);
+    platform::installAccessibility();
 
-    platform::QtOpenFileDialog tableDialog;
-    Form1 main;
-    Form2 fastCounter;
-    Form3 mini;
-    Form4 background;
-    platform::ClipboardCounter clipboard;
-    WatchLoop loop(clipboard, fastCounter);
-
-    wireWindows(main, fastCounter, mini, background, loop);
-    main.setOpenFileDialog(&tableDialog);
-
-    main.load();
+    platform::QtFileDialog tableDialog;
+    Program program(platform::programFolder(), tableDialog);
+    program.start();
     return QApplication::exec();
 }

@@ -23,9 +23,9 @@ void BM_AllFourCountsOfAFullBox(benchmark::State& state) {
     for (auto _ : state) {
         const auto characters = static_cast<std::int32_t>(text.size());
         benchmark::DoNotOptimize(characters);
-        benchmark::DoNotOptimize(Module1::CountSpaces(text));
-        benchmark::DoNotOptimize(Module1::CountWords(text));
-        benchmark::DoNotOptimize(Module1::CountSentences(text));
+        benchmark::DoNotOptimize(textstats::countSpaces(text));
+        benchmark::DoNotOptimize(textstats::countWords(text));
+        benchmark::DoNotOptimize(textstats::countSentences(text));
     }
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));
 }

@@ -1,16 +1,10 @@
 #include "core/char_table.h"
 
-#include "core/text_stats.h"
-
 #include <cstdio>
 #include <fstream>
 #include <limits>
 
-namespace Module1 {
-
-std::array<TableEntry, 256> CharTable;
-
-std::u16string WidenBytes(std::string_view bytes) {
+std::u16string CharTable::widenBytes(std::string_view bytes) {
     std::u16string text;
     text.reserve(bytes.size());
     for (const char b : bytes) {
@@ -36,12 +30,6 @@ int hexDigitWorth(char c) noexcept {
     return 0;
 }
 
-void storeEntry(std::int32_t code, std::string_view bytes, const DecodeEntry& decode) {
-    TableEntry& entry = CharTable[static_cast<std::size_t>(code)];
-    entry.bytes.assign(bytes);
-    entry.text = decode ? decode(bytes) : WidenBytes(bytes);
-}
-
 // Reads a whole file; false if it cannot be opened or read to its end. C stdio reports a read
 // error (such as reading a directory, which opens fine on Linux) where a stream would only
 // report an early end.
@@ -60,9 +48,14 @@ bool readWholeFile(const std::filesystem::path& path, std::string& bytes) {
     return ok;
 }
 
+void store(CharTable::Entry& entry, std::string_view bytes, const CharTable::DecodeEntry& decode) {
+    entry.bytes.assign(bytes);
+    entry.text = decode ? decode(bytes) : CharTable::widenBytes(bytes);
+}
+
 } // namespace
 
-std::int32_t HexToByte(std::string_view text) {
+std::int32_t CharTable::hexToByte(std::string_view text) {
     std::int64_t result = 0;
     std::int64_t weight = 1;
     for (auto it = text.rbegin(); it != text.rend(); ++it) {
@@ -85,7 +78,7 @@ std::int32_t HexToByte(std::string_view text) {
     return static_cast<std::int32_t>(result);
 }
 
-TableLoadStatus ParseTable(std::string_view fileBytes, const DecodeEntry& decode) {
+CharTable::LoadStatus CharTable::parse(std::string_view fileBytes, const DecodeEntry& decode) {
     // The counter of consumed bytes doubles as the position of the next byte. A file longer
     // than the counter can count ends where the counter would overflow, like a file that ends.
     std::int32_t counter = 0;
@@ -99,69 +92,71 @@ TableLoadStatus ParseTable(std::string_view fileBytes, const DecodeEntry& decode
     do {
         // The code: exactly two bytes, whatever they are.
         if (!canRead(2)) {
-            return TableLoadStatus::ReadPastEnd;
+            return LoadStatus::ReadPastEnd;
         }
-        const std::int32_t code = HexToByte(fileBytes.substr(at(counter), 2));
+        const std::int32_t code = hexToByte(fileBytes.substr(at(counter), 2));
         counter += 2;
 
         // One byte skipped unexamined: the '=' of a well-formed line.
         if (!canRead(1)) {
-            return TableLoadStatus::ReadPastEnd;
+            return LoadStatus::ReadPastEnd;
         }
-        IncrementVar(counter);
+        ++counter;
 
         // The first value byte is taken whatever it is, even a CR; from here on the entry is
         // stored, so an end reached inside the value leaves the value read so far.
         if (!canRead(1)) {
-            return TableLoadStatus::ReadPastEnd;
+            return LoadStatus::ReadPastEnd;
         }
         const std::int32_t valueStart = counter;
-        IncrementVar(counter);
+        ++counter;
 
         bool endedByCr = false;
         while (canRead(1)) {
             const char c = fileBytes[at(counter)];
-            IncrementVar(counter);
+            ++counter;
             if (c == '\r') {
                 endedByCr = true;
                 break;
             }
         }
         const std::int32_t valueEnd = endedByCr ? counter - 1 : counter;
-        storeEntry(code, fileBytes.substr(at(valueStart), at(valueEnd - valueStart)), decode);
+        store(entries_[at(code)], fileBytes.substr(at(valueStart), at(valueEnd - valueStart)),
+              decode);
         if (!endedByCr) {
-            return TableLoadStatus::ReadPastEnd;
+            return LoadStatus::ReadPastEnd;
         }
 
         // One byte after the CR skipped unexamined: the LF of a CR LF line end.
         if (!canRead(1)) {
-            return TableLoadStatus::ReadPastEnd;
+            return LoadStatus::ReadPastEnd;
         }
-        IncrementVar(counter);
+        ++counter;
     } while (at(counter) != fileBytes.size());
 
-    return TableLoadStatus::Complete;
+    return LoadStatus::Complete;
 }
 
-TableLoadStatus LoadTableFile(const std::filesystem::path& table,
-                              const std::filesystem::path& dumpPath, const ChooseDecoder& choose) {
+CharTable::LoadStatus CharTable::load(const std::filesystem::path& table,
+                                      const std::filesystem::path& dumpPath,
+                                      const ChooseDecoder& choose) {
     std::string bytes;
     if (!readWholeFile(table, bytes)) {
-        return TableLoadStatus::CannotOpen;
+        return LoadStatus::CannotOpen;
     }
     const DecodeEntry decode = choose ? choose(bytes) : DecodeEntry{};
-    const TableLoadStatus status = ParseTable(bytes, decode);
-    if (status == TableLoadStatus::Complete) {
-        DumpTable(dumpPath); // a dump that fails is not the load's failure
+    const LoadStatus status = parse(bytes, decode);
+    if (status == LoadStatus::Complete) {
+        dump(dumpPath); // a dump that fails is not the load's failure
     }
     return status;
 }
 
-std::string FormatTableDump() {
+std::string CharTable::formatDump() const {
     static constexpr std::string_view kHexDigits = "0123456789ABCDEF";
     std::string dump;
-    for (std::size_t code = 0; code < CharTable.size(); ++code) {
-        const std::string& value = CharTable[code].bytes;
+    for (std::size_t code = 0; code < entries_.size(); ++code) {
+        const std::string& value = entries_[code].bytes;
         if (value.empty()) {
             continue;
         }
@@ -174,23 +169,23 @@ std::string FormatTableDump() {
     return dump;
 }
 
-bool DumpTable(const std::filesystem::path& path) {
-    const std::string dump = FormatTableDump();
+bool CharTable::dump(const std::filesystem::path& path) const {
+    const std::string text = formatDump();
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out) {
         return false;
     }
-    out.write(dump.data(), static_cast<std::streamsize>(dump.size()));
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
     out.close();
     return !out.fail();
 }
 
-bool TableHolds(std::u16string_view character) {
+bool CharTable::holds(std::u16string_view character) const {
     // Codes without an entry have empty text, so an empty query would match them.
     if (character.empty()) {
         return false;
     }
-    for (const TableEntry& entry : CharTable) {
+    for (const Entry& entry : entries_) {
         if (entry.text == character) {
             return true;
         }
@@ -198,4 +193,6 @@ bool TableHolds(std::u16string_view character) {
     return false;
 }
 
-} // namespace Module1
+const CharTable::Entry& CharTable::entry(std::size_t code) const {
+    return entries_[code];
+}

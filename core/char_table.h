@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -13,62 +14,68 @@
 // Core works on bytes only. Every entry keeps the bytes read from the file, which the dumps
 // write back unchanged; the text used to compare an entry with a typed character is decoded
 // once, when the entry is stored, by a decoder that the caller supplies.
-namespace Module1 {
+//
+// One table serves a whole run and starts empty. A load replaces only the codes its file
+// names, so entries of an earlier table survive later loads; nothing ever clears it.
+class CharTable final {
+public:
+    struct Entry {
+        std::string bytes;   // the value as read from the file; empty means "no entry"
+        std::u16string text; // `bytes` decoded when the entry was stored
+    };
 
-struct TableEntry {
-    std::string bytes;   // the value as read from the file; empty means "no entry"
-    std::u16string text; // `bytes` decoded when the entry was stored
+    // Turns an entry's bytes into text.
+    using DecodeEntry = std::function<std::u16string(std::string_view)>;
+    // Picks the decoder for one load, given the whole file's bytes; called once per load.
+    using ChooseDecoder = std::function<DecodeEntry(std::string_view wholeFile)>;
+
+    enum class LoadStatus {
+        Complete,    // every byte of the file was consumed by whole entries
+        CannotOpen,  // the file could not be opened or read; nothing was parsed
+        ReadPastEnd, // the grammar asked for a byte beyond the end; what was stored stays
+    };
+
+    // Reads `text` as hexadecimal digits: the last character has weight 1, the one before 16,
+    // and so on. a-f and A-F are worth 10 to 15, 0-9 their value, every other byte 0, so "G1"
+    // is 1. Two characters give 0..255. An empty text gives 0; a value beyond INT32_MAX gives
+    // INT32_MAX.
+    static std::int32_t hexToByte(std::string_view text);
+
+    // Each byte as the code point of the same value (Latin-1): the decoding of an entry when no
+    // decoder is given.
+    static std::u16string widenBytes(std::string_view bytes);
+
+    // Reads entries by counting bytes, without searching for '=' or line ends: two code bytes,
+    // one skipped byte, the first value byte whatever it is, further value bytes up to the next
+    // CR (not part of the value), one skipped byte after the CR. The parse is complete when the
+    // bytes consumed equal the file's length after a whole entry. A read beyond the end stops
+    // at once: entries already stored stay, and the entry under way keeps its value as far as
+    // it was read, or is left untouched if the end came before its first value byte. Storing a
+    // value replaces the entry. An empty `decode` stores each byte as widenBytes does.
+    LoadStatus parse(std::string_view fileBytes, const DecodeEntry& decode);
+
+    // Reads the file `table` whole, asks `choose` for the decoder, parses it and, only when the
+    // parse is complete, dumps the table to `dumpPath` (a failed dump is not reported).
+    // Failures come back as the result; nothing throws from file access.
+    LoadStatus load(const std::filesystem::path& table, const std::filesystem::path& dumpPath,
+                    const ChooseDecoder& choose);
+
+    // The dump text: one line per non-empty entry in ascending code order, the code as two
+    // upper-case hex digits, '=', the stored bytes unchanged, CR LF. An empty table gives "".
+    std::string formatDump() const;
+
+    // Writes formatDump() to `path`, replacing the file whole. False if it could not be
+    // written completely.
+    bool dump(const std::filesystem::path& path) const;
+
+    // True when the decoded text of at least one entry equals `character` exactly (case
+    // counts). An entry of several characters therefore never matches a single character, and
+    // an empty `character` matches nothing.
+    bool holds(std::u16string_view character) const;
+
+    // The entry of `code`, which must be 0..255; a code without an entry has empty bytes.
+    const Entry& entry(std::size_t code) const;
+
+private:
+    std::array<Entry, 256> entries_;
 };
-
-// One table for the whole run, empty at start. A load replaces only the codes its file names,
-// so entries of an earlier table survive later loads. The program never clears it.
-extern std::array<TableEntry, 256> CharTable;
-
-// Turns an entry's bytes into text.
-using DecodeEntry = std::function<std::u16string(std::string_view)>;
-// Each byte as the code point of the same value (Latin-1): the decoding of an entry when no
-// decoder is given.
-std::u16string WidenBytes(std::string_view bytes);
-// Picks the decoder for one load, given the whole file's bytes; called once per load.
-using ChooseDecoder = std::function<DecodeEntry(std::string_view wholeFile)>;
-
-// Reads `text` as hexadecimal digits: the last character has weight 1, the one before 16, and
-// so on. a-f and A-F are worth 10 to 15, 0-9 their value, every other byte 0, so "G1" is 1.
-// Two characters give 0..255. An empty text gives 0; a value beyond INT32_MAX gives INT32_MAX.
-std::int32_t HexToByte(std::string_view text);
-
-enum class TableLoadStatus {
-    Complete,    // every byte of the file was consumed by whole entries
-    CannotOpen,  // the file could not be opened or read; nothing was parsed
-    ReadPastEnd, // the grammar asked for a byte beyond the end; what was stored stays
-};
-
-// Reads entries by counting bytes, without searching for '=' or line ends: two code bytes,
-// one skipped byte, the first value byte whatever it is, further value bytes up to the next
-// CR (not part of the value), one skipped byte after the CR. The parse is complete when the
-// bytes consumed equal the file's length after a whole entry. A read beyond the end stops at
-// once: entries already stored stay, and the entry under way keeps its value as far as it was
-// read, or is left untouched if the end came before its first value byte. Storing a value
-// replaces the entry. An empty `decode` stores each byte as the code point of the same value.
-TableLoadStatus ParseTable(std::string_view fileBytes, const DecodeEntry& decode);
-
-// Reads the file `table` whole, asks `choose` for the decoder, parses it into CharTable and,
-// only when the parse is complete, dumps the table to `dumpPath` (a failed dump is not
-// reported). Failures come back as the result; nothing throws from file access.
-TableLoadStatus LoadTableFile(const std::filesystem::path& table,
-                              const std::filesystem::path& dumpPath, const ChooseDecoder& choose);
-
-// The dump text: one line per non-empty entry in ascending code order, the code as two
-// upper-case hex digits, '=', the stored bytes unchanged, CR LF. An empty table gives "".
-std::string FormatTableDump();
-
-// Writes FormatTableDump() to `path`, replacing the file whole. False if it could not be
-// written completely.
-bool DumpTable(const std::filesystem::path& path);
-
-// True when the decoded text of at least one entry equals `character` exactly (case counts).
-// An entry of several characters therefore never matches a single character, and an empty
-// `character` matches nothing.
-bool TableHolds(std::u16string_view character);
-
-} // namespace Module1

@@ -2,7 +2,7 @@
 
 #include <array>
 
-namespace Module1 {
+namespace textstats {
 namespace {
 
 constexpr std::u16string_view kWordBreaks = u".:;,-_'?!/\\+*%|^()[]{} ";
@@ -32,19 +32,15 @@ static_assert(kWordBreaks.size() == 23 && kSentenceBreaks.size() == 11);
 
 } // namespace
 
-void IncrementVar(std::int32_t& value) noexcept {
-    ++value;
-}
-
-bool IsWordBreak(char16_t c) noexcept {
+bool isWordBreak(char16_t c) noexcept {
     return hasClass(c, WordBreak);
 }
 
-bool IsSentenceBreak(char16_t c) noexcept {
+bool isSentenceBreak(char16_t c) noexcept {
     return hasClass(c, SentenceBreak);
 }
 
-std::int32_t CountSpaces(std::u16string_view text) noexcept {
+std::int32_t countSpaces(std::u16string_view text) noexcept {
     std::int32_t spaces = 0;
     for (const char16_t c : text) {
         spaces += c == u' ' ? 1 : 0;
@@ -52,30 +48,30 @@ std::int32_t CountSpaces(std::u16string_view text) noexcept {
     return spaces;
 }
 
-std::int32_t CountWords(std::u16string_view text) noexcept {
+std::int32_t countWords(std::u16string_view text) noexcept {
     std::int32_t words = 0;
     bool previousWasBreak = true; // the start of the text acts as a separator
     for (const char16_t c : text) {
-        const bool isBreak = IsWordBreak(c);
+        const bool isBreak = isWordBreak(c);
         if (!isBreak && previousWasBreak) {
-            IncrementVar(words);
+            ++words;
         }
         previousWasBreak = isBreak;
     }
     return words;
 }
 
-std::int32_t CountSentences(std::u16string_view text) noexcept {
+std::int32_t countSentences(std::u16string_view text) noexcept {
     std::int32_t sentences = 0;
     bool previousWasBreak = true; // separators at the very start end nothing
     for (const char16_t c : text) {
-        const bool isBreak = IsSentenceBreak(c);
+        const bool isBreak = isSentenceBreak(c);
         if (isBreak && !previousWasBreak) {
-            IncrementVar(sentences);
+            ++sentences;
         }
         previousWasBreak = isBreak;
     }
     return sentences;
 }
 
-} // namespace Module1
+} // namespace textstats

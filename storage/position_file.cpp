@@ -3,7 +3,6 @@
 #include "storage/text_encoding.h"
 #include "storage/text_file.h"
 
-#include <QDebug>
 #include <QLocale>
 
 #include <cmath>
@@ -57,11 +56,14 @@ PositionFile PositionFile::parse(QByteArrayView bytes) {
 }
 
 PositionFile PositionFile::read(const QString& path) {
-    const std::optional<QByteArray> bytes = readStateFile(path);
-    if (!bytes) {
-        return {};
+    const StateFileBytes read = readStateFile(path);
+    PositionFile file = read.bytes ? parse(*read.bytes) : PositionFile();
+    if (read.problem) {
+        file.problems_.append(*read.problem);
     }
-    PositionFile file = parse(*bytes);
+    if (!read.bytes) {
+        return file;
+    }
     int present = 0;
     for (int i = 0; i < positionLineCount; ++i) {
         const auto which = static_cast<PositionLine>(i);
@@ -70,17 +72,17 @@ PositionFile PositionFile::read(const QString& path) {
         }
         ++present;
         if (!file.twips(which)) {
-            qWarning().noquote() << QStringLiteral("%1: line %2 is not a number: \"%3\"")
-                                        .arg(path)
-                                        .arg(i + 1)
-                                        .arg(shortened(file.line(which)));
+            file.problems_.append(QStringLiteral("%1: line %2 is not a number: \"%3\"")
+                                      .arg(path)
+                                      .arg(i + 1)
+                                      .arg(shortened(file.line(which))));
         }
     }
     if (present < positionLineCount) {
-        qWarning().noquote() << QStringLiteral("%1 holds %2 of its %3 lines")
-                                    .arg(path)
-                                    .arg(present)
-                                    .arg(positionLineCount);
+        file.problems_.append(QStringLiteral("%1 holds %2 of its %3 lines")
+                                  .arg(path)
+                                  .arg(present)
+                                  .arg(positionLineCount));
     }
     return file;
 }
@@ -103,7 +105,7 @@ void PositionFile::fillUnreadable(const std::array<int, positionLineCount>& defa
     }
 }
 
-bool PositionFile::write(const QString& path) const {
+std::optional<QString> PositionFile::write(const QString& path) const {
     QStringList lines;
     for (const std::optional<QString>& text : lines_) {
         lines.append(text.value_or(QString()));

@@ -2,6 +2,7 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <optional>
@@ -18,13 +19,14 @@ class PositionFile final {
 public:
     PositionFile() = default; // every line missing
 
-    // A missing or unreadable file gives every line missing and existed() false. Lines that are
-    // missing or not numbers are reported on stderr, naming the file; lines after the sixth are
-    // ignored.
+    // A missing or unreadable file gives every line missing and existed() false. A file that
+    // cannot be read or is not UTF-8, and lines that are missing or not numbers, are problems()
+    // naming the file; lines after the sixth are ignored. The parse of bytes alone has none.
     static PositionFile read(const QString& path);
     static PositionFile parse(QByteArrayView bytes);
 
     bool existed() const { return existed_; }
+    const QStringList& problems() const { return problems_; }
     bool hasLine(PositionLine which) const { return lines_[which].has_value(); }
     // The line as read, without its line end; empty when it is missing.
     QString line(PositionLine which) const { return lines_[which].value_or(QString()); }
@@ -42,13 +44,14 @@ public:
     void fillUnreadable(const std::array<int, positionLineCount>& defaults);
 
     // Writes exactly six lines (a line still missing is written empty) in UTF-8 with CR LF.
-    // On failure the previous file is left whole, a warning naming the file is printed and
-    // false is returned.
-    bool write(const QString& path) const;
+    // On failure the previous file is left whole and the error, naming the file, is returned;
+    // nullopt means saved.
+    std::optional<QString> write(const QString& path) const;
 
 private:
     std::array<std::optional<QString>, positionLineCount> lines_;
     bool existed_ = false;
+    QStringList problems_;
 };
 
 } // namespace storage

@@ -2,19 +2,16 @@
 
 #include "storage/text_encoding.h"
 
-#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <utility>
+
 namespace storage {
 
 namespace {
-
-void warn(const QString& message) {
-    qWarning().noquote() << message;
-}
 
 QString singleLine(QString text) {
     text.remove(QLatin1Char('\r'));
@@ -24,47 +21,49 @@ QString singleLine(QString text) {
 
 } // namespace
 
-std::optional<QByteArray> readStateFile(const QString& path) {
+StateFileBytes readStateFile(const QString& path) {
     QFile file(path);
     if (!file.exists()) {
-        return std::nullopt;
+        return {};
     }
+    const auto cannotRead = [&] {
+        return QStringLiteral("Cannot read %1: %2").arg(path, file.errorString());
+    };
     if (!file.open(QIODevice::ReadOnly)) {
-        warn(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
-        return std::nullopt;
+        return {std::nullopt, cannotRead()};
     }
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        warn(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
-        return std::nullopt;
+        return {std::nullopt, cannotRead()};
     }
+    std::optional<QString> problem;
     if (!isValidUtf8(bytes)) {
-        warn(QStringLiteral("%1 is not valid UTF-8; read as Windows-1252").arg(path));
+        problem = QStringLiteral("%1 is not valid UTF-8; read as Windows-1252").arg(path);
     }
-    return bytes;
+    return {std::move(bytes), std::move(problem)};
 }
 
-bool saveStateFile(const QString& path, const QByteArray& bytes) {
+std::optional<QString> saveStateFile(const QString& path, const QByteArray& bytes) {
     const QFileInfo info(path);
     if (!QDir().mkpath(info.absolutePath())) {
-        warn(QStringLiteral("Cannot save %1: cannot create its folder").arg(path));
-        return false;
+        return QStringLiteral("Cannot save %1: cannot create its folder").arg(path);
     }
     QSaveFile file(path);
+    const auto cannotSave = [&] {
+        return QStringLiteral("Cannot save %1: %2").arg(path, file.errorString());
+    };
     if (!file.open(QIODevice::WriteOnly)) {
-        warn(QStringLiteral("Cannot save %1: %2").arg(path, file.errorString()));
-        return false;
+        return cannotSave();
     }
     if (file.write(bytes) != bytes.size()) {
-        warn(QStringLiteral("Cannot save %1: %2").arg(path, file.errorString()));
+        const QString error = cannotSave(); // before cancelling, which may reset the error
         file.cancelWriting();
-        return false;
+        return error;
     }
     if (!file.commit()) {
-        warn(QStringLiteral("Cannot save %1: %2").arg(path, file.errorString()));
-        return false;
+        return cannotSave();
     }
-    return true;
+    return std::nullopt;
 }
 
 TextLines parseTextFile(QByteArrayView bytes) {
@@ -81,20 +80,25 @@ TextLines parseTextFile(QByteArrayView bytes) {
 }
 
 TextLines readTextFile(const QString& path) {
-    const std::optional<QByteArray> bytes = readStateFile(path);
-    if (!bytes) {
-        return {};
+    const StateFileBytes read = readStateFile(path);
+    TextLines result;
+    if (read.bytes) {
+        result = parseTextFile(*read.bytes);
     }
-    TextLines result = parseTextFile(*bytes);
-    if (!result.trans) {
-        warn(QStringLiteral("%1 holds %2 of its 2 lines; a missing text is read as empty")
-                 .arg(path)
-                 .arg(result.orig ? 1 : 0));
+    if (read.problem) {
+        result.problems.append(*read.problem);
+    }
+    if (read.bytes && !result.trans) {
+        result.problems.append(
+            QStringLiteral("%1 holds %2 of its 2 lines; a missing text is read as empty")
+                .arg(path)
+                .arg(result.orig ? 1 : 0));
     }
     return result;
 }
 
-bool writeTextFile(const QString& path, const QString& orig, const QString& trans) {
+std::optional<QString> writeTextFile(const QString& path, const QString& orig,
+                                     const QString& trans) {
     return saveStateFile(path, encodeStateLines({singleLine(orig), singleLine(trans)}));
 }
 

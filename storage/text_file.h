@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -14,24 +15,32 @@ struct TextLines {
     std::optional<QString> orig;  // nullopt when the file has no first line
     std::optional<QString> trans; // nullopt when the file has no second line
     bool existed = false;         // false when the file was missing or could not be read
+    QStringList problems;         // what was wrong with the file, each naming it
 };
 
 // Lines after the second are ignored. Spaces at either end of a text are kept; an empty line is
-// an empty text. Damage is reported on stderr, naming the file.
+// an empty text. A file that cannot be read, is not UTF-8 or lacks a line gives a problem; the
+// parse of bytes alone has none.
 TextLines readTextFile(const QString& path);
 TextLines parseTextFile(QByteArrayView bytes);
 
 // Writes exactly two lines. Any CR or LF is taken out of the texts first: the file cannot hold
-// a line break inside a text. On failure the previous file is left whole, a warning naming the
-// file is printed and false is returned.
-bool writeTextFile(const QString& path, const QString& orig, const QString& trans);
+// a line break inside a text. On failure the previous file is left whole and the error, naming
+// the file, is returned; nullopt means saved.
+std::optional<QString> writeTextFile(const QString& path, const QString& orig,
+                                     const QString& trans);
 
-// The whole content of a file; nullopt when it is missing (silently: a first run has no state
-// files) or cannot be read (with a warning).
-std::optional<QByteArray> readStateFile(const QString& path);
+struct StateFileBytes {
+    std::optional<QByteArray> bytes; // nullopt when the file is missing or cannot be read
+    std::optional<QString> problem;  // why it cannot be read, or that it is not UTF-8
+};
+
+// The whole content of a file. A missing file is no problem: a first run has no state files.
+StateFileBytes readStateFile(const QString& path);
 
 // Replaces the file with `bytes` in one step (a temporary file renamed over the old one), so a
 // crash, a kill or a full disk never leaves half a file. Creates the folder when it is missing.
-bool saveStateFile(const QString& path, const QByteArray& bytes);
+// Returns the error naming the file, or nullopt when saved.
+std::optional<QString> saveStateFile(const QString& path, const QByteArray& bytes);
 
 } // namespace storage

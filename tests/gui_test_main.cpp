@@ -1,3 +1,5 @@
+#include "platform/widgets/accessibility.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -8,6 +10,7 @@ int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    platform::installAccessibility();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

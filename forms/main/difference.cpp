@@ -1,6 +1,6 @@
 #include "forms/main/difference.h"
 
-#include "platform/palette.h"
+#include "platform/widgets/palette.h"
 
 DifferenceLook differenceLook(int lenOriginal, int lenTranslation) {
     const int diff = lenTranslation - lenOriginal;

@@ -5,10 +5,10 @@
 namespace edit {
 
 MenuStates menuStates(const BoxState& box, const QString& clipboard,
-                      const std::optional<QString>& undoText) {
+                      const std::optional<UndoSnapshot>& undo) {
     const QString selected = box.selectedText();
     MenuStates states;
-    states.undo = !undoText.value_or(QString()).isEmpty();
+    states.undo = undo.has_value() && !undo->text.isEmpty();
     states.cut = states.copy = states.remove = !selected.isEmpty();
     states.paste = !clipboard.isEmpty();
     states.selectAll = selected != box.text;
@@ -23,12 +23,12 @@ PasteResult paste(const BoxState& box, const QString& clipboard) {
     return {result, p};
 }
 
-BoxState undo(const std::optional<QString>& undoText, const std::optional<int>& undoCaret) {
-    BoxState result;
-    result.text = undoText.value_or(QString());
-    result.selectionStart =
-        std::clamp(undoCaret.value_or(0), 0, static_cast<int>(result.text.size()));
-    return result;
+BoxState undo(const std::optional<UndoSnapshot>& snapshot) {
+    if (!snapshot) {
+        return {};
+    }
+    return {snapshot->text, std::clamp(snapshot->caret, 0, static_cast<int>(snapshot->text.size())),
+            0};
 }
 
 BoxState removeSelection(const BoxState& box) {

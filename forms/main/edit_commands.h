@@ -16,6 +16,12 @@ struct BoxState {
     QString selectedText() const { return text.mid(selectionStart, selectionLength); }
 };
 
+// The text of a box and its caret before the last key of table mode, one for both boxes.
+struct UndoSnapshot {
+    QString text;
+    int caret = 0;
+};
+
 // Which of the six items can be chosen.
 struct MenuStates {
     bool undo = false;
@@ -27,7 +33,7 @@ struct MenuStates {
 };
 
 MenuStates menuStates(const BoxState& box, const QString& clipboard,
-                      const std::optional<QString>& undoText);
+                      const std::optional<UndoSnapshot>& undo);
 
 // "Paste" goes in at the selection start without replacing the selection, and leaves the
 // caret one character after the insertion point, whatever the length of the pasted text.
@@ -38,7 +44,8 @@ struct PasteResult {
 PasteResult paste(const BoxState& box, const QString& clipboard);
 
 // "Undo" writes the snapshot, with the caret at the snapshot's caret, clamped to the end.
-BoxState undo(const std::optional<QString>& undoText, const std::optional<int>& undoCaret);
+// Without a snapshot the box is emptied (the menu item is disabled then).
+BoxState undo(const std::optional<UndoSnapshot>& snapshot);
 
 // "Cut" and "Delete" remove the selection, leaving the caret where it started.
 BoxState removeSelection(const BoxState& box);

@@ -14,19 +14,20 @@
 namespace {
 
 using namespace std::string_literals;
-using Module1::CharTable;
-using Module1::TableLoadStatus;
+using TableLoadStatus = CharTable::LoadStatus;
 namespace fs = std::filesystem;
 constexpr auto kComplete = TableLoadStatus::Complete;
 constexpr auto kPastEnd = TableLoadStatus::ReadPastEnd;
 
-const auto latin1 = Module1::WidenBytes;
+const auto latin1 = CharTable::widenBytes;
 
-std::map<int, std::string> storedEntries() {
-    std::map<int, std::string> entries;
+using Entries = std::map<int, std::string>;
+
+Entries storedEntries(const CharTable& table) {
+    Entries entries;
     for (int code = 0; code < 256; ++code) {
-        if (!CharTable[code].bytes.empty()) {
-            entries[code] = CharTable[code].bytes;
+        if (!table.entry(code).bytes.empty()) {
+            entries[code] = table.entry(code).bytes;
         }
     }
     return entries;
@@ -44,73 +45,59 @@ std::string readFile(const fs::path& path) {
 class CharTableTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        CharTable = {};
         std::string name = (fs::temp_directory_path() / "char_table_test_XXXXXX").string();
         ASSERT_NE(::mkdtemp(name.data()), nullptr);
         dir = name;
     }
     void TearDown() override { fs::remove_all(dir); }
     fs::path dir;
+    CharTable table;
 };
 
-struct ParseCase {
-    const char* name;
-    std::string file;
-    TableLoadStatus status;
-    std::map<int, std::string> entries;
-};
-
-// Test names carry the row's name; this keeps gtest from printing the row's raw bytes too.
-void PrintTo(const ParseCase& row, std::ostream* out) {
-    *out << row.name;
-}
-
-class ParseTableTest : public CharTableTest, public ::testing::WithParamInterface<ParseCase> {};
-
-TEST_P(ParseTableTest, StoresExactlyTheExpectedEntries) {
-    const ParseCase& row = GetParam();
-    EXPECT_EQ(Module1::ParseTable(row.file, latin1), row.status);
-    EXPECT_EQ(storedEntries(), row.entries);
-    for (const auto& entry : CharTable) {
-        EXPECT_EQ(entry.text, latin1(entry.bytes));
+TEST(ParseTableTest, StoresExactlyTheExpectedEntries) {
+    // name, file, the parse's result, the entries stored
+    // clang-format off
+    const std::tuple<const char*, std::string, TableLoadStatus, Entries> rows[] = {
+        {"MixedCaseCodes", "4a=x\r\nfF=z\r\n", kComplete, {{0x4A, "x"}, {0xFF, "z"}}},
+        {"NonHexCountsAsZero", "G1=x\r\nzz=w\r\n", kComplete, {{0x01, "x"}, {0x00, "w"}}},
+        {"SameCodeReplaces", "4a=long\r\n4A=B\r\n", kComplete, {{0x4A, "B"}}},
+        {"FourDigitCode", "8140=X\r\n", kComplete, {{0x81, "0=X"}}},
+        {"BlanksAroundEquals", "41 = A\r\n", kComplete, {{0x41, "= A"}}},
+        {"EmptyValueSwallowsNextLine", "41=\r\n42=B\r\n43=C\r\n", kComplete, {{0x41, "\r\n42=B"}, {0x43, "C"}}},
+        {"LineWithoutEquals", "Hello\r\n", kComplete, {{14, "lo"}}},
+        {"EqualsAndLoneLfInValue", "41===\n=\r\n42=B\r\n", kComplete, {{0x41, "==\n="}, {0x42, "B"}}},
+        {"AnyByteInValue", "00=\0\xE9\xFF\r\n"s, kComplete, {{0x00, "\0\xE9\xFF"s}}},
+        {"LastLineWithoutCrLf", "41=A\r\n42=BC", kPastEnd, {{0x41, "A"}, {0x42, "BC"}}},
+        {"LastLineEndedByCrAlone", "41=A\r\n42=B\r", kPastEnd, {{0x41, "A"}, {0x42, "B"}}},
+        {"TrailingBlankLine", "41=A\r\n\r\n", kPastEnd, {{0x41, "A"}}},
+        // the third CR LF is code 0, a skipped CR and a value starting with LF
+        {"TwoTrailingBlankLines", "41=A\r\n\r\n\r\n", kPastEnd, {{0x41, "A"}, {0x00, "\n"}}},
+        {"LfOnlyLineEnds", "41=A\n42=B\n", kPastEnd, {{0x41, "A\n42=B\n"}}},
+        {"EmptyValueOnLastLine", "41=A\r\n42=\r\n", kPastEnd, {{0x41, "A"}, {0x42, "\r\n"}}},
+        {"EmptyFile", "", kPastEnd, {}},
+        {"EndInsideCode", "41=A\r\n4", kPastEnd, {{0x41, "A"}}},
+        {"EndBeforeSeparator", "41=A\r\n42", kPastEnd, {{0x41, "A"}}},
+        {"EndBeforeFirstValueByte", "41=A\r\n42=", kPastEnd, {{0x41, "A"}}},
+        // a value cut by the end still replaces what the code held
+        {"PartialValueReplaces", "41=ABC\r\n41=D", kPastEnd, {{0x41, "D"}}},
+        // a failed entry leaves the code as an earlier line of the same file set it
+        {"FailedEntryKeepsEarlierValue", "41=A\r\n41=", kPastEnd, {{0x41, "A"}}},
+    };
+    // clang-format on
+    for (const auto& [name, file, status, entries] : rows) {
+        SCOPED_TRACE(name);
+        CharTable table;
+        EXPECT_EQ(table.parse(file, latin1), status);
+        EXPECT_EQ(storedEntries(table), entries);
+        for (std::size_t code = 0; code < 256; ++code) {
+            EXPECT_EQ(table.entry(code).text, latin1(table.entry(code).bytes));
+        }
+        // Whatever a file held, the dump of its table reads back as the same table, completely.
+        CharTable reread;
+        EXPECT_EQ(reread.parse(table.formatDump(), latin1), entries.empty() ? kPastEnd : kComplete);
+        EXPECT_EQ(storedEntries(reread), entries);
     }
-    // Whatever a file held, the dump of its table reads back as the same table, completely.
-    const std::string dump = Module1::FormatTableDump();
-    CharTable = {};
-    EXPECT_EQ(Module1::ParseTable(dump, latin1), row.entries.empty() ? kPastEnd : kComplete);
-    EXPECT_EQ(storedEntries(), row.entries);
 }
-
-// clang-format off
-const ParseCase kAwkwardTables[] = {
-    {"MixedCaseCodes", "4a=x\r\nfF=z\r\n", kComplete, {{0x4A, "x"}, {0xFF, "z"}}},
-    {"NonHexCountsAsZero", "G1=x\r\nzz=w\r\n", kComplete, {{0x01, "x"}, {0x00, "w"}}},
-    {"SameCodeReplaces", "4a=long\r\n4A=B\r\n", kComplete, {{0x4A, "B"}}},
-    {"FourDigitCode", "8140=X\r\n", kComplete, {{0x81, "0=X"}}},
-    {"BlanksAroundEquals", "41 = A\r\n", kComplete, {{0x41, "= A"}}},
-    {"EmptyValueSwallowsNextLine", "41=\r\n42=B\r\n43=C\r\n", kComplete, {{0x41, "\r\n42=B"}, {0x43, "C"}}},
-    {"LineWithoutEquals", "Hello\r\n", kComplete, {{14, "lo"}}},
-    {"EqualsAndLoneLfInValue", "41===\n=\r\n42=B\r\n", kComplete, {{0x41, "==\n="}, {0x42, "B"}}},
-    {"AnyByteInValue", "00=\0\xE9\xFF\r\n"s, kComplete, {{0x00, "\0\xE9\xFF"s}}},
-    {"LastLineWithoutCrLf", "41=A\r\n42=BC", kPastEnd, {{0x41, "A"}, {0x42, "BC"}}},
-    {"LastLineEndedByCrAlone", "41=A\r\n42=B\r", kPastEnd, {{0x41, "A"}, {0x42, "B"}}},
-    {"TrailingBlankLine", "41=A\r\n\r\n", kPastEnd, {{0x41, "A"}}},
-    // the third CR LF is code 0, a skipped CR and a value starting with LF
-    {"TwoTrailingBlankLines", "41=A\r\n\r\n\r\n", kPastEnd, {{0x41, "A"}, {0x00, "\n"}}},
-    {"LfOnlyLineEnds", "41=A\n42=B\n", kPastEnd, {{0x41, "A\n42=B\n"}}},
-    {"EmptyValueOnLastLine", "41=A\r\n42=\r\n", kPastEnd, {{0x41, "A"}, {0x42, "\r\n"}}},
-    {"EmptyFile", "", kPastEnd, {}},
-    {"EndInsideCode", "41=A\r\n4", kPastEnd, {{0x41, "A"}}},
-    {"EndBeforeSeparator", "41=A\r\n42", kPastEnd, {{0x41, "A"}}},
-    {"EndBeforeFirstValueByte", "41=A\r\n42=", kPastEnd, {{0x41, "A"}}},
-    // a value cut by the end still replaces what the code held
-    {"PartialValueReplaces", "41=ABC\r\n41=D", kPastEnd, {{0x41, "D"}}},
-    // a failed entry leaves the code as an earlier line of the same file set it
-    {"FailedEntryKeepsEarlierValue", "41=A\r\n41=", kPastEnd, {{0x41, "A"}}},
-};
-// clang-format on
-INSTANTIATE_TEST_SUITE_P(AwkwardTables, ParseTableTest, ::testing::ValuesIn(kAwkwardTables),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 // Weights past int32 on zero digits are harmless; a value beyond int32 saturates.
 TEST(HexToByteTest, ReadsHexDigitsAndCountsOtherBytesAsZero) {
@@ -122,7 +109,7 @@ TEST(HexToByteTest, ReadsHexDigitsAndCountsOtherBytesAsZero) {
         {"1000000000", 0x7FFFFFFF}};
     // clang-format on
     for (const auto& [text, value] : rows) {
-        EXPECT_EQ(Module1::HexToByte(text), value) << '"' << text << '"';
+        EXPECT_EQ(CharTable::hexToByte(text), value) << '"' << text << '"';
     }
 }
 
@@ -136,80 +123,76 @@ TEST_F(CharTableTest, LoadDumpsOnlyAfterACompleteParse) {
         {"a.tbl", "", kPastEnd, "old"}, {"missing.tbl", "", TableLoadStatus::CannotOpen, "old"},
         {"", "", TableLoadStatus::CannotOpen, "old"}};
     // clang-format on
-    for (const auto& [table, file, status, dump] : rows) {
-        SCOPED_TRACE(table + file);
+    for (const auto& [name, file, status, dump] : rows) {
+        SCOPED_TRACE(name + file);
         writeFile(dir / "tdf.txt", "old");
         writeFile(dir / "a.tbl", file);
-        const auto before = storedEntries();
+        const auto before = storedEntries(table);
         std::vector<std::string> chosen; // what the decoder chooser was given, each time
         const auto choose = [&](std::string_view whole) {
             chosen.emplace_back(whole);
             return latin1;
         };
-        EXPECT_EQ(Module1::LoadTableFile(dir / table, dir / "tdf.txt", choose), status);
+        EXPECT_EQ(table.load(dir / name, dir / "tdf.txt", choose), status);
         EXPECT_EQ(readFile(dir / "tdf.txt"), dump);
         if (status == TableLoadStatus::CannotOpen) {
             EXPECT_TRUE(chosen.empty());
-            EXPECT_EQ(storedEntries(), before);
+            EXPECT_EQ(storedEntries(table), before);
         } else {
             EXPECT_EQ(chosen, std::vector<std::string>{file});
         }
     }
     // An unwritable dump and an empty decoder chooser fail nothing.
     writeFile(dir / "a.tbl", "43=C\r\n");
-    EXPECT_EQ(Module1::LoadTableFile(dir / "a.tbl", dir / "no" / "tdf.txt", {}), kComplete);
-    EXPECT_EQ(CharTable[0x43].text, u"C");
+    EXPECT_EQ(table.load(dir / "a.tbl", dir / "no" / "tdf.txt", {}), kComplete);
+    EXPECT_EQ(table.entry(0x43).text, u"C");
 }
 
 // Each load marks its decoded texts, to tell which load decoded an entry; a value decoded in
 // pieces would carry the mark more than once.
 TEST_F(CharTableTest, SecondLoadKeepsTheFirstTablesOtherCodesWithTheirDecoding) {
     const auto tagging = [](std::u16string tag) {
-        return [tag](std::string_view) -> Module1::DecodeEntry {
+        return [tag](std::string_view) -> CharTable::DecodeEntry {
             return [tag](std::string_view bytes) { return tag + latin1(bytes); };
         };
     };
     writeFile(dir / "1.tbl", "41=A\xC3\xA9\r\n42=B\r\n");
     writeFile(dir / "2.tbl", "42=Z\r\n43=C\r\n");
-    ASSERT_EQ(Module1::LoadTableFile(dir / "1.tbl", dir / "tdf.txt", tagging(u"1:")), kComplete);
-    ASSERT_EQ(Module1::LoadTableFile(dir / "2.tbl", dir / "tdf.txt", tagging(u"2:")), kComplete);
-    EXPECT_EQ(storedEntries(),
-              (std::map<int, std::string>{{0x41, "A\xC3\xA9"}, {0x42, "Z"}, {0x43, "C"}}));
-    EXPECT_EQ(CharTable[0x41].text, u"1:A\u00C3\u00A9");
-    EXPECT_EQ(CharTable[0x42].text, u"2:Z");
+    ASSERT_EQ(table.load(dir / "1.tbl", dir / "tdf.txt", tagging(u"1:")), kComplete);
+    ASSERT_EQ(table.load(dir / "2.tbl", dir / "tdf.txt", tagging(u"2:")), kComplete);
+    EXPECT_EQ(storedEntries(table), (Entries{{0x41, "A\xC3\xA9"}, {0x42, "Z"}, {0x43, "C"}}));
+    EXPECT_EQ(table.entry(0x41).text, u"1:A\u00C3\u00A9");
+    EXPECT_EQ(table.entry(0x42).text, u"2:Z");
     EXPECT_EQ(readFile(dir / "tdf.txt"), "41=A\xC3\xA9\r\n42=Z\r\n43=C\r\n");
 }
 
 TEST_F(CharTableTest, DumpListsEntriesInCodeOrderWithBytesUnchanged) {
     writeFile(dir / "tbl.txt", std::string(1000, 'x')); // replaced whole, not overwritten
-    ASSERT_TRUE(Module1::DumpTable(dir / "tbl.txt"));   // an empty table dumps an empty file
+    ASSERT_TRUE(table.dump(dir / "tbl.txt"));           // an empty table dumps an empty file
     EXPECT_EQ(readFile(dir / "tbl.txt"), "");
     // 0F's value spreads over two lines of the dump
-    for (const auto& [code, bytes] : std::map<int, std::string>{
-             {0xFF, "last"}, {0x0F, "\r\n42=B"}, {0x00, "\xC3\xA9"}, {0x0A, "a"}, {0xAB, " = "}}) {
-        CharTable[code].bytes = bytes;
-    }
-    ASSERT_TRUE(Module1::DumpTable(dir / "tbl.txt"));
+    ASSERT_EQ(table.parse("FF=last\r\n0F=\r\n42=B\r\n00=\xC3\xA9\r\n0A=a\r\nAB= = \r\n", {}),
+              kComplete);
+    ASSERT_TRUE(table.dump(dir / "tbl.txt"));
     EXPECT_EQ(readFile(dir / "tbl.txt"),
               "00=\xC3\xA9\r\n0A=a\r\n0F=\r\n42=B\r\nAB= = \r\nFF=last\r\n");
-    EXPECT_FALSE(Module1::DumpTable(dir / "missing" / "tdf.txt"));
-    EXPECT_FALSE(Module1::DumpTable(dir));
+    EXPECT_FALSE(table.dump(dir / "missing" / "tdf.txt"));
+    EXPECT_FALSE(table.dump(dir));
 }
 
 TEST_F(CharTableTest, TableHoldsOnlyWholeEntryTexts) {
-    // Code 255 counts too; U+00E9 stands for two bytes, as a decoded UTF-8 entry would.
-    const std::map<int, std::u16string> texts{{0x41, u"A"},  {0x74, u"the"}, {0x10, u"x"},
-                                              {0x11, u"x"},  {0xFF, u"#"},   {0x80, u"\u00E9"},
-                                              {0x81, u"\0"s}};
-    for (const auto& [code, text] : texts) {
-        CharTable[code] = {"\xC3\xA9", text};
-    }
+    // Code 255 counts too; each entry's one byte picks its text, such as U+00E9 for code 80
+    // as a decoded UTF-8 entry would give.
+    const std::u16string texts[] = {u"A", u"the", u"x", u"x", u"#", u"\u00E9", u"\0"s};
+    ASSERT_EQ(table.parse("41=0\r\n74=1\r\n10=2\r\n11=3\r\nFF=4\r\n80=5\r\n81=6\r\n",
+                          [&](std::string_view bytes) { return texts[bytes[0] - '0']; }),
+              kComplete);
     const std::pair<std::u16string, bool> rows[] = {
         {u"A", true},   {u"a", false}, {u"t", false},     {u"the", true},
         {u"x", true},   {u"#", true},  {u"\u00E9", true}, {u"\u00C3", false},
         {u"\0"s, true}, {u" ", false}, {u"", false},      {u"AA", false}};
     for (const auto& [character, held] : rows) {
-        EXPECT_EQ(Module1::TableHolds(character), held)
+        EXPECT_EQ(table.holds(character), held)
             << "character code " << (character.empty() ? -1 : int(character[0]));
     }
 }

@@ -9,8 +9,6 @@
 
 namespace {
 
-using Module1::WidenBytes;
-
 void check(bool condition) {
     if (!condition) {
         std::abort();
@@ -20,19 +18,20 @@ void check(bool condition) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    using Module1::CharTable;
-    using Module1::TableLoadStatus;
+    using Status = CharTable::LoadStatus;
+    constexpr std::size_t codes = 256;
 
     const std::string_view file(reinterpret_cast<const char*>(data), size);
-    CharTable = {};
-    const TableLoadStatus status = Module1::ParseTable(file, WidenBytes);
-    check(status != TableLoadStatus::CannotOpen);
+    CharTable table;
+    const Status status = table.parse(file, CharTable::widenBytes);
+    check(status != Status::CannotOpen);
 
     bool anyEntry = false;
-    for (const auto& entry : CharTable) {
+    for (std::size_t code = 0; code < codes; ++code) {
         // Each stored value is a run of the file, holds a CR only as its first byte, and was
         // decoded from exactly its bytes.
-        check(entry.text == WidenBytes(entry.bytes));
+        const CharTable::Entry& entry = table.entry(code);
+        check(entry.text == CharTable::widenBytes(entry.bytes));
         if (entry.bytes.empty()) {
             continue;
         }
@@ -41,18 +40,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(entry.bytes.find('\r', 1) == std::string::npos);
     }
     // A complete parse consumed whole entries: at least one, the last ended by CR and one byte.
-    if (status == TableLoadStatus::Complete) {
+    if (status == Status::Complete) {
         check(anyEntry && size >= 6 && file[size - 2] == '\r');
     }
 
     // The dump of any table reads back as the same table, completely.
-    const auto before = CharTable;
-    const std::string dump = Module1::FormatTableDump();
-    CharTable = {};
-    const TableLoadStatus reread = Module1::ParseTable(dump, WidenBytes);
-    check(reread == (anyEntry ? TableLoadStatus::Complete : TableLoadStatus::ReadPastEnd));
-    for (std::size_t code = 0; code < CharTable.size(); ++code) {
-        check(CharTable[code].bytes == before[code].bytes);
+    CharTable reread;
+    check(reread.parse(table.formatDump(), CharTable::widenBytes) ==
+          (anyEntry ? Status::Complete : Status::ReadPastEnd));
+    for (std::size_t code = 0; code < codes; ++code) {
+        check(reread.entry(code).bytes == table.entry(code).bytes);
     }
     return 0;
 }

@@ -1,4 +1,4 @@
-#include "platform/picture.h"
+#include "platform/widgets/picture.h"
 
 #include <QImage>
 #include <QPainter>

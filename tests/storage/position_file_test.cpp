@@ -7,7 +7,6 @@
 #include <QTemporaryDir>
 
 #include <optional>
-#include <ostream>
 
 namespace {
 
@@ -31,66 +30,44 @@ struct DamagedRow {
     std::array<std::optional<int>, 6> twips; // lines not given: unreadable
 };
 
-// A row prints as a word in the names ctest shows, not as its raw bytes.
-[[maybe_unused]] void PrintTo(const DamagedRow& /*row*/, std::ostream* out) {
-    *out << "row";
-}
-
-class DamagedPositionFileTest : public ::testing::TestWithParam<DamagedRow> {};
-
 // Read, fill what could not be read, save, read again: the saved file is complete and every
 // line that was readable comes back exactly as it was written.
-TEST_P(DamagedPositionFileTest, ReadsWhatCanBeReadAndTheNextSaveIsComplete) {
-    const DamagedRow& row = GetParam();
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("cord"));
-    ASSERT_TRUE(!row.bytes || putBytes(path, *row.bytes));
-    const PositionFile file = PositionFile::read(path);
-    EXPECT_EQ(file.existed(), row.bytes.has_value());
-    PositionFile filled = file;
-    filled.fillUnreadable({10, 20, 30, 40, 50, 60});
-    ASSERT_TRUE(filled.write(path));
-    const PositionFile saved = PositionFile::read(path);
-    EXPECT_EQ(fileBytes(path).count("\r\n"), 6);
-    for (int i = 0; i < 6; ++i) {
-        const auto which = PositionLine(i);
-        EXPECT_EQ(file.twips(which), row.twips[i]) << "line " << i + 1;
-        EXPECT_EQ(saved.twips(which), row.twips[i].value_or((i + 1) * 10)) << "line " << i + 1;
-        EXPECT_TRUE(!row.twips[i] || saved.line(which) == file.line(which)) << "line " << i + 1;
+TEST(DamagedPositionFileTest, ReadsWhatCanBeReadAndTheNextSaveIsComplete) {
+    // clang-format off
+    const DamagedRow rows[] = {
+        {"complete", "1200\r\n-45\r\n0\r\n15\r\n-30000\r\n7\r\n", {1200, -45, 0, 15, -30000, 7}},
+        {"missing", none, {}},
+        {"empty", "", {}},
+        {"two_lines", "1200\r\n-45\r\n", {1200, -45}},
+        {"lf_only_and_no_final_end", "1\n2\n3\n4\n5\n6", {1, 2, 3, 4, 5, 6}},
+        {"seven_lines", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n", {1, 2, 3, 4, 5, 6}},
+        {"not_numbers", "abc\r\n\r\n12abc\r\nnan\r\ninf\r\n0x10\r\n", {}},
+        {"fractions", "1200.0\r\n1200.5\r\n1201.5\r\n-0.5\r\n1.5e3\r\n-45.7\r\n", {1200, 1200, 1202, 0, 1500, -46}},
+        {"int_range", "2147483647\r\n-2147483648\r\n2147483648\r\n-2147483649\r\n1e300\r\n 15 \r\n",
+         {2147483647, -2147483647 - 1, none, none, none, 15}},
+        {"not_utf8", "1\r\n2\xE9\r\n3\r\n", {1, none, 3}},
+        {"megabyte_lines", QByteArray(1 << 20, '7') + "\r\n" + QByteArray(1 << 20, ' ') + "\r\n5\r\n", {none, none, 5}},
+    };
+    // clang-format on
+    for (const DamagedRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("cord"));
+        ASSERT_TRUE(!row.bytes || putBytes(path, *row.bytes));
+        const PositionFile file = PositionFile::read(path);
+        EXPECT_EQ(file.existed(), row.bytes.has_value());
+        PositionFile filled = file;
+        filled.fillUnreadable({10, 20, 30, 40, 50, 60});
+        ASSERT_FALSE(filled.write(path)); // nullopt: saved
+        const PositionFile saved = PositionFile::read(path);
+        EXPECT_EQ(fileBytes(path).count("\r\n"), 6);
+        for (int i = 0; i < 6; ++i) {
+            const auto which = PositionLine(i);
+            EXPECT_EQ(file.twips(which), row.twips[i]) << "line " << i + 1;
+            EXPECT_EQ(saved.twips(which), row.twips[i].value_or((i + 1) * 10)) << "line " << i + 1;
+            EXPECT_TRUE(!row.twips[i] || saved.line(which) == file.line(which)) << "line " << i + 1;
+        }
     }
-}
-
-// clang-format off
-const DamagedRow kInputs[] = {
-    {"complete", "1200\r\n-45\r\n0\r\n15\r\n-30000\r\n7\r\n", {1200, -45, 0, 15, -30000, 7}},
-    {"missing", none, {}},
-    {"empty", "", {}},
-    {"two_lines", "1200\r\n-45\r\n", {1200, -45}},
-    {"lf_only_and_no_final_end", "1\n2\n3\n4\n5\n6", {1, 2, 3, 4, 5, 6}},
-    {"seven_lines", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n", {1, 2, 3, 4, 5, 6}},
-    {"not_numbers", "abc\r\n\r\n12abc\r\nnan\r\ninf\r\n0x10\r\n", {}},
-    {"fractions", "1200.0\r\n1200.5\r\n1201.5\r\n-0.5\r\n1.5e3\r\n-45.7\r\n", {1200, 1200, 1202, 0, 1500, -46}},
-    {"int_range", "2147483647\r\n-2147483648\r\n2147483648\r\n-2147483649\r\n1e300\r\n 15 \r\n",
-     {2147483647, -2147483647 - 1, none, none, none, 15}},
-    {"not_utf8", "1\r\n2\xE9\r\n3\r\n", {1, none, 3}},
-    {"megabyte_lines", QByteArray(1 << 20, '7') + "\r\n" + QByteArray(1 << 20, ' ') + "\r\n5\r\n", {none, none, 5}},
-};
-// clang-format on
-INSTANTIATE_TEST_SUITE_P(Inputs, DamagedPositionFileTest, ::testing::ValuesIn(kInputs),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-// A window's unload: read, replace its own two lines, write. The other lines keep their text
-// character for character, whatever line ends they had.
-TEST(PositionFileTest, UnloadRewritesOnlyItsOwnLines) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("cord"));
-    ASSERT_TRUE(putBytes(path, "  1200\n-45.0\r\n1\r\n2\r\n+7\r\n\xE9"));
-    PositionFile file = PositionFile::read(path);
-    file.setTwips(storage::FastLeft, -15);
-    file.setTwips(storage::FastTop, 300);
-    file.fillUnreadable({0, 0, 0, 0, 0, 99});
-    ASSERT_TRUE(file.write(path));
-    EXPECT_EQ(fileBytes(path), QByteArray("  1200\r\n-45.0\r\n-15\r\n300\r\n+7\r\n99\r\n"));
 }
 
 TEST(PositionFileTest, ReadsTheUsersDecimalSeparatorAndWritesWithoutGrouping) {

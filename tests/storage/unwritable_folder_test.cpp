@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include <functional>
+#include <optional>
 #include <utility>
 
 #include <grp.h>
@@ -21,41 +22,38 @@ QByteArray fileBytes(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
-QStringList warnings;
+enum Outcome { Kept, CannotReadBefore, SaveReported, FileChanged, FileUnnamed, CannotDropRoot };
 
-enum Outcome { Kept, CannotReadBefore, SaveReported, FileChanged, NoWarning, CannotDropRoot };
-
-// The save must fail, warn naming the file and leave the previous bytes as they were.
-int trySave(const QString& path, const QByteArray& before, const std::function<bool()>& save) {
+// The save must fail, return an error naming the file and leave the previous bytes as they were.
+int trySave(const QString& path, const QByteArray& before,
+            const std::function<std::optional<QString>()>& save) {
     if (fileBytes(path) != before) {
         return CannotReadBefore;
     }
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& message) {
-        warnings.append(message);
-    });
-    const bool saved = save();
-    qInstallMessageHandler(nullptr);
-    if (saved) {
+    const std::optional<QString> error = save();
+    if (!error) {
         return SaveReported;
     }
     if (fileBytes(path) != before) {
         return FileChanged;
     }
-    return warnings.filter(path).isEmpty() ? NoWarning : Kept;
+    return error->contains(path) ? Kept : FileUnnamed;
 }
 
 // Root ignores permissions, so as root each save runs in a child that has become "nobody" and
 // the folder belongs to root; otherwise a folder without write permission is enough. The file
 // itself may be written by anyone: only the folder stands in the way.
 TEST(UnwritableFolderTest, SaveFailsAndKeepsThePreviousFile) {
-    const std::pair<const char*, std::function<bool(const QString&)>> writers[] = {
-        {"text file",
-         [](const QString& path) { return storage::writeTextFile(path, QStringLiteral("a"), {}); }},
-        {"position file", [](const QString& path) {
-             storage::PositionFile file;
-             file.fillUnreadable({1, 2, 3, 4, 5, 6});
-             return file.write(path);
-         }}};
+    const std::pair<const char*, std::function<std::optional<QString>(const QString&)>> writers[] =
+        {{"text file",
+          [](const QString& path) {
+              return storage::writeTextFile(path, QStringLiteral("a"), {});
+          }},
+         {"position file", [](const QString& path) {
+              storage::PositionFile file;
+              file.fillUnreadable({1, 2, 3, 4, 5, 6});
+              return file.write(path);
+          }}};
     for (const auto& [name, write] : writers) {
         SCOPED_TRACE(name);
         QTemporaryDir tmp;

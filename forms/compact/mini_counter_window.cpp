@@ -1,0 +1,88 @@
+#include "forms/compact/mini_counter_window.h"
+
+#include "forms/compact/mini_look.h"
+#include "platform/system/keep_on_top.h"
+#include "platform/widgets/controls.h"
+#include "platform/widgets/palette.h"
+#include "platform/widgets/text_box.h"
+#include "platform/widgets/twips.h"
+#include "platform/widgets/window_shell.h"
+#include "storage/state_files.h"
+
+#include <QLabel>
+
+MiniCounterWindow::MiniCounterWindow(platform::ProgramRun& run, storage::StateFiles& files)
+    : platform::ManagedWindow(QStringLiteral("Form3"), run), files_(files) {}
+
+MiniCounterWindow::~MiniCounterWindow() {
+    discardWindow();
+}
+
+platform::WindowShell* MiniCounterWindow::createWindow() {
+    auto* window = new platform::WindowShell(Qt::Tool | Qt::WindowTitleHint |
+                                             Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
+    platform::markStaysOnTop(window);
+    platform::setUpWindow(window, QStringLiteral("Mini Counter"), 3345, 870);
+
+    QLabel* original =
+        platform::addLabel(window, QStringLiteral("Label1"), QStringLiteral("Originale"),
+                           palette::kRed, 120, 165, 615, 255);
+    ui_.boxes[0] = platform::addTextBox(window, QStringLiteral("Text1"), 840, 120, 2415, 285);
+    QLabel* translation =
+        platform::addLabel(window, QStringLiteral("Label2"), QStringLiteral("Tradotta"),
+                           palette::kRed, 120, 525, 615, 255);
+    ui_.boxes[1] = platform::addTextBox(window, QStringLiteral("Text2"), 840, 480, 2415, 285);
+    // The captions name the boxes for assistive technology.
+    original->setBuddy(ui_.boxes[0]);
+    translation->setBuddy(ui_.boxes[1]);
+    QWidget::setTabOrder(ui_.boxes[0], ui_.boxes[1]);
+
+    for (platform::TextBox* box : ui_.boxes) {
+        // Tool tips follow every movement over a box, buttons pressed or not.
+        box->setMouseTracking(true);
+        connect(box, &platform::TextBox::mouseMoved, this, [this, box] { showCountsToolTip(box); });
+        connect(box, &platform::TextBox::changed, this, &MiniCounterWindow::showDifference);
+    }
+    return window;
+}
+
+void MiniCounterWindow::onLoad() {
+    const storage::PositionFile positions = files_.readPositions();
+    const std::optional<int> left = positions.twips(storage::MiniLeft);
+    const std::optional<int> top = positions.twips(storage::MiniTop);
+    const QPoint stored = platform::pointFromTwips(left.value_or(0), top.value_or(0));
+    if (left && top) {
+        loadedWindow()->move(stored);
+    }
+
+    const storage::TextLines texts = files_.readTexts();
+    // Line breaks are taken out: the boxes hold one line each.
+    ui_.boxes[0]->setBoxText(texts.orig.value_or(QString()));
+    ui_.boxes[1]->setBoxText(texts.trans.value_or(QString()));
+
+    show();
+    if (left.has_value() != top.has_value()) {
+        // A coordinate that cannot be read stays where the window system put the window.
+        const QPoint placed = loadedWindow()->pos();
+        loadedWindow()->move(left ? stored.x() : placed.x(), top ? stored.y() : placed.y());
+    }
+}
+
+void MiniCounterWindow::onUnload() {
+    const QPoint at = platform::twipsFromPixels(loadedWindow()->pos());
+    files_.savePosition(storage::MiniLeft, at.x(), at.y());
+    files_.saveTexts(ui_.boxes[0]->text(), ui_.boxes[1]->text());
+}
+
+void MiniCounterWindow::showDifference() {
+    const auto original = static_cast<std::int32_t>(ui_.boxes[0]->text().size());
+    const auto translation = static_cast<std::int32_t>(ui_.boxes[1]->text().size());
+    const MiniLook look = miniLook(original, translation);
+    platform::setTextColour(ui_.boxes[1], look.translationColour);
+    lengthDifference_ = translation - original;
+    loadedWindow()->setWindowTitle(look.caption);
+}
+
+void MiniCounterWindow::showCountsToolTip(platform::TextBox* box) {
+    box->setToolTip(countsToolTip(box->text()));
+}

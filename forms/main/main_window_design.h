@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+
+class QAction;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QMenu;
+
+namespace platform {
+class ClickableLabel;
+class PressedLookPair;
+class TextBox;
+class WindowShell;
+} // namespace platform
+
+// The two text blocks of the main window, in this order.
+enum class Box { Original, Translation };
+
+// One text block: the box, its four counts and its pop-up menu with the six commands.
+struct TextBlockControls {
+    platform::TextBox* box = nullptr;
+    QLabel* characters = nullptr;
+    QLabel* words = nullptr;
+    QLabel* spaces = nullptr;
+    QLabel* sentences = nullptr;
+    QMenu* menu = nullptr;
+    QAction* undo = nullptr;
+    QAction* cut = nullptr;
+    QAction* copy = nullptr;
+    QAction* paste = nullptr;
+    QAction* remove = nullptr;
+    QAction* selectAll = nullptr;
+};
+
+// The controls the main window works with, filled once where the design builds them.
+struct MainWindowControls {
+    platform::WindowShell* window = nullptr;
+    std::array<TextBlockControls, 2> blocks;
+    QFrame* workingFace = nullptr; // lies over the about face
+    QLabel* difference = nullptr;
+    QLabel* plusSign = nullptr;
+    QCheckBox* tableCheck = nullptr;
+    QLabel* tableName = nullptr;
+    platform::PressedLookPair* about = nullptr;
+    platform::PressedLookPair* exit = nullptr;
+    platform::PressedLookPair* loadTable = nullptr;
+    platform::PressedLookPair* back = nullptr;
+    platform::ClickableLabel* homePage = nullptr;
+
+    TextBlockControls& block(Box box) { return blocks[static_cast<std::size_t>(box)]; }
+};
+
+// The main window's static design: every control named, placed in twips, in its colours and
+// captions, hidden until the window is shown. Behaviour is wired by MainWindow.
+MainWindowControls buildMainWindowDesign();
+
+// The product's home page, shown on the about face and used by the packaging.
+QString homePageAddress();

@@ -1,0 +1,291 @@
+// The main window's wiring: counters, menus, picture buttons, the table block and its lock.
+#include "program_fixture.h"
+
+#include "platform/widgets/controls.h"
+#include "platform/widgets/palette.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QFrame>
+#include <QInputMethodEvent>
+#include <QMenu>
+#include <QMimeData>
+
+namespace {
+
+class MainWindowTest : public ProgramTest {
+protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        program->start();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window()));
+        // Not qWaitForWindowActive: it counts the window active while its tool window is.
+        window()->activateWindow();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == window(); }));
+    }
+    void TearDown() override {
+        for (QMenu* menu : window() ? window()->findChildren<QMenu*>() : QList<QMenu*>()) {
+            menu->hide();
+        }
+        ProgramTest::TearDown();
+    }
+    QWidget* window() { return main().loadedWindow(); }
+    QString caption(const char* name) { return ProgramTest::caption(main(), name); }
+    QWidget* get(const char* name) { return ProgramTest::get(main(), name); }
+    platform::TextBox* box(int n) { return ProgramTest::box(main(), n); }
+    QAction* item(const char* name) { return ProgramTest::get<QAction>(main(), name); }
+    QString counts(int n) {
+        const char* names[2][4] = {{"car1", "spa1", "par1", "fra1"},
+                                   {"car2", "spa2", "par2", "fra2"}};
+        QStringList values;
+        for (const char* name : names[n - 1]) {
+            values << caption(name);
+        }
+        return values.join(QLatin1Char(' '));
+    }
+    void press(QWidget* widget, Qt::MouseButton button) {
+        QTest::mousePress(window()->windowHandle(), button, {},
+                          widget->mapTo(window(), widget->rect().center()));
+    }
+    void release(QWidget* widget, Qt::MouseButton button, QPoint at = {}) {
+        QTest::mouseRelease(window()->windowHandle(), button, {},
+                            at.isNull() ? widget->mapTo(window(), widget->rect().center()) : at);
+    }
+    // Chooses a table file of the given bytes through CARICA TABLE.
+    QString chooseTable(const QByteArray& bytes, const char* name = "prova.tbl") {
+        const QString path = folder.filePath(QString::fromUtf8(name));
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        file.close();
+        dialog.answers.push_back(path);
+        click(get("imTBLPair"), Qt::LeftButton);
+        return path;
+    }
+};
+
+TEST_F(MainWindowTest, CountsAndTheDifferenceFollowBothBoxes) {
+    EXPECT_EQ(counts(1) + QLatin1Char('/') + counts(2), QStringLiteral("0 0 0 0/0 0 0 0"));
+    type(box(2), QStringLiteral("Pronto? Sì... va bene."));
+    EXPECT_EQ(counts(2), QStringLiteral("22 3 4 3"));
+    EXPECT_EQ(counts(1), QStringLiteral("0 0 0 0"));
+    const struct {
+        const char* original;
+        const char* shown;
+        QColor colour;
+        bool plus;
+    } rows[] = {{"", "22", palette::kRed, true},
+                {"0123456789012345678901", "0", palette::kYellow, false},
+                {"012345678901234567890123456", "-5", palette::kGreen, false}};
+    for (const auto& row : rows) {
+        box(1)->setBoxText(QString::fromUtf8(row.original));
+        EXPECT_EQ(caption("differ"), QLatin1String(row.shown));
+        EXPECT_EQ(platform::captionColour(ProgramTest::get<QLabel>(main(), "differ")), row.colour);
+        EXPECT_EQ(get("labpiù")->isVisible(), row.plus);
+    }
+    EXPECT_EQ(caption("car1"), QStringLiteral("27"));
+}
+
+// Every caption whole in its font, no control of a frame covering another, and the tab order.
+TEST_F(MainWindowTest, LayoutAndTabOrder) {
+    for (QLabel* label : window()->findChildren<QLabel*>()) {
+        if (!label->wordWrap() && !label->text().isEmpty()) {
+            EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width())
+                << label->objectName().toStdString();
+            EXPECT_LE(label->fontMetrics().height(), label->height());
+        }
+    }
+    for (QFrame* container : window()->findChildren<QFrame*>()) {
+        if (container->metaObject() != &QFrame::staticMetaObject) {
+            continue; // labels are frames too; the looks of a picture button overlap by design
+        }
+        const QList<QWidget*> children =
+            container->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        for (QWidget* a : children) {
+            for (QWidget* b : children) {
+                if (a < b && !qobject_cast<QFrame*>(a) && !qobject_cast<QFrame*>(b)) {
+                    EXPECT_FALSE(a->geometry().intersects(b->geometry()))
+                        << a->objectName().toStdString() << " / " << b->objectName().toStdString();
+                }
+            }
+            EXPECT_TRUE(container->rect().contains(a->geometry())) << a->objectName().toStdString();
+        }
+    }
+    EXPECT_EQ(QApplication::focusWidget(), box(2));
+    for (QWidget* next : {get("Check1"), static_cast<QWidget*>(box(1))}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), next);
+    }
+}
+
+TEST_F(MainWindowTest, TextsAndPlaceSurviveAnUnloadSingleLineAndWithinTheLimit) {
+    QGuiApplication::clipboard()->setText(QStringLiteral("due\r\nrighe\n"));
+    box(2)->setFocus();
+    QTest::keyClick(box(2), Qt::Key_V, Qt::ControlModifier);
+    box(1)->setBoxText(QString(40000, QLatin1Char('x')));
+    window()->move(123, 77);
+    const QPoint before = window()->pos();
+    main().unload();
+    EXPECT_EQ(fileBytes("test"), QByteArray(32767, 'x') + "\r\nduerighe\r\n");
+    main().load();
+    EXPECT_EQ(window()->pos(), before);
+    EXPECT_EQ(counts(1) + QLatin1Char('/') + counts(2), QStringLiteral("32767 0 1 0/8 0 1 0"));
+    EXPECT_EQ(caption("differ"), QStringLiteral("-32759"));
+    // A load with an empty text recounts that box although it does not change.
+    box(1)->clear();
+    box(2)->setText(QStringLiteral("abc"));
+    main().unload();
+    main().load();
+    EXPECT_EQ(caption("car1"), QStringLiteral("0"));
+    EXPECT_TRUE(get("labpiù")->isVisible());
+}
+
+TEST_F(MainWindowTest, MenusArePreparedAtEveryPressAndActOnTheirBox) {
+    for (const int n : {1, 2}) {
+        SCOPED_TRACE(n);
+        const QString s = n == 1 ? QString() : QStringLiteral("2");
+        const auto act = [&](const char* name) {
+            item(qPrintable(QLatin1String(name) + s))->trigger();
+        };
+        box(n)->setBoxText(QStringLiteral("abcd"));
+        box(n)->setSelection(1, 2);
+        QGuiApplication::clipboard()->setText(QStringLiteral("XY"));
+        const QPoint at = box(n)->mapTo(window(), QPoint(2, 2));
+        QTest::mousePress(window()->windowHandle(), Qt::RightButton, {}, at);
+        QMenu* menu = ProgramTest::get<QMenu>(main(), n == 1 ? "m0" : "m1");
+        EXPECT_TRUE(menu->isVisible());
+        menu->hide();
+        QTest::mouseRelease(window()->windowHandle(), Qt::RightButton, {}, at);
+        const char* items[] = {"mAnn", "mCut", "mCopy", "mInc", "mDel", "mSelT"};
+        const bool enabled[] = {false, true, true, true, true, true};
+        for (int i = 0; i < 6; ++i) {
+            EXPECT_EQ(item(qPrintable(QLatin1String(items[i]) + s))->isEnabled(), enabled[i])
+                << items[i];
+        }
+        box(n)->setSelection(1, 2);
+        act("mCopy");
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("bc"));
+        act("mInc"); // in at the selection start, the caret one further
+        EXPECT_EQ(box(n)->text(), QStringLiteral("abcbcd"));
+        EXPECT_EQ(box(n)->cursorPosition(), 2);
+        box(n)->setSelection(0, 2);
+        act("mCut");
+        EXPECT_EQ(box(n)->text(), QStringLiteral("cbcd"));
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("ab"));
+        box(n)->setSelection(3, 1);
+        act("mDel");
+        act("mSelT");
+        EXPECT_EQ(box(n)->selectedText(), QStringLiteral("cbc"));
+        EXPECT_EQ(caption(n == 1 ? "car1" : "car2"), QStringLiteral("3"));
+        // A left press prepares the items too, and shows no menu.
+        box(n)->clear();
+        QTest::mousePress(window()->windowHandle(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(window()->windowHandle(), Qt::LeftButton, {}, at);
+        EXPECT_FALSE(item(qPrintable(QStringLiteral("mSelT") + s))->isEnabled());
+        EXPECT_FALSE(menu->isVisible());
+    }
+}
+
+TEST_F(MainWindowTest, PictureButtonsShowThePressedLookAndActAtTheRelease) {
+    const struct {
+        const char* pair;
+        const char* normal;
+        const char* pressed;
+    } buttons[] = {
+        {"abPair", "ab1", "ab2"}, {"backPair", "back1", "back2"}, {"escPair", "esc1", "esc2"}};
+    for (const char* hidden : {"ab2", "esc2", "imTBL2"}) {
+        EXPECT_FALSE(get(hidden)->isVisible()) << hidden;
+    }
+    type(box(1), QStringLiteral("salvato"));
+    const auto shown = [&](const char* name) { return !get(name)->isHidden(); };
+    for (const auto& button : buttons) {
+        SCOPED_TRACE(button.pair);
+        press(get(button.pair), Qt::RightButton);
+        EXPECT_FALSE(shown(button.normal));
+        EXPECT_TRUE(shown(button.pressed));
+        // The release acts wherever the pointer is.
+        release(get(button.pair), Qt::RightButton, QPoint(2, 2));
+        EXPECT_TRUE(shown(button.normal));
+        EXPECT_FALSE(shown(button.pressed));
+        const bool aboutFace = button.pair == std::string("abPair");
+        EXPECT_EQ(shown("Frame1"), !aboutFace);
+        if (aboutFace) {
+            EXPECT_FALSE(shown("back2"));
+            click(get("url"), Qt::LeftButton);
+            EXPECT_EQ(QGuiApplication::clipboard()->text(),
+                      QStringLiteral("https://tavrel.example"));
+        }
+    }
+    // ESCI saved this window only and ended the program.
+    EXPECT_EQ(ends, 1);
+    EXPECT_EQ(fileBytes("test"), QByteArray("salvato\r\n\r\n"));
+}
+
+TEST_F(MainWindowTest, AChosenTableLocksBothBoxesAndKeysGoThroughIt) {
+    click(get("imTBLPair"), Qt::MiddleButton); // a cancel changes nothing
+    EXPECT_EQ(dialog.calls, 1);
+    EXPECT_FALSE(main().tableMode());
+    EXPECT_EQ(caption("nTBL"), QStringLiteral("Nome del file TBL"));
+
+    bool loopHeld = false;
+    dialog.whileOpen = [&] {
+        program->watchLoop().runPass();
+        loopHeld = fast().isLoaded() && ProgramTest::caption(fast(), "cont") == QLatin1String("0");
+    };
+    setClipboard(QStringLiteral("12345"));
+    chooseTable("41=A\r\n42=the\r\nFF=\xe8\r\n", "tabella.tbl");
+    EXPECT_TRUE(loopHeld);
+    EXPECT_TRUE(main().tableMode());
+    EXPECT_EQ(caption("nTBL"), QStringLiteral("tabella.tbl"));
+    EXPECT_TRUE(ProgramTest::get<QCheckBox>(main(), "Check1")->isChecked());
+    EXPECT_EQ(QDir::current().absolutePath(), QDir(folder.path()).absolutePath());
+    for (const char* dump : {"tdf.txt", "tbl.txt"}) {
+        EXPECT_EQ(fileBytes(dump), QByteArray("41=A\r\n42=the\r\nFF=\xe8\r\n")) << dump;
+    }
+    for (const int n : {1, 2}) {
+        box(n)->setFocus();
+        type(box(n), QStringLiteral("AaèB t"));
+        EXPECT_EQ(box(n)->text(), QStringLiteral("Aè "));
+        EXPECT_TRUE(box(n)->isLocked());
+    }
+    // One snapshot for both boxes: the undo of Text1 writes what the last key in Text2 saved.
+    item("mAnn")->trigger();
+    EXPECT_EQ(box(1)->text(), QStringLiteral("Aè "));
+    EXPECT_EQ(caption("car1"), QStringLiteral("3"));
+
+    // The lock keeps out the user's other routes and lets the program's changes through.
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("zA"));
+    QCoreApplication::sendEvent(box(1), &commit);
+    EXPECT_EQ(box(1)->text(), QStringLiteral("Aè A"));
+    QMimeData data;
+    data.setText(QStringLiteral("A"));
+    QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(box(1), &drop);
+    QGuiApplication::clipboard()->setText(QStringLiteral("zz"));
+    QTest::keyClick(box(1), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(box(1)->text(), QStringLiteral("Aè A"));
+    box(1)->setCursorPosition(0);
+    item("mInc")->trigger();
+    EXPECT_EQ(box(1)->text(), QStringLiteral("zzAè A"));
+
+    // The check box acts when the focus leaves it for another control of the window; the
+    // table stays loaded.
+    const auto checkAndLeave = [&](bool checked) {
+        ProgramTest::get<QCheckBox>(main(), "Check1")->setFocus();
+        ProgramTest::get<QCheckBox>(main(), "Check1")->setChecked(checked);
+        EXPECT_EQ(main().tableMode(), !checked);
+        box(1)->setFocus();
+        EXPECT_EQ(main().tableMode(), checked);
+        EXPECT_EQ(box(2)->isLocked(), checked);
+    };
+    checkAndLeave(false);
+    box(1)->clear();
+    type(box(1), QStringLiteral("zA"));
+    EXPECT_EQ(box(1)->text(), QStringLiteral("zA"));
+    checkAndLeave(true);
+    type(box(1), QStringLiteral("zA"));
+    EXPECT_EQ(box(1)->text(), QStringLiteral("zAA"));
+}
+
+} // namespace

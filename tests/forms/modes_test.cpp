@@ -1,0 +1,193 @@
+// The working modes: the cycle through the three hosts, the watch loop that follows them, the
+// ways the program ends, and what each switch leaves in the two files.
+#include "program_fixture.h"
+
+#include "platform/widgets/controls.h"
+#include "platform/widgets/palette.h"
+#include "platform/widgets/twips.h"
+
+#include <QScreen>
+
+namespace {
+
+const QByteArray kCord = "1500\r\n1200\r\n6000\r\n1200\r\n3000\r\n4500\r\n";
+
+class ModesTest : public ProgramTest {
+protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        writeFile("cord", kCord);
+        program->start();
+    }
+    // A press and release on the Fast Counter's margin, as real input arrives.
+    void pressFast(Qt::MouseButton button, QPoint at = QPoint(2, 2)) {
+        ASSERT_TRUE(fast().isLoaded() && fast().loadedWindow()->isVisible());
+        click(fast().loadedWindow(), button, at);
+    }
+    QList<QByteArray> cordLines() { return fileBytes("cord").split('\n'); }
+};
+
+// Three left presses lead back to main mode; the texts travel through the text file and moved
+// windows come back where they were, even off the screen.
+TEST_F(ModesTest, LeftPressesGoThroughMiniAndFastModeBackToMain) {
+    type(box(main(), 1), QStringLiteral("uno"));
+    type(box(main(), 2), QStringLiteral("quattro"));
+    main().loadedWindow()->move(-400, 50);
+    const struct {
+        const char* state;
+        platform::ManagedWindow* host;
+        ModeCycle::Mode next;
+    } modes[] = {{"0220", &mini(), ModeCycle::Mode::Fast},
+                 {"0201", &program->fastModeHost(), ModeCycle::Mode::Main},
+                 {"2200", &main(), ModeCycle::Mode::Mini}};
+    EXPECT_EQ(state(), QStringLiteral("2200"));
+    int copied = 4;
+    for (const auto& mode : modes) {
+        fast().loadedWindow()->move(700, 10);
+        pressFast(Qt::LeftButton);
+        EXPECT_EQ(state(), QLatin1String(mode.state));
+        EXPECT_EQ(program->modeCycle().nextMode(), mode.next);
+        EXPECT_EQ(program->watchLoop().host(), mode.host);
+        EXPECT_EQ(fast().loadedWindow()->pos(), QPoint(700, 10));
+        setClipboard(QString(++copied, QLatin1Char('x'))); // the new loop counts
+        program->watchLoop().runPass();
+        EXPECT_EQ(caption(fast(), "cont"), QString::number(copied));
+        if (&mini() == mode.host) {
+            EXPECT_EQ(box(mini(), 1)->text(), QStringLiteral("uno"));
+            EXPECT_EQ(mini().loadedWindow()->windowTitle(), QStringLiteral("Mini Counter [+4]"));
+            type(box(mini(), 2), QStringLiteral("!"));
+        }
+    }
+    // Fast mode left the Mini Counter's texts in the file for the main window.
+    EXPECT_EQ(box(main(), 2)->text(), QStringLiteral("quattro!"));
+    EXPECT_EQ(caption(main(), "differ"), QStringLiteral("5"));
+    EXPECT_EQ(main().loadedWindow()->pos(), QPoint(-400, 50));
+    EXPECT_EQ(mini().lengthDifference(), 5);
+}
+
+TEST_F(ModesTest, RightPressSavesOnlyTheFastCounterAndOtherPressesDoNothing) {
+    type(box(main(), 1), QStringLiteral("perso"));
+    pressFast(Qt::MiddleButton);
+    const QLabel* count = ProgramTest::get<QLabel>(fast(), "cont");
+    pressFast(Qt::LeftButton, count->mapTo(fast().loadedWindow(), QPoint(2, 2))); // on a caption
+    EXPECT_EQ(state(), QStringLiteral("2200"));
+    fast().loadedWindow()->move(30, 40);
+    pressFast(Qt::RightButton);
+    EXPECT_EQ(ends, 1);
+    const QList<QByteArray> expected{"1500\r", "1200\r", "450\r", "600\r"};
+    EXPECT_EQ(cordLines().mid(0, 4), expected);
+    EXPECT_EQ(fileBytes("test"), QByteArray("\r\n\r\n")); // written by the first run only
+}
+
+TEST_F(ModesTest, ClosingAHostSavesItAndTheFastCounterAndEnds) {
+    for (const bool inMini : {false, true}) {
+        SCOPED_TRACE(inMini);
+        if (inMini) {
+            program = std::make_unique<Program>(folder.path(), dialog, [this] { ++ends; });
+            program->start();
+            pressFast(Qt::LeftButton);
+        }
+        platform::ManagedWindow& host = inMini ? static_cast<platform::ManagedWindow&>(mini())
+                                               : static_cast<platform::ManagedWindow&>(main());
+        box(host, 1)->clear();
+        type(box(host, 1), QStringLiteral("kept"));
+        host.loadedWindow()->move(10, 20);
+        fast().loadedWindow()->move(30, 40);
+        host.loadedWindow()->close();
+        EXPECT_EQ(ends, inMini ? 2 : 1);
+        EXPECT_EQ(state(), QStringLiteral("0000"));
+        EXPECT_TRUE(fileBytes("test").startsWith("kept\r\n"));
+        EXPECT_EQ(cordLines().mid(inMini ? 4 : 0, 2), (QList<QByteArray>{"150\r", "300\r"}));
+        EXPECT_EQ(cordLines().mid(2, 2), (QList<QByteArray>{"450\r", "600\r"}));
+    }
+}
+
+TEST_F(ModesTest, TheLoopFollowsItsHostAndAFailedReadStopsOnlyTheCount) {
+    // A Fast Counter closed by the window manager comes back at the next pass: a switch.
+    fast().loadedWindow()->close();
+    EXPECT_EQ(state(), QStringLiteral("2000"));
+    program->watchLoop().runPass();
+    EXPECT_EQ(state(), QStringLiteral("0220"));
+    EXPECT_EQ(program->watchLoop().host(), &mini());
+
+    setClipboard(std::nullopt);
+    program->watchLoop().runPass();
+    EXPECT_FALSE(program->watchLoop().isRunning());
+    setClipboard(QStringLiteral("abc"));
+    program->watchLoop().runPass();
+    EXPECT_EQ(caption(fast(), "cont"), QStringLiteral("0"));
+    // Everything else goes on, and the next switch counts again.
+    pressFast(Qt::LeftButton);
+    program->watchLoop().runPass();
+    EXPECT_EQ(caption(fast(), "cont"), QStringLiteral("3"));
+
+    // Passes also come from the event loop, following the real clipboard.
+    program->clipboard().setReaderForTests({});
+    QGuiApplication::clipboard()->setText(QStringLiteral("dodici lett"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return caption(fast(), "cont") == QLatin1String("11"); }));
+    program->fastModeHost().unload();
+    program->watchLoop().runPass();
+    EXPECT_FALSE(program->watchLoop().isRunning());
+}
+
+TEST_F(ModesTest, AFirstRunCreatesBothFilesWithTheDefaults) {
+    program.reset();
+    QFile::remove(folder.filePath(QStringLiteral("cord")));
+    QFile::remove(folder.filePath(QStringLiteral("test")));
+    program = std::make_unique<Program>(folder.path(), dialog, [this] { ++ends; });
+    program->start();
+    const std::array<int, 6> defaults =
+        storage::defaultPositionsTwips(QGuiApplication::primaryScreen()->availableGeometry(),
+                                       platform::twipsPerPixelX(), platform::twipsPerPixelY());
+    QByteArray expected;
+    for (const int value : defaults) {
+        expected += QByteArray::number(value) + "\r\n";
+    }
+    EXPECT_EQ(fileBytes("cord"), expected);
+    EXPECT_EQ(fileBytes("test"), QByteArray("\r\n\r\n"));
+    EXPECT_EQ(main().loadedWindow()->pos(), platform::pointFromTwips(defaults[0], defaults[1]));
+}
+
+// The Mini Counter reads what it can of its lines and opens anyway; typing retitles it and
+// recolours the translation, and every move over a box refreshes its tool tip.
+TEST_F(ModesTest, TheMiniCounterShowsTheDifferenceAndTheCounts) {
+    program.reset();
+    QPoint unplaced; // where the window opens by itself
+    const struct {
+        QByteArray miniLines; // lines 5 and 6 of the position file
+        QByteArray texts;
+        int x, y; // -1: where the window opens by itself
+        const char* caption;
+    } rows[] = {{"x\r\ny\r\n", "", -1, -1, ""},
+                {"1500\r\n-750\r\n", "Ciao\r\nSalve!\r\n", 100, -50, " [+2]"},
+                {"abc\r\n750\r\n", "Ciao\r\n", -1, 50, " [-4]"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.miniLines.constData());
+        writeFile("cord", "0\r\n0\r\n0\r\n0\r\n" + row.miniLines);
+        writeFile("test", row.texts);
+        program = std::make_unique<Program>(folder.path(), dialog, [this] { ++ends; });
+        mini().load();
+        unplaced = row.x == -1 && row.y == -1 ? mini().loadedWindow()->pos() : unplaced;
+        EXPECT_TRUE(mini().loadedWindow()->isVisible());
+        EXPECT_EQ(mini().loadedWindow()->pos(),
+                  QPoint(row.x == -1 ? unplaced.x() : row.x, row.y == -1 ? unplaced.y() : row.y));
+        EXPECT_EQ(mini().loadedWindow()->windowTitle(),
+                  QStringLiteral("Mini Counter") + QLatin1String(row.caption));
+    }
+    const auto moveOver = [this](int n) {
+        QTest::mouseMove(mini().loadedWindow()->windowHandle(),
+                         box(mini(), n)->geometry().center());
+        return box(mini(), n)->toolTip();
+    };
+    QTest::keyClicks(box(mini(), 1), QStringLiteral("o. Si"));
+    EXPECT_EQ(mini().loadedWindow()->windowTitle(), QStringLiteral("Mini Counter [-9]"));
+    EXPECT_EQ(platform::textColour(box(mini(), 2)), palette::kGreen);
+    EXPECT_EQ(mini().lengthDifference(), -9);
+    QTest::keyClicks(box(mini(), 2), QStringLiteral("abcdefghij"));
+    EXPECT_EQ(platform::textColour(box(mini(), 2)), palette::kRed);
+    EXPECT_EQ(platform::textColour(box(mini(), 1)), palette::kWhite);
+    EXPECT_EQ(moveOver(1), QStringLiteral("Spazi:1 Parole:2 Frasi:1"));
+    EXPECT_EQ(moveOver(2), QStringLiteral("Spazi:0 Parole:1 Frasi:0"));
+}
+
+} // namespace

@@ -1,0 +1,104 @@
+#pragma once
+
+#include "forms/modes/program.h"
+#include "platform/widgets/text_box.h"
+#include "tests/support/fake_file_dialog.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QLabel>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWindow>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+// The whole program as main() wires it, in a temporary folder, with a fake file dialog, the
+// program's end recorded instead of leaving the test, and the clipboard read from `clipboard`
+// (nothing stands for a read that fails).
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        QGuiApplication::clipboard()->clear();
+        program = std::make_unique<Program>(folder.path(), dialog, [this] { ++ends; });
+        program->clipboard().setReaderForTests([this] { return clipboard; });
+    }
+    void TearDown() override {
+        program.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // A new clipboard text, read as after a change; nothing stands for a read that fails.
+    void setClipboard(std::optional<QString> text) {
+        clipboard = std::move(text);
+        program->clipboard().setReaderForTests([this] { return clipboard; });
+    }
+
+    MainWindow& main() { return program->mainWindow(); }
+    FastCounterWindow& fast() { return program->fastCounter(); }
+    MiniCounterWindow& mini() { return program->miniCounter(); }
+
+    // A control of a loaded window by its name.
+    template <typename T = QWidget> T* get(platform::ManagedWindow& window, const char* name) {
+        T* found = window.loadedWindow() != nullptr
+                       ? window.loadedWindow()->findChild<T*>(QString::fromUtf8(name))
+                       : nullptr;
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    platform::TextBox* box(platform::ManagedWindow& window, int n) {
+        return get<platform::TextBox>(window, n == 1 ? "Text1" : "Text2");
+    }
+    QString caption(platform::ManagedWindow& window, const char* name) {
+        return get<QLabel>(window, name)->text();
+    }
+
+    // Real input through the window, as a user's press arrives; `at` in window pixels, the
+    // widget's centre unless told.
+    static void click(QWidget* widget, Qt::MouseButton button, QPoint at = {}) {
+        QPointer<QWindow> handle = widget->window()->windowHandle();
+        const QPoint where =
+            at.isNull() ? widget->mapTo(widget->window(), widget->rect().center()) : at;
+        QTest::mousePress(handle, button, {}, where);
+        if (!handle.isNull()) {
+            QTest::mouseRelease(handle, button, {}, where);
+        }
+    }
+    // Types text; characters beyond ASCII go through sendKeyEvent.
+    static void type(QWidget* target, const QString& text) {
+        for (const QChar c : text) {
+            QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, QString(c), {});
+        }
+    }
+    // Per window in the order main, Fast, Mini, Fast mode's host: 0 unloaded, 1 loaded, 2 shown.
+    QString state() {
+        QString text;
+        for (const platform::ManagedWindow* window :
+             {static_cast<platform::ManagedWindow*>(&main()),
+              static_cast<platform::ManagedWindow*>(&fast()),
+              static_cast<platform::ManagedWindow*>(&mini()),
+              static_cast<platform::ManagedWindow*>(&program->fastModeHost())}) {
+            const bool shown = window->isLoaded() && window->loadedWindow()->isVisible();
+            text += QLatin1Char(shown ? '2' : window->isLoaded() ? '1' : '0');
+        }
+        return text;
+    }
+    QByteArray fileBytes(const char* name) const {
+        QFile file(folder.filePath(QLatin1String(name)));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+    void writeFile(const char* name, const QByteArray& bytes) {
+        QFile file(folder.filePath(QLatin1String(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    }
+
+    QTemporaryDir folder;
+    FakeFileDialog dialog;
+    std::optional<QString> clipboard = QString();
+    std::unique_ptr<Program> program;
+    int ends = 0;
+};

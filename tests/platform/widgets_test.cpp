@@ -1,0 +1,139 @@
+// The window runtime and the text box, on their own.
+#include "platform/widgets/clickable_label.h"
+#include "platform/widgets/managed_window.h"
+#include "platform/widgets/program_run.h"
+#include "platform/widgets/text_box.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QPointer>
+#include <QTest>
+#include <QWindow>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// A window with one label that unloads the window from inside its own press; it logs its
+// handlers' calls.
+class ProbeWindow final : public platform::ManagedWindow {
+public:
+    ProbeWindow(platform::ProgramRun& run, std::vector<std::string>& log)
+        : platform::ManagedWindow(QStringLiteral("Probe"), run), log_(log) {}
+    ~ProbeWindow() override { discardWindow(); }
+    int counter = 0; // state of the window object, kept across loads
+
+protected:
+    platform::WindowShell* createWindow() override {
+        auto* window = new platform::WindowShell(Qt::Window);
+        auto* label = new platform::ClickableLabel(window);
+        label->setObjectName(QStringLiteral("caption"));
+        label->resize(40, 20);
+        connect(label, &platform::ClickableLabel::pressed, this, [this] { unload(); });
+        return window;
+    }
+    void onLoad() override { log_.push_back(isLoaded() ? "load" : "load before the window"); }
+    void onUnload() override { log_.push_back("unload"); }
+
+private:
+    std::vector<std::string>& log_;
+};
+
+TEST(ManagedWindow, LoadsUnloadsOnceEachAndEndsForGood) {
+    int ends = 0;
+    platform::ProgramRun run([&] { ++ends; });
+    std::vector<std::string> log;
+    ProbeWindow window(run, log), owner(run, log);
+    int loaded = 0, closed = 0;
+    QObject::connect(&window, &platform::ManagedWindow::loaded, [&] { ++loaded; });
+    QObject::connect(&window, &platform::ManagedWindow::closedByUser, [&] { ++closed; });
+    window.unload();
+    window.counter = 7;
+    QWidget* first = window.window(); // reaching the window loads it, hidden
+    window.load();
+    EXPECT_EQ(window.loadedWindow(), first);
+    EXPECT_FALSE(first->isVisible());
+    EXPECT_EQ(first->objectName(), QStringLiteral("Probe"));
+
+    // Shown with an owner: a transient parent, never a QObject parent.
+    owner.load();
+    window.show(&owner);
+    EXPECT_EQ(first->windowHandle()->transientParent(), owner.loadedWindow()->windowHandle());
+    owner.unload();
+    EXPECT_TRUE(window.isLoaded());
+
+    // A press that unloads the window from inside its own handler; the widget goes later.
+    QPointer<QWidget> gone = first;
+    QTest::mousePress(first->windowHandle(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_FALSE(window.isLoaded());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(gone.isNull());
+    EXPECT_EQ(window.counter, 7);
+
+    // A title-bar close unloads and tells; after the end nothing loads or unloads.
+    window.show();
+    window.loadedWindow()->close();
+    EXPECT_EQ(closed, 1);
+    window.show();
+    run.end();
+    run.end();
+    EXPECT_EQ(ends, 1);
+    EXPECT_FALSE(window.loadedWindow()->isVisible());
+    window.unload();
+    window.loadedWindow()->close();
+    EXPECT_EQ(closed, 1);
+    EXPECT_EQ(loaded, 3);
+    EXPECT_EQ(log, (std::vector<std::string>{"load", "load", "unload", "unload", "load", "unload",
+                                             "load"}));
+}
+
+TEST(TextBox, HoldsOneLineAndALockedBoxTakesOnlyTheProgramsChanges) {
+    platform::TextBox box;
+    int changes = 0;
+    QObject::connect(&box, &platform::TextBox::changed, [&] { ++changes; });
+    box.setBoxText(QStringLiteral("a\r\nb\nc"));
+    EXPECT_EQ(box.text(), QStringLiteral("abc"));
+    box.setCursorPosition(1);
+    box.insert(QStringLiteral("x\ny"));
+    EXPECT_EQ(box.text(), QStringLiteral("axybc"));
+    EXPECT_EQ(box.cursorPosition(), 3);
+    EXPECT_EQ(changes, 2);
+    box.setBoxText(QString(40000, QLatin1Char('z')));
+    EXPECT_EQ(box.text().size(), platform::TextBox::kMaxLength);
+
+    box.setBoxText(QStringLiteral("abcd"));
+    box.setLocked(true);
+    QGuiApplication::clipboard()->setText(QStringLiteral("P"));
+    const struct {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        const char* text;
+        const char* after;
+        int caret;
+    } keys[] = {
+        {Qt::Key_X, {}, "x", "abcd", 2},
+        {Qt::Key_Backspace, {}, "\b", "abcd", 2},
+        {Qt::Key_V, Qt::ControlModifier, "", "abcd", 2},
+        {Qt::Key_Insert, Qt::ShiftModifier, "", "abcd", 2},
+        {Qt::Key_K, Qt::ControlModifier, "", "abcd", 2},
+        {Qt::Key_Left, {}, "", "abcd", 1},
+        {Qt::Key_End, Qt::ShiftModifier, "", "abcd", 4},
+    };
+    for (const auto& key : keys) {
+        box.setCursorPosition(2);
+        QTest::sendKeyEvent(QTest::Click, &box, Qt::Key(key.key), QString::fromUtf8(key.text),
+                            key.modifiers);
+        EXPECT_EQ(box.text(), QLatin1String(key.after)) << key.key;
+        EXPECT_EQ(box.cursorPosition(), key.caret) << key.key;
+    }
+    box.setCursorPosition(0);
+    QTest::keyClick(&box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(&box, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("abcd"));
+    box.insert(QStringLiteral("Q"));
+    EXPECT_EQ(box.text(), QStringLiteral("Q"));
+}
+
+} // namespace
