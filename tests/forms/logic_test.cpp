@@ -1,6 +1,7 @@
 // The main window's and the Mini Counter's logic without widgets: edit commands, table keys
 // and how the differences look.
 #include "forms/compact/mini_look.h"
+#include "forms/main/byte_meter.h"
 #include "forms/main/difference.h"
 #include "forms/main/edit_commands.h"
 #include "forms/main/table_keys.h"
@@ -150,6 +151,38 @@ TEST(DifferenceLooks, FollowTheSign) {
     }
     EXPECT_EQ(countsToolTip(QStringLiteral("Ciao mondo. Sì")),
               QStringLiteral("Spazi:2 Parole:3 Frasi:1"));
+}
+
+// The bytes of both texts under a table of single letters and two longer entries: "abcd" is
+// ab c d (3 bytes) greedily and a bcd (2) at best.
+TEST(ByteMeter, CountsBothTextsAsTheInsertersDo) {
+    ByteMeter meter;
+    EXPECT_FALSE(meter.load("# no entry\r\n"));
+    ASSERT_TRUE(meter.load("61=a\r\n62=b\r\n63=c\r\n64=d\r\n80=ab\r\n81=bcd\r\n"));
+    const struct {
+        const char* original;
+        const char* translation;
+        const char* caption;
+        const char* difference;
+        QColor colour;
+    } rows[] = {{"ab", "abcd", "Byte: 3 / 1", "+2", palette::kRed},
+                {"dcba", "abcd", "Byte: 3 / 4", "-1", palette::kGreen},
+                {"abdc", "abcd", "Byte: 3 / 3", "0", palette::kYellow}};
+    for (const auto& row : rows) {
+        meter.setText(ByteMeter::Original, QString::fromUtf8(row.original));
+        meter.setText(ByteMeter::Translation, QString::fromUtf8(row.translation));
+        const ByteMeter::Look look = meter.look();
+        EXPECT_EQ(look.caption, QLatin1String(row.caption));
+        EXPECT_EQ(look.difference, QLatin1String(row.difference));
+        EXPECT_EQ(look.colour, row.colour);
+    }
+    meter.setText(ByteMeter::Original, QStringLiteral("abcz"));
+    EXPECT_EQ(meter.look().toolTip.toStdString(),
+              "Traduzione: 3 byte come gli inseritori (la voce più lunga prima), 2 al meglio\n"
+              "Originale: 2 byte come gli inseritori (la voce più lunga prima), 2 al meglio; "
+              "1 caratteri assenti dalla tabella, il primo in posizione 4");
+    meter.clear();
+    EXPECT_FALSE(meter.isLoaded());
 }
 
 } // namespace

@@ -86,36 +86,57 @@ TEST_F(MainWindowTest, CountsAndTheDifferenceFollowBothBoxes) {
     EXPECT_EQ(caption("car1"), QStringLiteral("27"));
 }
 
-// Every caption whole in its font, no control of a frame covering another, and the tab order.
+// Every caption whole in its font and no shown control of a frame covering another, with and
+// without the byte line of a chosen table; and the tab order.
 TEST_F(MainWindowTest, LayoutAndTabOrder) {
-    for (QLabel* label : window()->findChildren<QLabel*>()) {
-        if (!label->wordWrap() && !label->text().isEmpty()) {
-            EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width())
-                << label->objectName().toStdString();
-            EXPECT_LE(label->fontMetrics().height(), label->height());
-        }
-    }
-    for (QFrame* container : window()->findChildren<QFrame*>()) {
-        if (container->metaObject() != &QFrame::staticMetaObject) {
-            continue; // labels are frames too; the looks of a picture button overlap by design
-        }
-        const QList<QWidget*> children =
-            container->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-        for (QWidget* a : children) {
-            for (QWidget* b : children) {
-                if (a < b && !qobject_cast<QFrame*>(a) && !qobject_cast<QFrame*>(b)) {
-                    EXPECT_FALSE(a->geometry().intersects(b->geometry()))
-                        << a->objectName().toStdString() << " / " << b->objectName().toStdString();
-                }
+    const auto checkLayout = [&] {
+        for (QLabel* label : window()->findChildren<QLabel*>()) {
+            if (!label->wordWrap() && !label->text().isEmpty()) {
+                EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width())
+                    << label->objectName().toStdString();
+                EXPECT_LE(label->fontMetrics().height(), label->height());
             }
-            EXPECT_TRUE(container->rect().contains(a->geometry())) << a->objectName().toStdString();
         }
-    }
+        for (QFrame* container : window()->findChildren<QFrame*>()) {
+            if (container->metaObject() != &QFrame::staticMetaObject) {
+                continue; // labels are frames too; the looks of a picture button overlap by design
+            }
+            QList<QWidget*> children =
+                container->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+            children.removeIf([](const QWidget* w) { return w->isHidden(); });
+            for (QWidget* a : children) {
+                for (QWidget* b : children) {
+                    if (a < b && !qobject_cast<QFrame*>(a) && !qobject_cast<QFrame*>(b)) {
+                        EXPECT_FALSE(a->geometry().intersects(b->geometry()))
+                            << a->objectName().toStdString() << " / "
+                            << b->objectName().toStdString();
+                    }
+                }
+                EXPECT_TRUE(container->rect().contains(a->geometry()))
+                    << a->objectName().toStdString();
+            }
+        }
+    };
+    checkLayout();
     EXPECT_EQ(QApplication::focusWidget(), box(2));
     for (QWidget* next : {get("Check1"), static_cast<QWidget*>(box(1))}) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), next);
     }
+    chooseTable("61=a\r\n62=b\r\n63=c\r\n64=d\r\n80=ab\r\n81=bcd\r\n");
+    type(box(1), QStringLiteral("ab"));
+    type(box(2), QStringLiteral("abcd"));
+    EXPECT_EQ(caption("labByte"), QStringLiteral("Byte: 3 / 1"));
+    EXPECT_EQ(caption("byteDiffer"), QStringLiteral("+2"));
+    EXPECT_EQ(platform::captionColour(ProgramTest::get<QLabel>(main(), "byteDiffer")),
+              palette::kRed);
+    checkLayout();
+    // A new load shows the window as designed again.
+    const QPoint designed = get("Label3")->pos();
+    main().unload();
+    main().load();
+    EXPECT_TRUE(get("labByte")->isHidden());
+    EXPECT_GT(get("Label3")->y(), designed.y());
 }
 
 TEST_F(MainWindowTest, TextsAndPlaceSurviveAnUnloadSingleLineAndWithinTheLimit) {
