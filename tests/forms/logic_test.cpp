@@ -1,6 +1,5 @@
 // The main window's and the Mini Counter's logic without widgets: edit commands, table keys
 // and how the differences look.
-#include "forms/compact/mini_look.h"
 #include "forms/main/byte_meter.h"
 #include "forms/main/difference.h"
 #include "forms/main/edit_commands.h"
@@ -41,13 +40,6 @@ std::string shown(const edit::BoxState& state) {
 }
 
 TEST(EditCommands, ActOnTheSelectionAndTheSnapshot) {
-    EXPECT_EQ(shown(edit::removeSelection(box("a[bc]d"))), "a|d");
-    EXPECT_EQ(shown(edit::selectAll(box("ab|c"))), "[abc]");
-    // Paste goes in at the selection start, leaves the selection, moves the caret by one.
-    const edit::PasteResult pasted = edit::paste(box("a[bc]d"), QStringLiteral("XYZ"));
-    EXPECT_EQ(shown(pasted.box), "aX|YZbcd");
-    EXPECT_EQ(pasted.undoCaret, 1);
-    EXPECT_EQ(shown(edit::paste(box("ab|"), QString()).box), "ab|");
     EXPECT_EQ(shown(edit::undo(edit::UndoSnapshot{QStringLiteral("dal"), 2})), "da|l");
     EXPECT_EQ(shown(edit::undo(edit::UndoSnapshot{QStringLiteral("dal"), 50})), "dal|");
     EXPECT_EQ(shown(edit::undo(std::nullopt)), "|");
@@ -126,31 +118,6 @@ TEST(TableKeys, FollowTheTable) {
     EXPECT_EQ(tablekeys::keysForKeyEvent(Qt::Key_Escape, {}, QString()).front().character,
               QString(QChar(27)));
     EXPECT_EQ(tablekeys::keysForCommittedText(QStringLiteral("zé😀")).size(), 3U);
-}
-
-TEST(DifferenceLooks, FollowTheSign) {
-    const struct {
-        int original, translation;
-        const char* caption;
-        const char* mini;
-        QColor colour, miniColour;
-        bool plus;
-    } rows[] = {
-        {3, 5, "2", "Mini Counter [+2]", palette::kRed, palette::kRed, true},
-        {4, 4, "0", "Mini Counter [0]", palette::kYellow, palette::kGold, false},
-        {5, 2, "-3", "Mini Counter [-3]", palette::kGreen, palette::kGreen, false},
-    };
-    for (const auto& row : rows) {
-        const DifferenceLook look = differenceLook(row.original, row.translation);
-        EXPECT_EQ(look.caption, QLatin1String(row.caption));
-        EXPECT_EQ(look.colour, row.colour);
-        EXPECT_EQ(look.plusShown, row.plus);
-        const MiniLook mini = miniLook(row.original, row.translation);
-        EXPECT_EQ(mini.caption, QLatin1String(row.mini));
-        EXPECT_EQ(mini.translationColour, row.miniColour);
-    }
-    EXPECT_EQ(countsToolTip(QStringLiteral("Ciao mondo. Sì")),
-              QStringLiteral("Spazi:2 Parole:3 Frasi:1"));
 }
 
 // The bytes of both texts under a table of single letters and two longer entries: "abcd" is
