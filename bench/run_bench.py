@@ -374,6 +374,7 @@ def main():
     parser.add_argument("--only", default="startup,idle,clipboard,typing",
                         help="comma-separated parts to measure (default: %(default)s)")
     args = parser.parse_args()
+    args.build_dir = os.path.abspath(args.build_dir)  # the programs run in other folders
     parts = set(args.only.split(","))
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))  # sessions still torn down
     if not args.no_build:

@@ -68,9 +68,10 @@ void MainWindow::onLoad() {
 
     const storage::TextLines texts = files_.readTexts();
 
-    // A load starts without table mode and without an undo snapshot.
+    // A load starts without table mode, without an undo snapshot and without a chosen table.
     tableMode_ = false;
     undo_.reset();
+    byteMeter_.clear();
 
     // Each assignment raises the box's change, which recounts it. An empty text equals the
     // new box's and raises none, so that box is recounted here.
@@ -114,6 +115,11 @@ void MainWindow::recount(Box box) {
     block.spaces->setText(QString::number(textstats::countSpaces(view)));
     block.words->setText(QString::number(textstats::countWords(view)));
     block.sentences->setText(QString::number(textstats::countSentences(view)));
+    if (byteMeter_.isLoaded()) {
+        byteMeter_.setText(box == Box::Original ? ByteMeter::Original : ByteMeter::Translation,
+                           current);
+        showBytes();
+    }
 }
 
 void MainWindow::showDifference() {
@@ -121,4 +127,27 @@ void MainWindow::showDifference() {
     ui_.difference->setText(look.caption);
     platform::setCaptionColour(ui_.difference, look.colour);
     ui_.plusSign->setVisible(look.plusShown);
+}
+
+void MainWindow::showBytes() {
+    const bool shown = byteMeter_.isLoaded();
+    const int rowTop =
+        platform::pixelsFromTwipsY(shown ? kDifferenceRowTopOverBytes : kDifferenceRowTop);
+    for (QLabel* label : {ui_.differenceCaption, ui_.plusSign, ui_.difference}) {
+        label->move(label->x(), rowTop);
+    }
+    ui_.bytes->setVisible(shown);
+    ui_.byteDifference->setVisible(shown);
+    if (!shown) {
+        return;
+    }
+    const ByteMeter::Look look = byteMeter_.look();
+    ui_.bytes->setText(look.caption);
+    ui_.bytes->resize(ui_.bytes->fontMetrics().horizontalAdvance(look.caption) + 1,
+                      ui_.bytes->height());
+    ui_.byteDifference->setText(look.difference);
+    ui_.byteDifference->move(ui_.bytes->geometry().right() + 5, ui_.byteDifference->y());
+    platform::setCaptionColour(ui_.byteDifference, look.colour);
+    ui_.bytes->setToolTip(look.toolTip);
+    ui_.byteDifference->setToolTip(look.toolTip);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "forms/main/byte_meter.h"
 #include "forms/main/edit_commands.h"
 #include "forms/main/main_window_design.h"
 #include "platform/widgets/managed_window.h"
@@ -55,6 +56,7 @@ private:
     // Counters.
     void recount(Box box);
     void showDifference();
+    void showBytes();
 
     // Pop-up menus of the boxes (main_window_menus.cpp).
     void prepareMenu(Box box, Qt::MouseButton button, QPoint globalPosition);
@@ -85,6 +87,7 @@ private:
     CharTable& table_;
     platform::FileDialog& tableDialog_;
     MainWindowControls ui_;
+    ByteMeter byteMeter_; // while a table file is chosen
 
     int lengthOriginal_ = 0;
     int lengthTranslation_ = 0;

@@ -153,9 +153,16 @@ void addWorkingFace(QWidget* window, MainWindowControls& ui) {
                  ui.block(Box::Translation));
 
     QFrame* frame2 = platform::addFrame(frame1, text("Frame2"), 840, 2520, 2295, 615);
-    addLabel(frame2, text("Label3"), text("Differenza:"), pal::kRed, 240, 240, 855, 255);
+    ui.differenceCaption =
+        addLabel(frame2, text("Label3"), text("Differenza:"), pal::kRed, 240, 240, 855, 255);
     ui.plusSign = addLabel(frame2, text("labpiù"), text("+"), pal::kRed, 1080, 240, 135, 255);
     ui.difference = addLabel(frame2, text("differ"), text("0"), pal::kYellow, 1200, 240, 975, 255);
+    ui.bytes = addLabel(frame2, text("labByte"), text("Byte: 0 / 0"), pal::kLightBlue, 240,
+                        kByteRowTop, 1335, 255);
+    ui.byteDifference =
+        addLabel(frame2, text("byteDiffer"), text("0"), pal::kYellow, 1560, kByteRowTop, 615, 255);
+    ui.bytes->hide();
+    ui.byteDifference->hide();
 
     QFrame* frame5 = platform::addFrame(frame1, text("Frame5"), 120, 3128, 3735, 1080);
     ui.tableCheck = platform::addCheckBox(frame5, text("Check1"), text("Utilizzare il file TBL"),

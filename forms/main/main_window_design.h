@@ -41,8 +41,12 @@ struct MainWindowControls {
     platform::WindowShell* window = nullptr;
     std::array<TextBlockControls, 2> blocks;
     QFrame* workingFace = nullptr; // lies over the about face
+    QLabel* differenceCaption = nullptr;
     QLabel* difference = nullptr;
     QLabel* plusSign = nullptr;
+    // Under the difference while a table file is chosen: the texts' bytes and their difference.
+    QLabel* bytes = nullptr;
+    QLabel* byteDifference = nullptr;
     QCheckBox* tableCheck = nullptr;
     QLabel* tableName = nullptr;
     platform::PressedLookPair* about = nullptr;
@@ -53,6 +57,12 @@ struct MainWindowControls {
 
     TextBlockControls& block(Box box) { return blocks[static_cast<std::size_t>(box)]; }
 };
+
+// Rows of the difference frame, in twips from its top: the difference alone, as designed, or
+// moved up to make room for the byte line under it.
+inline constexpr int kDifferenceRowTop = 240;
+inline constexpr int kDifferenceRowTopOverBytes = 45;
+inline constexpr int kByteRowTop = 315;
 
 // The main window's static design: every control named, placed in twips, in its colours and
 // captions, hidden until the window is shown. Behaviour is wired by MainWindow.

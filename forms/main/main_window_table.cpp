@@ -92,6 +92,17 @@ void MainWindow::chooseTable() {
         break;
     }
 
+    // The byte line under the difference counts with the same file, read as the common
+    // table format (codes of several bytes, entries of several characters).
+    QFile tableFile(file.absoluteFilePath());
+    if (tableFile.open(QIODevice::ReadOnly) && byteMeter_.load(tableFile.readAll())) {
+        byteMeter_.setText(ByteMeter::Original, ui_.block(Box::Original).box->text());
+        byteMeter_.setText(ByteMeter::Translation, ui_.block(Box::Translation).box->text());
+    } else {
+        byteMeter_.clear();
+    }
+    showBytes();
+
     setTableMode(true);
     // Checked by the program: the check box acts only when the focus leaves it.
     ui_.tableCheck->setChecked(true);

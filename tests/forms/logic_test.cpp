@@ -1,6 +1,6 @@
 // The main window's and the Mini Counter's logic without widgets: edit commands, table keys
 // and how the differences look.
-#include "forms/compact/mini_look.h"
+#include "forms/main/byte_meter.h"
 #include "forms/main/difference.h"
 #include "forms/main/edit_commands.h"
 #include "forms/main/table_keys.h"
@@ -40,13 +40,6 @@ std::string shown(const edit::BoxState& state) {
 }
 
 TEST(EditCommands, ActOnTheSelectionAndTheSnapshot) {
-    EXPECT_EQ(shown(edit::removeSelection(box("a[bc]d"))), "a|d");
-    EXPECT_EQ(shown(edit::selectAll(box("ab|c"))), "[abc]");
-    // Paste goes in at the selection start, leaves the selection, moves the caret by one.
-    const edit::PasteResult pasted = edit::paste(box("a[bc]d"), QStringLiteral("XYZ"));
-    EXPECT_EQ(shown(pasted.box), "aX|YZbcd");
-    EXPECT_EQ(pasted.undoCaret, 1);
-    EXPECT_EQ(shown(edit::paste(box("ab|"), QString()).box), "ab|");
     EXPECT_EQ(shown(edit::undo(edit::UndoSnapshot{QStringLiteral("dal"), 2})), "da|l");
     EXPECT_EQ(shown(edit::undo(edit::UndoSnapshot{QStringLiteral("dal"), 50})), "dal|");
     EXPECT_EQ(shown(edit::undo(std::nullopt)), "|");
@@ -127,29 +120,36 @@ TEST(TableKeys, FollowTheTable) {
     EXPECT_EQ(tablekeys::keysForCommittedText(QStringLiteral("zé😀")).size(), 3U);
 }
 
-TEST(DifferenceLooks, FollowTheSign) {
+// The bytes of both texts under a table of single letters and two longer entries: "abcd" is
+// ab c d (3 bytes) greedily and a bcd (2) at best.
+TEST(ByteMeter, CountsBothTextsAsTheInsertersDo) {
+    ByteMeter meter;
+    EXPECT_FALSE(meter.load("# no entry\r\n"));
+    ASSERT_TRUE(meter.load("61=a\r\n62=b\r\n63=c\r\n64=d\r\n80=ab\r\n81=bcd\r\n"));
     const struct {
-        int original, translation;
+        const char* original;
+        const char* translation;
         const char* caption;
-        const char* mini;
-        QColor colour, miniColour;
-        bool plus;
-    } rows[] = {
-        {3, 5, "2", "Mini Counter [+2]", palette::kRed, palette::kRed, true},
-        {4, 4, "0", "Mini Counter [0]", palette::kYellow, palette::kGold, false},
-        {5, 2, "-3", "Mini Counter [-3]", palette::kGreen, palette::kGreen, false},
-    };
+        const char* difference;
+        QColor colour;
+    } rows[] = {{"ab", "abcd", "Byte: 3 / 1", "+2", palette::kRed},
+                {"dcba", "abcd", "Byte: 3 / 4", "-1", palette::kGreen},
+                {"abdc", "abcd", "Byte: 3 / 3", "0", palette::kYellow}};
     for (const auto& row : rows) {
-        const DifferenceLook look = differenceLook(row.original, row.translation);
+        meter.setText(ByteMeter::Original, QString::fromUtf8(row.original));
+        meter.setText(ByteMeter::Translation, QString::fromUtf8(row.translation));
+        const ByteMeter::Look look = meter.look();
         EXPECT_EQ(look.caption, QLatin1String(row.caption));
+        EXPECT_EQ(look.difference, QLatin1String(row.difference));
         EXPECT_EQ(look.colour, row.colour);
-        EXPECT_EQ(look.plusShown, row.plus);
-        const MiniLook mini = miniLook(row.original, row.translation);
-        EXPECT_EQ(mini.caption, QLatin1String(row.mini));
-        EXPECT_EQ(mini.translationColour, row.miniColour);
     }
-    EXPECT_EQ(countsToolTip(QStringLiteral("Ciao mondo. Sì")),
-              QStringLiteral("Spazi:2 Parole:3 Frasi:1"));
+    meter.setText(ByteMeter::Original, QStringLiteral("abcz"));
+    EXPECT_EQ(meter.look().toolTip.toStdString(),
+              "Traduzione: 3 byte come gli inseritori (la voce più lunga prima), 2 al meglio\n"
+              "Originale: 2 byte come gli inseritori (la voce più lunga prima), 2 al meglio; "
+              "1 caratteri assenti dalla tabella, il primo in posizione 4");
+    meter.clear();
+    EXPECT_FALSE(meter.isLoaded());
 }
 
 } // namespace

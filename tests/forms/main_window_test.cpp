@@ -44,14 +44,6 @@ protected:
         }
         return values.join(QLatin1Char(' '));
     }
-    void press(QWidget* widget, Qt::MouseButton button) {
-        QTest::mousePress(window()->windowHandle(), button, {},
-                          widget->mapTo(window(), widget->rect().center()));
-    }
-    void release(QWidget* widget, Qt::MouseButton button, QPoint at = {}) {
-        QTest::mouseRelease(window()->windowHandle(), button, {},
-                            at.isNull() ? widget->mapTo(window(), widget->rect().center()) : at);
-    }
     // Chooses a table file of the given bytes through CARICA TABLE.
     QString chooseTable(const QByteArray& bytes, const char* name = "prova.tbl") {
         const QString path = folder.filePath(QString::fromUtf8(name));
@@ -86,36 +78,57 @@ TEST_F(MainWindowTest, CountsAndTheDifferenceFollowBothBoxes) {
     EXPECT_EQ(caption("car1"), QStringLiteral("27"));
 }
 
-// Every caption whole in its font, no control of a frame covering another, and the tab order.
+// Every caption whole in its font and no shown control of a frame covering another, with and
+// without the byte line of a chosen table; and the tab order.
 TEST_F(MainWindowTest, LayoutAndTabOrder) {
-    for (QLabel* label : window()->findChildren<QLabel*>()) {
-        if (!label->wordWrap() && !label->text().isEmpty()) {
-            EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width())
-                << label->objectName().toStdString();
-            EXPECT_LE(label->fontMetrics().height(), label->height());
-        }
-    }
-    for (QFrame* container : window()->findChildren<QFrame*>()) {
-        if (container->metaObject() != &QFrame::staticMetaObject) {
-            continue; // labels are frames too; the looks of a picture button overlap by design
-        }
-        const QList<QWidget*> children =
-            container->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-        for (QWidget* a : children) {
-            for (QWidget* b : children) {
-                if (a < b && !qobject_cast<QFrame*>(a) && !qobject_cast<QFrame*>(b)) {
-                    EXPECT_FALSE(a->geometry().intersects(b->geometry()))
-                        << a->objectName().toStdString() << " / " << b->objectName().toStdString();
-                }
+    const auto checkLayout = [&] {
+        for (QLabel* label : window()->findChildren<QLabel*>()) {
+            if (!label->wordWrap() && !label->text().isEmpty()) {
+                EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width())
+                    << label->objectName().toStdString();
+                EXPECT_LE(label->fontMetrics().height(), label->height());
             }
-            EXPECT_TRUE(container->rect().contains(a->geometry())) << a->objectName().toStdString();
         }
-    }
+        for (QFrame* container : window()->findChildren<QFrame*>()) {
+            if (container->metaObject() != &QFrame::staticMetaObject) {
+                continue; // labels are frames too; the looks of a picture button overlap by design
+            }
+            QList<QWidget*> children =
+                container->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+            children.removeIf([](const QWidget* w) { return w->isHidden(); });
+            for (QWidget* a : children) {
+                for (QWidget* b : children) {
+                    if (a < b && !qobject_cast<QFrame*>(a) && !qobject_cast<QFrame*>(b)) {
+                        EXPECT_FALSE(a->geometry().intersects(b->geometry()))
+                            << a->objectName().toStdString() << " / "
+                            << b->objectName().toStdString();
+                    }
+                }
+                EXPECT_TRUE(container->rect().contains(a->geometry()))
+                    << a->objectName().toStdString();
+            }
+        }
+    };
+    checkLayout();
     EXPECT_EQ(QApplication::focusWidget(), box(2));
     for (QWidget* next : {get("Check1"), static_cast<QWidget*>(box(1))}) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), next);
     }
+    chooseTable("61=a\r\n62=b\r\n63=c\r\n64=d\r\n80=ab\r\n81=bcd\r\n");
+    type(box(1), QStringLiteral("ab"));
+    type(box(2), QStringLiteral("abcd"));
+    EXPECT_EQ(caption("labByte"), QStringLiteral("Byte: 3 / 1"));
+    EXPECT_EQ(caption("byteDiffer"), QStringLiteral("+2"));
+    EXPECT_EQ(platform::captionColour(ProgramTest::get<QLabel>(main(), "byteDiffer")),
+              palette::kRed);
+    checkLayout();
+    // A new load shows the window as designed again.
+    const QPoint designed = get("Label3")->pos();
+    main().unload();
+    main().load();
+    EXPECT_TRUE(get("labByte")->isHidden());
+    EXPECT_GT(get("Label3")->y(), designed.y());
 }
 
 TEST_F(MainWindowTest, TextsAndPlaceSurviveAnUnloadSingleLineAndWithinTheLimit) {
@@ -156,12 +169,10 @@ TEST_F(MainWindowTest, MenusArePreparedAtEveryPressAndActOnTheirBox) {
         EXPECT_TRUE(menu->isVisible());
         menu->hide();
         QTest::mouseRelease(window()->windowHandle(), Qt::RightButton, {}, at);
-        const char* items[] = {"mAnn", "mCut", "mCopy", "mInc", "mDel", "mSelT"};
-        const bool enabled[] = {false, true, true, true, true, true};
-        for (int i = 0; i < 6; ++i) {
-            EXPECT_EQ(item(qPrintable(QLatin1String(items[i]) + s))->isEnabled(), enabled[i])
-                << items[i];
+        for (const char* name : {"mCut", "mCopy", "mInc", "mDel", "mSelT"}) {
+            EXPECT_TRUE(item(qPrintable(QLatin1String(name) + s))->isEnabled()) << name;
         }
+        EXPECT_FALSE(item(qPrintable(QStringLiteral("mAnn") + s))->isEnabled());
         box(n)->setSelection(1, 2);
         act("mCopy");
         EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("bc"));
@@ -200,11 +211,12 @@ TEST_F(MainWindowTest, PictureButtonsShowThePressedLookAndActAtTheRelease) {
     const auto shown = [&](const char* name) { return !get(name)->isHidden(); };
     for (const auto& button : buttons) {
         SCOPED_TRACE(button.pair);
-        press(get(button.pair), Qt::RightButton);
+        QTest::mousePress(window()->windowHandle(), Qt::RightButton, {},
+                          get(button.pair)->mapTo(window(), QPoint(3, 3)));
         EXPECT_FALSE(shown(button.normal));
         EXPECT_TRUE(shown(button.pressed));
         // The release acts wherever the pointer is.
-        release(get(button.pair), Qt::RightButton, QPoint(2, 2));
+        QTest::mouseRelease(window()->windowHandle(), Qt::RightButton, {}, QPoint(2, 2));
         EXPECT_TRUE(shown(button.normal));
         EXPECT_FALSE(shown(button.pressed));
         const bool aboutFace = button.pair == std::string("abPair");

@@ -4,9 +4,6 @@
 
 #include "platform/widgets/controls.h"
 #include "platform/widgets/palette.h"
-#include "platform/widgets/twips.h"
-
-#include <QScreen>
 
 namespace {
 
@@ -130,24 +127,6 @@ TEST_F(ModesTest, TheLoopFollowsItsHostAndAFailedReadStopsOnlyTheCount) {
     EXPECT_FALSE(program->watchLoop().isRunning());
 }
 
-TEST_F(ModesTest, AFirstRunCreatesBothFilesWithTheDefaults) {
-    program.reset();
-    QFile::remove(folder.filePath(QStringLiteral("cord")));
-    QFile::remove(folder.filePath(QStringLiteral("test")));
-    program = std::make_unique<Program>(folder.path(), dialog, [this] { ++ends; });
-    program->start();
-    const std::array<int, 6> defaults =
-        storage::defaultPositionsTwips(QGuiApplication::primaryScreen()->availableGeometry(),
-                                       platform::twipsPerPixelX(), platform::twipsPerPixelY());
-    QByteArray expected;
-    for (const int value : defaults) {
-        expected += QByteArray::number(value) + "\r\n";
-    }
-    EXPECT_EQ(fileBytes("cord"), expected);
-    EXPECT_EQ(fileBytes("test"), QByteArray("\r\n\r\n"));
-    EXPECT_EQ(main().loadedWindow()->pos(), platform::pointFromTwips(defaults[0], defaults[1]));
-}
-
 // The Mini Counter reads what it can of its lines and opens anyway; typing retitles it and
 // recolours the translation, and every move over a box refreshes its tool tip.
 TEST_F(ModesTest, TheMiniCounterShowsTheDifferenceAndTheCounts) {
@@ -175,8 +154,9 @@ TEST_F(ModesTest, TheMiniCounterShowsTheDifferenceAndTheCounts) {
                   QStringLiteral("Mini Counter") + QLatin1String(row.caption));
     }
     const auto moveOver = [this](int n) {
-        QTest::mouseMove(mini().loadedWindow()->windowHandle(),
-                         box(mini(), n)->geometry().center());
+        QMouseEvent move(QEvent::MouseMove, QPointF(2, 2),
+                         box(mini(), n)->mapToGlobal(QPointF(2, 2)), Qt::NoButton, {}, {});
+        QCoreApplication::sendEvent(box(mini(), n), &move);
         return box(mini(), n)->toolTip();
     };
     QTest::keyClicks(box(mini(), 1), QStringLiteral("o. Si"));

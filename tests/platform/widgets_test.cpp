@@ -114,10 +114,8 @@ TEST(TextBox, HoldsOneLineAndALockedBoxTakesOnlyTheProgramsChanges) {
         int caret;
     } keys[] = {
         {Qt::Key_X, {}, "x", "abcd", 2},
-        {Qt::Key_Backspace, {}, "\b", "abcd", 2},
         {Qt::Key_V, Qt::ControlModifier, "", "abcd", 2},
         {Qt::Key_Insert, Qt::ShiftModifier, "", "abcd", 2},
-        {Qt::Key_K, Qt::ControlModifier, "", "abcd", 2},
         {Qt::Key_Left, {}, "", "abcd", 1},
         {Qt::Key_End, Qt::ShiftModifier, "", "abcd", 4},
     };

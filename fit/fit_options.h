@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <cstddef>
+#include <optional>
+
+// The command line of tavrel-fit.
+namespace fit {
+
+struct FitOptions {
+    QString table;
+    QString original;
+    QString translation;
+    bool optimal = false;             // budgets and counts under the optimal encoding
+    std::optional<std::size_t> limit; // one budget for every line instead of the original's
+    bool json = false;
+    bool help = false; // the other fields are not filled in
+};
+
+struct ParsedOptions {
+    std::optional<FitOptions> options;
+    QString error; // one line, when `options` is empty
+};
+
+// `arguments` without the program's name.
+ParsedOptions parseOptions(const QStringList& arguments);
+
+QString usage();
+
+} // namespace fit

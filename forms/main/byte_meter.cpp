@@ -1,0 +1,56 @@
+#include "forms/main/byte_meter.h"
+
+#include "forms/main/difference.h"
+#include "storage/text_encoding.h"
+
+bool ByteMeter::load(const QByteArray& tableFile) {
+    const std::string_view bytes(tableFile.constData(), static_cast<std::size_t>(tableFile.size()));
+    encoding::TableEncoding table =
+        encoding::TableEncoding::read(bytes, storage::tableDecoderChooser()(bytes));
+    if (table.entries().empty()) {
+        clear();
+        return false;
+    }
+    encoding_ = std::move(table);
+    costs_ = {};
+    return true;
+}
+
+void ByteMeter::clear() {
+    encoding_.reset();
+    costs_ = {};
+}
+
+void ByteMeter::setText(Text which, const QString& text) {
+    if (encoding_) {
+        costs_[which] = encoding_->encode(
+            std::u16string_view(reinterpret_cast<const char16_t*>(text.constData()),
+                                static_cast<std::size_t>(text.size())));
+    }
+}
+
+ByteMeter::Look ByteMeter::look() const {
+    const encoding::TextCost& original = costs_[Original];
+    const encoding::TextCost& translation = costs_[Translation];
+    const auto greedy = [](const encoding::TextCost& cost) {
+        return static_cast<int>(cost.greedy.bytes);
+    };
+    const DifferenceLook difference = differenceLook(greedy(original), greedy(translation));
+    const auto line = [](const char* name, const encoding::TextCost& cost) {
+        QString text = QStringLiteral("%1: %2 byte come gli inseritori (la voce più lunga prima), "
+                                      "%3 al meglio")
+                           .arg(QLatin1String(name))
+                           .arg(cost.greedy.bytes)
+                           .arg(cost.optimal.bytes);
+        if (cost.greedy.firstUncovered) {
+            text += QStringLiteral("; %1 caratteri assenti dalla tabella, il primo in posizione %2")
+                        .arg(cost.greedy.uncovered)
+                        .arg(*cost.greedy.firstUncovered + 1);
+        }
+        return text;
+    };
+    return {QStringLiteral("Byte: %1 / %2").arg(greedy(translation)).arg(greedy(original)),
+            difference.plusShown ? QLatin1Char('+') + difference.caption : difference.caption,
+            difference.colour,
+            line("Traduzione", translation) + QLatin1Char('\n') + line("Originale", original)};
+}

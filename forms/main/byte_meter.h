@@ -1,0 +1,38 @@
+#pragma once
+
+#include "core/table_encoding.h"
+
+#include <QColor>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+// The bytes the two texts take in the game's encoding, under the table file the translator
+// chose: the line "Byte: <translation> / <original>" of the main window, its colour and its
+// tool tip. Each text is encoded again only when it changes.
+class ByteMeter final {
+public:
+    enum Text { Original = 0, Translation = 1 };
+
+    struct Look {
+        QString caption;    // "Byte: 15 / 12"
+        QString difference; // "+3", "0", "-2"
+        QColor colour;   // as the difference in characters: red longer, yellow equal, green shorter
+        QString toolTip; // greedy and optimal bytes of both texts, characters the table lacks
+    };
+
+    // Reads the table file's bytes; false, and no meter, when the file holds no entry.
+    bool load(const QByteArray& tableFile);
+    void clear();
+    bool isLoaded() const { return encoding_.has_value(); }
+
+    // Encodes one text again after it changed.
+    void setText(Text which, const QString& text);
+
+    Look look() const;
+
+private:
+    std::optional<encoding::TableEncoding> encoding_;
+    std::array<encoding::TextCost, 2> costs_;
+};
