@@ -55,7 +55,9 @@ std::optional<QString> saveStateFile(const QString& path, const QByteArray& byte
     if (!file.open(QIODevice::WriteOnly)) {
         return cannotSave();
     }
-    if (file.write(bytes) != bytes.size()) {
+    // Qt 6.4's commit() ignores a flush that fails (a full disk, a file size limit), so the
+    // flush is checked here: the old file must stay whole then.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         const QString error = cannotSave(); // before cancelling, which may reset the error
         file.cancelWriting();
         return error;

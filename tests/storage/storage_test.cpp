@@ -9,6 +9,8 @@
 #include <optional>
 #include <tuple>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -91,6 +93,17 @@ TEST(StorageTest, TextFileHoldsTwoLinesAndIsReplacedInOneStep) {
         EXPECT_TRUE(error && error->contains(bad)) << bad.toStdString();
     }
     qInstallMessageHandler(nullptr);
+    // A file size limit (as a full disk) cuts the write: the save fails, the old file stays.
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 16;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    const std::optional<QString> cut = storage::saveStateFile(path, QByteArray(1000, 'x'));
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_TRUE(cut.has_value());
+    EXPECT_EQ(fileBytes(path), " Citt\xC3\xA0\r\nab\r\n");
 }
 
 // Read in the C locale or the user's, fill what could not be read, save, read again: the saved
