@@ -1,30 +1,17 @@
-#!/usr/bin/python3
-"""End-to-end harness: the program in a private Xvfb with openbox and its own D-Bus session
-and accessibility bus, all killed at the end; a failing session leaves a screenshot and the
-logs in $TAVREL_E2E_ARTIFACTS. The accessibility tree is read by an agent process (this file
-with --atspi-agent, a JSON line per request): libatspi binds to one bus per process."""
+"""The program in its own Xvfb, openbox, D-Bus session and accessibility bus, all killed at the
+end; a failed session leaves a screenshot and the logs in $TAVREL_E2E_ARTIFACTS."""
 
-import json
-import os
-import re
-import select
-import shutil
-import signal
-import subprocess
-import sys
-import tempfile
-import time
-import unittest
+import functools, json, os, re, select, shutil, signal, subprocess, sys, tempfile, time, unittest
 from contextlib import suppress
+from pathlib import Path
 
-TWIPS = 15  # per pixel: the unit of the positions in "cord"
 MAIN, FAST, MINI = "Tavrel Counter", "Fast Counter", "Mini Counter"
 NOBODY = 65534
 AS_NOBODY = ["setpriv", f"--reuid={NOBODY}", f"--regid={NOBODY}", "--clear-groups", "--"]
 
 
-class HarnessError(AssertionError):
-    """A broken test environment counts as a failure, never as a skip."""
+class HarnessError(AssertionError):  # a broken environment fails a test, never skips it
+    pass
 
 
 def executable():
@@ -32,221 +19,149 @@ def executable():
 
 
 def wait_for(check, timeout=10, what="the expected state", expected=None):
-    """Polls check() until it returns expected (when given) or else a true value, which is
-    returned; LookupError and HarnessError count as "not yet"."""
     deadline = time.monotonic() + timeout
     while True:
-        try:
-            last = check()
-            if last == expected if expected is not None else last:
+        try:  # LookupError and HarnessError mean "not yet"
+            if (last := check()) if expected is None else (last := check()) == expected:
                 return last
         except (LookupError, HarnessError) as error:
             last = error
         if time.monotonic() >= deadline:
-            raise AssertionError(f"timed out after {timeout} s waiting for {what} "
-                                 f"{'' if expected is None else f'to be {expected!r}'}; "
-                                 f"last seen: {last!r}")
+            raise AssertionError(f"timed out after {timeout} s waiting for {what}; last: {last!r}")
         time.sleep(0.05)
 
 
 def read_line(fd, timeout, what):
-    """One line from a pipe whose writer sends nothing more until it is asked again."""
     deadline, data = time.monotonic() + timeout, b""
     while not data.endswith(b"\n"):
-        if not select.select([fd], [], [], max(0, deadline - time.monotonic()))[0]:
-            raise HarnessError(f"{what} gave no answer within {timeout} s")
-        chunk = os.read(fd, 65536)
+        ready = select.select([fd], [], [], max(0, deadline - time.monotonic()))[0]
+        data += (chunk := os.read(fd, 65536) if ready else b"")
         if not chunk:
-            raise HarnessError(f"{what} closed its output")
-        data += chunk
+            raise HarnessError(f"{what} gave no line within {timeout} s")
     return data.decode("utf-8", "replace")
 
 
-def kill_group(proc, grace=2.0):
-    """Ends a process started in its own session, and everything left in its group."""
-    for sig in (signal.SIGTERM, signal.SIGKILL) if proc else ():
-        with suppress(ProcessLookupError, PermissionError):
+def kill_group(proc):
+    for sig in (signal.SIGTERM, signal.SIGKILL):
+        with suppress(ProcessLookupError, PermissionError, subprocess.TimeoutExpired):
             os.killpg(proc.pid, sig)
-        with suppress(subprocess.TimeoutExpired):
-            proc.wait(timeout=grace)
-    for pipe in (proc.stdin, proc.stdout) if proc else ():
-        with suppress(OSError, AttributeError):
-            pipe.close()
+            proc.wait(timeout=2)
+    for pipe in filter(None, (proc.stdin, proc.stdout)):
+        pipe.close()
 
 
-def crlf(lines):
-    return "".join(f"{line}\r\n" for line in lines).encode("utf-8")
+def crlf(lines):  # bytes are kept as they are
+    return lines if isinstance(lines, bytes) else "".join(f"{n}\r\n" for n in lines).encode()
 
 
-def cord(*pixels):
-    """The lines of "cord" putting the windows' outer corners at these pixel positions."""
-    return [str(value * TWIPS) for value in pixels]
+def cord(*pixels):  # in twips, 15 a pixel
+    return [str(value * 15) for value in pixels]
 
 
-def titled(caption, wanted):
-    """The Mini Counter's caption carries the difference of its counts: "Mini Counter [+2]"."""
+def titled(caption, wanted):  # the Mini Counter's caption may end in " [+2]"
     return caption == wanted or (caption or "").startswith(wanted + " [")
 
 
-def _ids(xprop_line):
-    return [int(w, 16) for w in re.findall(r"0x[0-9a-f]+", xprop_line.partition("#")[2], re.I)]
-
-
 class Session:
-    """cord and test, put beside the copied program first, are lists of lines, bytes or None;
-    program is the running program's Popen."""
+    """cord and test (lists of lines, bytes or None) are put beside the copied program."""
 
     def __init__(self, executable, cord=None, test=None, name="session", start=True):
         self.executable, self.name, self._start_program = executable, name, start
-        self._files = {"cord": cord, "test": test}
-        self._tmp = self.program = self._agent = None
-        self._procs, self._logs = [], []
+        self._files, self.program, self._procs = dict(cord=cord, test=test), None, []
 
     def __enter__(self):
+        self._tmp = tempfile.mkdtemp(prefix="tavrel-e2e-")
+        self.folder, self.home = f"{self._tmp}/program", f"{self._tmp}/home"
+        runtime = f"{self.home}/runtime"  # keeps this accessibility bus apart
+        os.mkdir(self.folder)
+        os.makedirs(runtime, 0o700)
+        self.program_path = shutil.copy2(self.executable, self.folder)
+        for name, content in self._files.items():
+            if content is not None:
+                Path(self.folder, name).write_bytes(crlf(content))
+        self.env = {key: value for key, value in os.environ.items()
+                    if not key.startswith(("DBUS_", "AT_SPI", "WAYLAND", "QT_", "XDG_"))}
+        self.env.update(HOME=self.home, XDG_RUNTIME_DIR=runtime, LANG="C.UTF-8")
         try:
-            self._start()
+            self.xvfb = self.spawn(["Xvfb", "-displayfd", "1", "-screen", "0", "1280x1024x24",
+                                    "-nolisten", "tcp", "-noreset"], stdout=subprocess.PIPE)
+            self.env["DISPLAY"] = ":" + read_line(self.xvfb.stdout.fileno(), 15, "Xvfb").strip()
+            self.spawn(["openbox", "--sm-disable"])
+            wait_for(lambda: "#" in self.x(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"]), 15)
+            bus = self.env["DBUS_SESSION_BUS_ADDRESS"] = f"unix:path={runtime}/bus"
+            self.spawn(["dbus-daemon", "--session", "--nofork", f"--address={bus}"])
+            wait_for(lambda: self.x(["dbus-send", "--session", "--print-reply",  # starts it
+                                     "--dest=org.a11y.Bus", "/org/a11y/bus",
+                                     "org.a11y.Bus.GetAddress"]), 15, "the accessibility bus")
+            if self._start_program:
+                self.start_program()
         except BaseException:
             self.__exit__(True)
             raise
         return self
 
     def __exit__(self, failed, *_):
-        if failed and self._tmp:
-            target = os.path.join(os.environ.get("TAVREL_E2E_ARTIFACTS", tempfile.gettempdir()),
-                                  f"{self.name}-failure")
-            os.makedirs(target, exist_ok=True)
-            with suppress(Exception):  # without a display, the logs still tell
-                self.x(["import", "-window", "root", os.path.join(target, "screen.png")])
-            for path in filter(os.path.exists, self._logs):
-                shutil.copy(path, target)
+        if failed:
+            target = f"{os.environ.get('TAVREL_E2E_ARTIFACTS', '/tmp')}/{self.name}-failure"
+            shutil.copytree(self._tmp, target, ignore=shutil.ignore_patterns("program", "home"),
+                            dirs_exist_ok=True)
+            self.x(["import", "-window", "root", os.path.join(target, "screen.png")], check=False)
             print(f"e2e: artefacts of the failed session in {target}", file=sys.stderr)
-        for proc in [self.program, *reversed(self._procs)]:
+        for proc in reversed(self._procs):
             kill_group(proc)
-        if self._tmp:
-            shutil.rmtree(self._tmp, ignore_errors=True)
+        shutil.rmtree(self._tmp, ignore_errors=True)
 
-    def _start(self):
-        self._tmp = tempfile.mkdtemp(prefix="tavrel-e2e-")
-        self.folder, self.home = (os.path.join(self._tmp, name) for name in ("program", "home"))
-        runtime = os.path.join(self.home, "runtime")
-        for folder in (self.folder, self.home, runtime):
-            os.mkdir(folder, 0o700 if folder == runtime else 0o755)
-        self.program_path = shutil.copy2(self.executable, self.folder)
-        for file_name, content in self._files.items():
-            if content is not None:
-                with open(os.path.join(self.folder, file_name), "wb") as f:
-                    f.write(content if isinstance(content, bytes) else crlf(content))
-        self._logs.append(os.path.join(self._tmp, "program.log"))
-        # A private runtime folder keeps this session's accessibility bus apart from others.
-        self.env = {key: value for key, value in os.environ.items()
-                    if not key.startswith(("DBUS_", "AT_SPI", "WAYLAND", "QT_", "XDG_"))}
-        self.env.update(HOME=self.home, XDG_RUNTIME_DIR=runtime, LANG="C.UTF-8")
-        read_end, write_end = os.pipe()
-        self.xvfb = self.spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0",
-                                "1280x1024x24", "-nolisten", "tcp", "-noreset"],
-                               pass_fds=(write_end,))
-        os.close(write_end)
-        with open(read_end):
-            self.env["DISPLAY"] = ":" + read_line(read_end, 15, "Xvfb").strip()
-        self.spawn(["openbox", "--sm-disable"])
-        wait_for(lambda: _ids(self.prop("-root", "_NET_SUPPORTING_WM_CHECK")), 15, "openbox")
-        with self.spawn(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
-                        stdout=subprocess.PIPE).stdout as pipe:
-            self.env["DBUS_SESSION_BUS_ADDRESS"] = read_line(pipe.fileno(), 15, "dbus").strip()
-        self.x(["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus",
-                "/org/a11y/bus", "org.a11y.Bus.GetAddress"])
-        if self._start_program:
-            self.start_program()
-
-    def spawn(self, argv, stdin=subprocess.DEVNULL, stdout=None, **kwargs):
-        """Another program on this display, killed at the end."""
-        name = f"{len(self._logs)}-{os.path.basename(argv[0])}.log"
-        self._logs.append(os.path.join(self._tmp, name))
-        with open(self._logs[-1], "wb") as log:
-            proc = subprocess.Popen(argv, env=self.env, stdin=stdin, stdout=stdout or log,
-                                    stderr=log, start_new_session=True, **kwargs)
-        self._procs.append(proc)
-        return proc
+    def spawn(self, argv, stdin=subprocess.DEVNULL, stdout=None, log=None, env=None, **kwargs):
+        with open(f"{self._tmp}/{log or os.path.basename(argv[0])}.log", "ab") as f:
+            self._procs.append(subprocess.Popen(argv, stdin=stdin, stdout=stdout or f, stderr=f,
+                               env=env or self.env, start_new_session=True, **kwargs))
+        return self._procs[-1]
 
     def start_program(self, args=(), env=None, prefix=()):
-        """Starts the program (again, once it ended) through the command prefix."""
         env = {**self.env, "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1", "QT_QPA_PLATFORM": "xcb",
                **(env or {})}
-        with open(self._logs[0], "ab") as log:
-            self.program = subprocess.Popen([*prefix, self.program_path, *args], env=env,
-                                            cwd=self._tmp, stdin=subprocess.DEVNULL,
-                                            stdout=log, stderr=log, start_new_session=True)
+        self.program = self.spawn([*prefix, self.program_path, *args], log="program", env=env,
+                                  cwd=self._tmp)
 
-    def as_nobody(self):
-        """Lets the unprivileged user (the program run through AS_NOBODY) reach, not write,
-        the program folder, and own the home."""
+    def as_nobody(self):  # AS_NOBODY's user reaches, but cannot write, the program folder
         os.chmod(self._tmp, 0o711)
         for folder in (self.home, self.env["XDG_RUNTIME_DIR"]):
             os.chown(folder, NOBODY, NOBODY)
 
-    def stderr(self):
-        with open(self._logs[0], "rb") as f:
-            return f.read().decode("utf-8", "replace")
-
     def read_file(self, name):
-        with open(os.path.join(self.folder, name), "rb") as f:
-            return f.read()
-
+        return Path(self.folder, name).read_bytes()
 
     def x(self, argv, check=True):
-        """Runs a client of this display; its standard output."""
         done = subprocess.run(argv, env=self.env, capture_output=True, timeout=60)
         if check and done.returncode:
             raise HarnessError(f"{' '.join(argv)}: {done.stderr.decode(errors='replace')}")
         return done.stdout.decode("utf-8", "replace")
 
     def prop(self, win, name):
-        """xprop's line for one property of win (a window id, or "-root")."""
-        return self.x(["xprop", *(["-root"] if win == "-root" else ["-id", str(win)]), name],
-                      check=False)
+        return self.x(["xprop", "-id", str(win), name], check=False)
 
-    def stacking(self):
-        """Managed windows, bottom to top, with their captions."""
-        return {win: self.prop(win, "WM_NAME").partition('"')[2].rstrip()[:-1]
-                for win in _ids(self.prop("-root", "_NET_CLIENT_LIST_STACKING"))}
+    def stacking(self):  # {id: caption}, bottom to top
+        return {win: self.prop(win, "WM_NAME").partition('"')[2].rstrip()[:-1] for win in
+                re.findall(r"0x[0-9a-f]+", self.x(["xprop", "-root", "_NET_CLIENT_LIST_STACKING"]))}
 
-    def wait_windows(self, captions, timeout=10):
-        """Until exactly the windows with these captions are managed; {caption: id}."""
+    def wait_windows(self, captions, timeout=10):  # until exactly these; {caption: id}
         def shown():
             seen = self.stacking()
-            found = {want: [w for w, c in seen.items() if titled(c, want)] for want in captions}
-            if len(seen) != len(captions) or any(len(wins) != 1 for wins in found.values()):
-                raise LookupError(f"windows {sorted(seen.values())}")
-            return {want: wins[0] for want, wins in found.items()}
+            found = {want: w for want in captions for w, c in seen.items() if titled(c, want)}
+            return len(seen) == len(found) == len(captions) and found
         return wait_for(shown, timeout, f"the windows {captions}")
 
     def find_window(self, caption):
-        def one():
-            found = [win for win, seen in self.stacking().items() if titled(seen, caption)]
-            return len(found) == 1 and found[0]
-        return wait_for(one, 10, f"one window named {caption!r}")
-
-    def outer_position(self, win):
-        """Top-left corner of the window's frame (under a reparenting window manager
-        xdotool's geometry counts the frame twice)."""
-        x, y = (int(n) for n in re.findall(r"Absolute upper-left .:\s*(-?\d+)",
-                                           self.x(["xwininfo", "-id", str(win)])))
-        frame = re.findall(r"\d+", self.prop(win, "_NET_FRAME_EXTENTS").partition("=")[2])
-        return x - int(frame[0]), y - int(frame[2])
-
-    def move(self, win, x, y):
-        """Drops the window, frame included, at x, y as a window manager move would."""
-        self.x(["xdotool", "windowmove", str(win), str(x), str(y)])
-        wait_for(lambda: self.outer_position(win), what=f"window {win}'s place", expected=(x, y))
+        return wait_for(lambda: len(found := [w for w, c in self.stacking().items()
+                                              if titled(c, caption)]) == 1 and found[0],
+                        what=f"one window named {caption!r}")
 
     def click(self, win, x, y, button=1):
-        """A real press and release at x, y inside win's client area (win None: the
-        screen). No --sync: it waits forever when the pointer is there already."""
+        # in win's client area (None: the screen); --sync would wait forever if already there
         where = ["--window", str(win)] if win else []
         self.x(["xdotool", "mousemove", *where, str(x), str(y), "click", str(button)])
 
     def press_fast_counter(self, button=1):
-        """A press on the Fast Counter outside its captions."""
         self.click(self.find_window(FAST), 3, 3, button)
 
     def key(self, *keys):
@@ -255,143 +170,72 @@ class Session:
     def type(self, text):
         self.x(["xdotool", "type", "--delay", "20", "--", text])
 
-    def copy(self, data, target=None):
-        """Another program takes the clipboard and serves data until someone else takes it."""
-        proc = self.spawn(["xclip", "-quiet", "-selection", "clipboard",
-                           *(["-t", target] if target else []), "-i"], stdin=subprocess.PIPE)
-        with proc.stdin as pipe:
-            pipe.write(data.encode("utf-8") if isinstance(data, str) else data)
-
-
-    def _ask(self, request):
-        if self._agent is None:
-            self._agent = self.spawn(["/usr/bin/python3", "-B", os.path.abspath(__file__),
-                                      "--atspi-agent"], stdin=subprocess.PIPE,
-                                     stdout=subprocess.PIPE)
-        try:
-            self._agent.stdin.write((json.dumps(request) + "\n").encode())
-            self._agent.stdin.flush()
-            answer = json.loads(read_line(self._agent.stdout.fileno(), 30, "the agent"))
-        except (OSError, HarnessError):
-            kill_group(self._agent)  # a late answer would be taken for the next one
-            self._agent = None
-            raise
-        if "error" in answer:
-            raise HarnessError("accessibility: " + answer["error"])
-        return answer["result"]
+    def _ask(self, op, **request):  # libatspi binds to one bus per process: a new one asks
+        request.update(op=op, pid=self.program.pid)
+        return json.loads(self.x(["/usr/bin/python3", "-B", os.path.abspath(__file__),
+                                  "--atspi-agent", json.dumps(request)]))
 
     def nodes(self, window=None):
-        """Every accessible node of the program's windows captioned window (None: all), in
-        tree order: {"window", "path", "role", "name", "states", "extents" (on the screen)
-        and, where the node has them, "text" and "actions"}."""
-        return self._ask({"op": "nodes", "pid": self.program.pid, "window": window})
+        """The accessible nodes of the windows captioned window (None: all), in tree order:
+        window, path, role, name, states, extents (on the screen), and text and actions if any."""
+        return self._ask("nodes", window=window)
 
     def act(self, node, action):
-        """Invokes the node's action called action (e.g. "Press")."""
-        self._ask({"op": "act", "pid": self.program.pid, "path": node["path"],
-                   "action": action})
+        self._ask("act", path=node["path"], action=action)
 
     def set_text(self, node, text):
-        """Sets the node's text through the accessibility bus, as assistive technology does."""
-        self._ask({"op": "set_text", "pid": self.program.pid, "path": node["path"],
-                   "text": text})
-
-    def click_node(self, node):
-        x, y, width, height = node["extents"]
-        self.click(None, x + width // 2, y + height // 2)
+        self._ask("set_text", path=node["path"], text=text)
 
     def box_texts(self, window):
         return [node["text"] for node in self.nodes(window) if node["role"] == "text"]
 
-    def type_into_box(self, window, index, text):
-        """A click into the window's index-th text box, End, then text typed."""
+    def type_into_box(self, window, index, text):  # a click, End, then text typed
         self.x(["xdotool", "windowactivate", "--sync", str(self.find_window(window))])
-        boxes = wait_for(lambda: [n for n in self.nodes(window) if n["role"] == "text"],
-                         what=f"the text boxes of {window!r}")
-        self.click_node(boxes[index])
-        self.key("End")
-        self.type(text)
-
-    def fast_count(self):
-        """The number the Fast Counter shows: its one numeric caption."""
-        counts = [node["name"] for node in self.nodes(FAST)
-                  if node["role"] == "label" and node["name"].isdigit()]
-        if len(counts) != 1:
-            raise LookupError(f"numeric captions {counts}")
-        return counts[0]
+        x, y, width, height = wait_for(lambda: [n for n in self.nodes(window) if n["role"] ==
+                                                "text"][index]["extents"], what=f"box {index}")
+        self.click(None, x + width // 2, y + height // 2)
+        self.x(["xdotool", "key", "End", "type", "--delay", "20", "--", text])
 
 
-def main():
-    """Entry point of a test file: test_x.py EXECUTABLE [unittest arguments]."""
-    if len(sys.argv) < 2 or sys.argv[1].startswith("-"):
-        sys.exit(f"usage: {sys.argv[0]} path/to/tavrel-counter [unittest arguments]")
-    os.environ["TAVREL_EXECUTABLE"] = os.path.abspath(sys.argv[1])
-    unittest.main(module="__main__", argv=[sys.argv[0], *sys.argv[2:]], verbosity=2)
+def main():  # test_x.py path/to/tavrel-counter [unittest arguments]
+    os.environ["TAVREL_EXECUTABLE"] = os.path.abspath(sys.argv.pop(1))
+    unittest.main(module="__main__", verbosity=2)
 
 
-def _agent():
+def _agent(op, pid, path=(), window=None, action=None, text=None):
     import gi
     gi.require_version("Atspi", "2.0")
     from gi.repository import Atspi
     Atspi.init()
-    desktop = Atspi.get_desktop(0)
 
     def children(node):
-        return [(i, node.get_child_at_index(i)) for i in range(node.get_child_count())]
-
-    def application(pid):
-        Atspi.Accessible.clear_cache(desktop)  # everything is read live from the program
-        for _, app in children(desktop):
-            if app is not None and app.get_process_id() == pid:
-                app.set_cache_mask(Atspi.Cache.NONE)
-                return app
-        raise LookupError(f"no accessible application with process id {pid}")
+        return [(i, c) for i in range(node.get_child_count())
+                if (c := node.get_child_at_index(i)) is not None]
 
     def actions(node):
         return [Atspi.Action.get_action_name(node, i)
                 for i in range(Atspi.Action.get_n_actions(node))]
 
     def walk(node, path, window):
-        box = Atspi.Component.get_extents(node, Atspi.CoordType.SCREEN)
-        entry = {"window": window, "path": path, "role": node.get_role_name(),
-                 "name": node.get_name(), "extents": [box.x, box.y, box.width, box.height],
-                 "states": [s.value_nick for s in node.get_state_set().get_states()]}
-        if "Text" in node.get_interfaces():
-            entry["text"] = Atspi.Text.get_text(node, 0, Atspi.Text.get_character_count(node))
-        if "Action" in node.get_interfaces():
-            entry["actions"] = actions(node)
-        yield entry
+        box, kinds = Atspi.Component.get_extents(node, 0), node.get_interfaces()  # 0: SCREEN
+        yield {"window": window, "path": path, "role": node.get_role_name(),
+               "name": node.get_name(), "extents": [box.x, box.y, box.width, box.height],
+               "states": [s.value_nick for s in node.get_state_set().get_states()],
+               **({"text": Atspi.Text.get_text(node, 0, -1)} if "Text" in kinds else {}),
+               **({"actions": actions(node)} if "Action" in kinds else {})}
         for index, child in children(node):
-            if child is not None:
-                yield from walk(child, path + [index], window)
+            yield from walk(child, path + [index], window)
 
-    def nodes(pid, window):
-        return [entry for index, top in children(application(pid)) if top is not None and
-                (window is None or titled(top.get_name(), window))
-                for entry in walk(top, [index], top.get_name())]
-
-    def find(pid, path):
-        node = application(pid)
-        for index in path:
-            node = node.get_child_at_index(index)
-        return node
-
-    def act(pid, path, action):
-        node = find(pid, path)
+    node = next(app for _, app in children(Atspi.get_desktop(0)) if app.get_process_id() == pid)
+    node = functools.reduce(Atspi.Accessible.get_child_at_index, path, node)
+    if op == "act":
         return Atspi.Action.do_action(node, actions(node).index(action))
-
-    def set_text(pid, path, text):
-        return Atspi.EditableText.set_text_contents(find(pid, path), text)
-
-    for line in sys.stdin:
-        request = json.loads(line)
-        try:
-            answer = {"result": {"nodes": nodes, "act": act, "set_text": set_text}[request.pop("op")](**request)}
-        except Exception as error:  # reported to the test, which decides what it means
-            answer = {"error": f"{type(error).__name__}: {error}"}
-        sys.stdout.write(json.dumps(answer) + "\n")
-        sys.stdout.flush()
+    if op == "set_text":
+        return Atspi.EditableText.set_text_contents(node, text)
+    return [entry for index, top in children(node)
+            if window is None or titled(top.get_name(), window)
+            for entry in walk(top, [index], top.get_name())]
 
 
-if __name__ == "__main__" and sys.argv[1:] == ["--atspi-agent"]:
-    _agent()
+if __name__ == "__main__" and sys.argv[1:2] == ["--atspi-agent"]:
+    print(json.dumps(_agent(**json.loads(sys.argv[2]))))
