@@ -1,34 +1,19 @@
 #include "core/char_table.h"
 
+#include "core/byte_text.h"
+
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <limits>
 
 std::u16string CharTable::widenBytes(std::string_view bytes) {
-    std::u16string text;
-    text.reserve(bytes.size());
-    for (const char b : bytes) {
-        text.push_back(static_cast<char16_t>(static_cast<unsigned char>(b)));
-    }
-    return text;
+    return bytetext::widen(bytes);
 }
 
 namespace {
 
 constexpr std::int32_t kMaxCounter = std::numeric_limits<std::int32_t>::max();
-
-int hexDigitWorth(char c) noexcept {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return 0;
-}
 
 // Reads a whole file; false if it cannot be opened or read to its end. C stdio reports a read
 // error (such as reading a directory, which opens fine on Linux) where a stream would only
@@ -59,7 +44,7 @@ std::int32_t CharTable::hexToByte(std::string_view text) {
     std::int64_t result = 0;
     std::int64_t weight = 1;
     for (auto it = text.rbegin(); it != text.rend(); ++it) {
-        const int worth = hexDigitWorth(*it);
+        const int worth = std::max(0, bytetext::hexDigit(*it));
         if (worth != 0) {
             if (weight > kMaxCounter) {
                 return kMaxCounter;

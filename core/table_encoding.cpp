@@ -1,5 +1,7 @@
 #include "core/table_encoding.h"
 
+#include "core/byte_text.h"
+
 #include <algorithm>
 #include <map>
 #include <set>
@@ -11,28 +13,6 @@ namespace {
 
 constexpr std::size_t kMaxCodeBytes = 4;
 
-std::u16string widen(std::string_view bytes) {
-    std::u16string text;
-    text.reserve(bytes.size());
-    for (const char b : bytes) {
-        text.push_back(static_cast<char16_t>(static_cast<unsigned char>(b)));
-    }
-    return text;
-}
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 // Big-endian hex, an even number of digits, one to four bytes.
 std::optional<std::string> parseCode(std::string_view hex) {
     if (hex.empty() || hex.size() % 2 != 0 || hex.size() > 2 * kMaxCodeBytes) {
@@ -40,8 +20,8 @@ std::optional<std::string> parseCode(std::string_view hex) {
     }
     std::string code;
     for (std::size_t i = 0; i < hex.size(); i += 2) {
-        const int high = hexValue(hex[i]);
-        const int low = hexValue(hex[i + 1]);
+        const int high = bytetext::hexDigit(hex[i]);
+        const int low = bytetext::hexDigit(hex[i + 1]);
         if (high < 0 || low < 0) {
             return std::nullopt;
         }
@@ -126,7 +106,7 @@ std::optional<std::size_t> TextCost::stopsFitting(std::size_t budget, Strategy s
 }
 
 TableEncoding TableEncoding::read(std::string_view fileBytes, const TextDecoder& decode) {
-    const Decode text = decode ? decode : Decode(widen);
+    const Decode text = decode ? decode : Decode(bytetext::widen);
     if (fileBytes.substr(0, 3) == "\xEF\xBB\xBF") {
         fileBytes.remove_prefix(3);
     }

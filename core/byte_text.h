@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Byte helpers shared by the two readers of table files.
+namespace bytetext {
+
+// The value of a hexadecimal digit (0-9, a-f, A-F), or -1 for any other byte.
+constexpr int hexDigit(char c) noexcept {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+// Each byte as the code point of the same value (Latin-1).
+inline std::u16string widen(std::string_view bytes) {
+    std::u16string text;
+    text.reserve(bytes.size());
+    for (const char b : bytes) {
+        text.push_back(static_cast<char16_t>(static_cast<unsigned char>(b)));
+    }
+    return text;
+}
+
+} // namespace bytetext
