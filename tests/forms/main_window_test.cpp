@@ -47,7 +47,6 @@ protected:
         }
         return values.join(QLatin1Char(' '));
     }
-    // Chooses a table file of the given bytes through CARICA TABLE.
     QString chooseTable(const QByteArray& bytes, const char* name = "prova.tbl") {
         const QString path = folder.filePath(QString::fromUtf8(name));
         QFile file(path);
@@ -256,8 +255,7 @@ TEST_F(MainWindowTest, AChosenTableLocksBothBoxesAndKeysGoThroughIt) {
     item("mInc")->trigger();
     EXPECT_EQ(box(1)->text(), QStringLiteral("zzAè A"));
 
-    // The check box acts when the focus leaves it for another control of the window; the
-    // table stays loaded.
+    // The check box acts when the focus leaves it for another control; the table stays loaded.
     const auto checkAndLeave = [&](bool checked) {
         auto* check = ProgramTest::get<QCheckBox>(main(), "Check1");
         check->setFocus();

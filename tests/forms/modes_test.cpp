@@ -15,7 +15,6 @@ protected:
         writeFile("cord", kCord);
         program->start();
     }
-    // A press and release on the Fast Counter's margin, as real input arrives.
     void pressFast(Qt::MouseButton button, QPoint at = QPoint(2, 2)) {
         ASSERT_TRUE(fast().isLoaded() && fast().loadedWindow()->isVisible());
         click(fast().loadedWindow(), button, at);
@@ -23,8 +22,7 @@ protected:
     QList<QByteArray> cordLines() { return fileBytes("cord").split('\n'); }
 };
 
-// Three left presses lead back to main mode; texts travel, moved windows come back (off-screen
-// too).
+// Three left presses lead back to main mode; texts travel, moved windows come back.
 TEST_F(ModesTest, LeftPressesGoThroughMiniAndFastModeBackToMain) {
     type(box(main(), 1), QStringLiteral("uno"));
     type(box(main(), 2), QStringLiteral("quattro"));

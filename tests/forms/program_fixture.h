@@ -15,9 +15,8 @@
 
 #include <memory>
 
-// The whole program as main() wires it, in a temporary folder, with a fake file dialog, the
-// program's end recorded instead of leaving the test, and the clipboard read from `clipboard`
-// (nothing stands for a read that fails).
+// The whole program as main() wires it, in a temporary folder, with a fake file dialog, its end
+// recorded instead of leaving the test, and the clipboard read from `clipboard`.
 class ProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -41,7 +40,6 @@ protected:
     FastCounterWindow& fast() { return program->fastCounter(); }
     MiniCounterWindow& mini() { return program->miniCounter(); }
 
-    // A control of a loaded window by its name.
     template <typename T = QWidget> T* get(platform::ManagedWindow& window, const char* name) {
         T* found = window.loadedWindow()->findChild<T*>(QString::fromUtf8(name));
         EXPECT_NE(found, nullptr) << name;
@@ -54,8 +52,7 @@ protected:
         return get<QLabel>(window, name)->text();
     }
 
-    // Real input through the window, as a user's press arrives; `at` in window pixels, the
-    // widget's centre unless told.
+    // Real input through the window; `at` in window pixels, the widget's centre unless told.
     static void click(QWidget* widget, Qt::MouseButton button, QPoint at = {}) {
         QPointer<QWindow> handle = widget->window()->windowHandle();
         at = at.isNull() ? widget->mapTo(widget->window(), widget->rect().center()) : at;
@@ -64,7 +61,6 @@ protected:
             QTest::mouseRelease(handle, button, {}, at);
         }
     }
-    // Types text, one key event per character.
     static void type(QWidget* target, const QString& text) {
         for (const QChar c : text) {
             QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, QString(c), {});
