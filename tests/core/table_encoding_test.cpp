@@ -44,6 +44,7 @@ TEST(TableEncodingReadTest, LineKinds) {
 constexpr std::string_view abcd = "61=a\n62=b\n63=c\n64=d\n80=ab\n81=bcd\n";
 
 TEST(TableEncodingTest, Examples) {
+    const std::u16string lone{u'x', char16_t{0xDC00}, u'A'};
     const struct {
         std::string_view table;
         std::u16string_view text;
@@ -58,6 +59,7 @@ TEST(TableEncodingTest, Examples) {
         {"41=A\n/FF=<end>\n*FE=<br>\n", u"A<end>\nA<br>", 5, 5, 0, {}},
         {"8140=\xE9\n41=A\n/<z>\n", u"éA<z>é", 5, 5, 0, {}},
         {"41=A\n", u"AxA\U0001F600", 2, 2, 2, 1},
+        {"41=A\n", lone, 1, 1, 2, 0}, // a lone low surrogate is a character of its own
     };
     for (const auto& row : rows) {
         const auto cost = TableEncoding::read(row.table).encode(row.text);

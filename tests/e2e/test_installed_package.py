@@ -1,7 +1,6 @@
 """The .deb of BUILD_DIR (configured for /usr); its programs installed by dpkg (root, else 77)."""
 
-import glob, os, re, subprocess, sys, unittest
-from pathlib import Path
+import os, re, subprocess, sys, unittest
 
 import harness
 
@@ -21,14 +20,10 @@ class PackageTest(unittest.TestCase):
         cls.deb = re.search(r"package: (\S+\.deb) generated",
                             run(["cpack", "-G", "DEB"], cwd=sys.argv[1])).group(1)
 
-    def test_contents_and_dependencies(self):
+    def test_contents(self):
         files = set(re.findall(r"(?m)^-.* \.(/\S+)$", run(["dpkg-deb", "-c", self.deb])))
         self.assertLessEqual({PROGRAM, "/usr/bin/tavrel-fit"}, files)
         self.assertFalse({f for f in files if not f.startswith(("/usr/bin/", "/usr/share/"))})
-        depends = {d.split()[0] for d in run(["dpkg-deb", "-f", self.deb, "Depends"]).split(",")}
-        self.assertLessEqual({"libqt6core6", "libqt6gui6", "libqt6widgets6", "libqt6svg6",
-                              "libxcb1", "fonts-roboto-unhinted"}, depends)
-        self.assertFalse({name for name in depends if name.endswith("-dev")})
 
     @unittest.skipUnless(os.geteuid() == 0, "installing the package needs root")
     def test_installed_programs(self):
@@ -36,8 +31,6 @@ class PackageTest(unittest.TestCase):
         self.addCleanup(run, ["dpkg", "--purge", "tavrel-counter"])
         run(["dpkg", "-i", self.deb], env=dict(os.environ, DEBIAN_FRONTEND="noninteractive"))
         self.assertIn("usage: tavrel-fit", run(["/usr/bin/tavrel-fit", "--help"]))
-        wm_class = re.search(r"(?m)^StartupWMClass=(.*)$", Path(glob.glob(
-            "/usr/share/applications/*Tavrel*.desktop")[0]).read_text()).group(1)
         with harness.Session(PROGRAM, name="installed", start=False) as session:
             session.program_path = PROGRAM  # run where dpkg put it, by an unprivileged user
             session.as_nobody()
@@ -46,8 +39,6 @@ class PackageTest(unittest.TestCase):
             harness.wait_for(lambda: os.path.isfile(f"{data}/cord") and
                              os.path.isfile(f"{data}/test"), 20, f"files in {data}")
             self.assertEqual(os.stat(f"{data}/cord").st_uid, harness.NOBODY)
-            self.assertIn(f'"{wm_class}"',
-                          session.prop(session.find_window(harness.MAIN), "WM_CLASS"))
             self.assertIsNone(session.program.poll())
 
 

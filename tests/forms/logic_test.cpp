@@ -26,15 +26,9 @@ edit::BoxState box(const char* shown) {
     return state;
 }
 
+// A result as text with '|' at its caret; results select nothing.
 std::string shown(const edit::BoxState& state) {
-    QString text = state.text;
-    if (state.selectionLength > 0) {
-        text.insert(state.selectionStart + state.selectionLength, QLatin1Char(']'));
-        text.insert(state.selectionStart, QLatin1Char('['));
-    } else {
-        text.insert(state.selectionStart, QLatin1Char('|'));
-    }
-    return text.toStdString();
+    return QString(state.text).insert(state.selectionStart, QLatin1Char('|')).toStdString();
 }
 
 TEST(EditCommands, ActOnTheSelectionAndTheSnapshot) {

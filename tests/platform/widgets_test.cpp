@@ -1,9 +1,12 @@
 // The window runtime and the text box, on their own.
+#include "platform/system/display.h"
+#include "platform/system/program_folder.h"
 #include "platform/widgets/clickable_label.h"
 #include "platform/widgets/managed_window.h"
 #include "platform/widgets/program_run.h"
 #include "platform/widgets/text_box.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QPointer>
@@ -107,9 +110,30 @@ TEST(TextBox, HoldsOneLineAndALockedBoxStillMovesAndCopies) {
         QTest::keyClick(&box, key, modifiers);
         EXPECT_EQ(std::pair(box.text(), box.cursorPosition()), std::pair(u"abcd"_s, caret)) << key;
     }
+    // Assistive technology sees a read-only box that keeps its text, and where characters are.
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(&box);
+    face->setText(QAccessible::Value, u"intruso"_s);
+    int start = -1, end = -1;
+    box.deselect();
+    face->textInterface()->selection(0, &start, &end);
+    EXPECT_TRUE(face->state().readOnly && start == 0 && box.text() == u"abcd"_s);
+    EXPECT_LT(face->textInterface()->characterRect(0).x(),
+              face->textInterface()->characterRect(2).x());
     QTest::keyClick(&box, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(&box, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("abcd"));
+}
+
+TEST(SystemFace, InstalledCopyAndX11UnderWayland) {
+    EXPECT_TRUE(platform::isInstalledCopy(u"/usr/bin/"_s, u"/usr/bin"_s) &&
+                !platform::isInstalledCopy(u"/opt/tavrel"_s, u"/usr/bin"_s));
+    const QByteArray chosen = qgetenv("QT_QPA_PLATFORM");
+    qunsetenv("QT_QPA_PLATFORM");
+    qputenv("WAYLAND_DISPLAY", "wayland-0");
+    qputenv("DISPLAY", ":5");
+    platform::preferX11OverWayland();
+    EXPECT_EQ(qgetenv("QT_QPA_PLATFORM"), "xcb");
+    qputenv("QT_QPA_PLATFORM", chosen);
 }
 
 } // namespace

@@ -31,7 +31,7 @@ TEST(StorageTest, StateFilesSplitIntoLinesAndSaveAsUtf8WithCrLf) {
     const std::pair<QByteArray, QStringList> rows[] = {
         {"", {}}, {"a\r\nb\r\n", {u"a"_s, u"b"_s}}, {"a\nb", {u"a"_s, u"b"_s}},
         {"\r\n\r\n", {u""_s, u""_s}}, {"a\r", {u"a"_s}}, {"a\rb\r\r\n", {u"a\rb\r"_s}},
-        {"\xE6\x97\xA5\xF4\x8F\xBF\xBF", {u"日\U0010FFFF"_s}}, {"\xEF\xBB\xBF" "a\n\xEF\xBB\xBF" "b", {u"a"_s, u"\uFEFFb"_s}},
+        {"\xE6\x97\xA5\xF4\x8F\xBF\xBF\xDF\xBF", {u"日\U0010FFFF\u07FF"_s}}, {"\xEF\xBB\xBF" "a\n\xEF\xBB\xBF" "b", {u"a"_s, u"\uFEFFb"_s}},
         {"\xC3\xA9\n\x80\x81\x9F\xA0\xFF", {u"Ã©"_s, u"€\u0081Ÿ\u00A0ÿ"_s}}};
     // clang-format on
     for (const auto& [bytes, lines] : rows) {
