@@ -66,7 +66,6 @@ TEST(TableKeys, FollowTheTable) {
         {"blank over a selection", Qt::Key_Space, {}, " ", "a[bc]d", "a |d"},
         {"held character", Qt::Key_unknown, {}, "A", "x|y", "xA|y"},
         {"case counts", Qt::Key_A, {}, "a", "x|y", nullptr},
-        {"part of a longer entry", Qt::Key_T, {}, "t", "ab|", nullptr},
         {"beyond ASCII", Qt::Key_unknown, {}, "è", "ab|", "abè|"},
         {"Ctrl+V", Qt::Key_V, Qt::ControlModifier, "\x16", "a|b", nullptr},
         {"AltGr", Qt::Key_unknown, Qt::ControlModifier | Qt::AltModifier, "A", "|", "A|"},

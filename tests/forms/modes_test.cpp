@@ -62,8 +62,7 @@ TEST_F(ModesTest, LeftPressesGoThroughMiniAndFastModeBackToMain) {
 TEST_F(ModesTest, RightPressSavesOnlyTheFastCounterAndOtherPressesDoNothing) {
     type(box(main(), 1), QStringLiteral("perso"));
     pressFast(Qt::MiddleButton);
-    const QLabel* count = ProgramTest::get<QLabel>(fast(), "cont");
-    pressFast(Qt::LeftButton, count->mapTo(fast().loadedWindow(), QPoint(2, 2))); // on a caption
+    pressFast(Qt::LeftButton, get(fast(), "cont")->mapTo(fast().loadedWindow(), QPoint(2, 2)));
     EXPECT_EQ(state(), QStringLiteral("2200"));
     fast().loadedWindow()->move(30, 40);
     pressFast(Qt::RightButton);

@@ -16,6 +16,7 @@ TEST(PictureTest, PressedBarMovesItsLettersOnePixelDownAndRight) {
         QPainter painter(&image);
         platform::paintButtonBar(painter, {0, 0, 140, 35}, QStringLiteral("INDIETRO"), pressed);
         painter.end();
+        EXPECT_TRUE(!pressed || qRed(image.pixel(4, 42)) == 72); // the pressed bar's shade at 60%
         for (int y = 0; y < image.height(); ++y) {
             for (int x = 0; x < image.width(); ++x) {
                 letters[pressed] |= qGreen(image.pixel(x, y)) >= 20 ? QRect(x, y, 1, 1) : QRect();
