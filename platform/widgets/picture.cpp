@@ -1,5 +1,7 @@
 #include "platform/widgets/picture.h"
 
+#include "platform/widgets/ready_picture.h"
+
 #include <QColor>
 #include <QFont>
 #include <QFontMetricsF>
@@ -73,12 +75,29 @@ QSize SvgPicture::sizeHint() const {
     return isValid() ? renderer().defaultSize() : QWidget::sizeHint();
 }
 
-void SvgPicture::paintEvent(QPaintEvent* /*event*/) {
-    if (!isValid()) {
-        return;
+const QImage& SvgPicture::readyRendering(const QSize& deviceSize) {
+    if (deviceSize != readySize_) {
+        readySize_ = deviceSize;
+        QString path = resourcePath_;
+        if (path.endsWith(QLatin1String(".svg"))) {
+            path.chop(4);
+        }
+        ready_ = readReadyPicture(QStringLiteral("%1-%2x%3.argb")
+                                      .arg(path)
+                                      .arg(deviceSize.width())
+                                      .arg(deviceSize.height()));
     }
-    QPainter painter(this);
-    renderer().render(&painter, QRectF(rect()));
+    return ready_;
+}
+
+void SvgPicture::paintEvent(QPaintEvent* /*event*/) {
+    const QImage& ready = readyRendering((QSizeF(size()) * devicePixelRatioF()).toSize());
+    if (!ready.isNull()) {
+        QPainter(this).drawImage(QRectF(rect()), ready);
+    } else if (isValid()) {
+        QPainter painter(this);
+        renderer().render(&painter, QRectF(rect()));
+    }
 }
 
 void paintButtonBar(QPainter& painter, const QRectF& rect, const QString& letters, bool pressed) {
@@ -135,9 +154,10 @@ void ButtonLook::paintEvent(QPaintEvent* /*event*/) {
 QIcon appIcon(const QString& folder) {
     QIcon icon;
     for (const int size : kIconSizes) {
-        const QPixmap picture(QStringLiteral("%1/icon-%2.png").arg(folder).arg(size));
+        const QImage picture =
+            readReadyPicture(QStringLiteral("%1/icon-%2x%2.argb").arg(folder).arg(size));
         if (!picture.isNull()) {
-            icon.addPixmap(picture);
+            icon.addPixmap(QPixmap::fromImage(picture));
         }
     }
     return icon;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QImage>
 #include <QRectF>
 #include <QString>
 #include <QSvgRenderer>
@@ -13,14 +14,16 @@ class QPaintEvent;
 
 // The pictures of the windows, drawn as vectors so that they stay sharp at any device pixel
 // ratio: SVG files from the resources (":/assets/banner.svg", ":/assets/portrait.svg") and
-// the button bars, which are painted in code. The window icon is the one bitmap: PNGs
-// rendered from its SVG at build time (":/assets/icon-<size>.png").
+// the button bars, which are painted in code. Where the build rendered a picture ahead of time
+// at the size a window needs (the window icon's sizes, the banner at the usual densities), the
+// ready-made pixels are copied instead (ready_picture.h).
 namespace platform {
 
 // A picture control: the SVG at `resourcePath`, scaled to the whole widget. It takes the
-// mouse like any widget; a picture that only decorates needs nothing more. The file is read
-// when the picture is first painted or asked about, so a face that is not shown costs
-// nothing at start-up.
+// mouse like any widget; a picture that only decorates needs nothing more. A ready-made
+// rendering beside the SVG, "<path without .svg>-<width>x<height>.argb" for the widget's size
+// in device pixels, is painted instead of the SVG. The SVG is read only when it is needed:
+// when no ready-made rendering fits, or when the picture is asked about.
 class SvgPicture final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(SvgPicture)
@@ -37,9 +40,14 @@ protected:
 
 private:
     QSvgRenderer& renderer() const;
+    // The ready-made rendering for `deviceSize`, looked up once for each new size; null when
+    // there is none.
+    const QImage& readyRendering(const QSize& deviceSize);
 
     QString resourcePath_;
     mutable std::unique_ptr<QSvgRenderer> renderer_;
+    QSize readySize_;
+    QImage ready_;
 };
 
 // One look of a picture button: a dark red rounded bar with bright red capitals. The
@@ -67,8 +75,8 @@ private:
     bool pressed_;
 };
 
-// The window icon at 16, 24, 32, 48 and 64 pixels, from `folder`/icon-<size>.png; a size
-// whose file cannot be read is left out, and no file at all gives a null icon.
+// The window icon at 16, 24, 32, 48 and 64 pixels, from `folder`/icon-<size>x<size>.argb; a
+// size whose file cannot be read is left out, and no file at all gives a null icon.
 QIcon appIcon(const QString& folder = QStringLiteral(":/assets"));
 
 } // namespace platform

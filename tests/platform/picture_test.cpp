@@ -1,4 +1,10 @@
 #include "platform/widgets/picture.h"
+#include "platform/widgets/ready_picture.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QSvgRenderer>
+#include <QTemporaryDir>
 
 #include <QImage>
 #include <QPainter>
@@ -29,8 +35,58 @@ TEST(PictureTest, PressedBarMovesItsLettersOnePixelDownAndRight) {
 
 TEST(PictureTest, AppIconHasEverySizeAWindowManagerAsksFor) {
     const QList<QSize> sizes{{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}};
-    EXPECT_EQ(platform::appIcon(QStringLiteral(TAVREL_ICON_DIR)).availableSizes(), sizes);
-    EXPECT_TRUE(platform::appIcon(QStringLiteral(TAVREL_ICON_DIR "/missing")).isNull());
+    EXPECT_EQ(platform::appIcon(QStringLiteral(TAVREL_PICTURE_DIR)).availableSizes(), sizes);
+    EXPECT_TRUE(platform::appIcon(QStringLiteral(TAVREL_PICTURE_DIR "/missing")).isNull());
+}
+
+TEST(PictureTest, ReadyPictureReadsBackAndRefusesDamagedFiles) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("p.argb"));
+    QImage image(3, 2, QImage::Format_ARGB32_Premultiplied);
+    image.fill(qRgba(0, 0, 0, 0));
+    image.setPixel(2, 1, qRgba(10, 20, 30, 40));
+    ASSERT_TRUE(platform::writeReadyPicture(image, path));
+    EXPECT_EQ(platform::readReadyPicture(path), image);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray good = file.readAll();
+    const QByteArray zeroWidth = QByteArray(good).replace(4, 4, QByteArray(4, 0));
+    for (const QByteArray& bad :
+         {good.left(11), good.chopped(1), good + 'x', "ARGX" + good.mid(4), zeroWidth}) {
+        QSaveFile damaged(path);
+        ASSERT_TRUE(damaged.open(QIODevice::WriteOnly) && damaged.write(bad) && damaged.commit());
+        EXPECT_TRUE(platform::readReadyPicture(path).isNull()) << bad.size();
+    }
+}
+
+// The build's renderings of the banner are the SVG's own pixels, and a picture paints its
+// ready-made rendering only at exactly that size.
+TEST(PictureTest, SvgPicturePaintsItsReadyRenderingAtItsSize) {
+    QSvgRenderer svg(QStringLiteral(TAVREL_SOURCE_DIR "/assets/banner.svg"));
+    for (const QSize size : {QSize(195, 44), QSize(390, 88)}) {
+        QImage rendered(size, QImage::Format_ARGB32_Premultiplied);
+        rendered.fill(Qt::transparent);
+        QPainter painter(&rendered);
+        svg.render(&painter);
+        painter.end();
+        EXPECT_EQ(platform::readReadyPicture(QStringLiteral(TAVREL_PICTURE_DIR "/banner-%1x%2.argb")
+                                                 .arg(size.width())
+                                                 .arg(size.height())),
+                  rendered);
+    }
+    QTemporaryDir folder;
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TAVREL_SOURCE_DIR "/assets/banner.svg"),
+                            folder.filePath(QStringLiteral("b.svg"))));
+    QImage red(20, 10, QImage::Format_ARGB32_Premultiplied);
+    red.fill(Qt::red);
+    ASSERT_TRUE(platform::writeReadyPicture(red, folder.filePath(QStringLiteral("b-20x10.argb"))));
+    platform::SvgPicture picture(folder.filePath(QStringLiteral("b.svg")));
+    for (const int width : {20, 21}) {
+        picture.resize(width, 10);
+        const QImage painted = picture.grab().toImage();
+        EXPECT_EQ(painted.pixel(0, 0) == qRgb(255, 0, 0), width == 20) << width;
+        EXPECT_EQ(painted.pixel(0, 0) == qRgb(0, 0, 0), width == 21) << width; // the SVG's ground
+    }
 }
 
 } // namespace
