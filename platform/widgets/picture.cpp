@@ -50,6 +50,7 @@ QFont letterFont(const QRectF& bar, const QString& letters) {
     QFont font;
     font.setFamilies({QStringLiteral("Roboto Condensed"), QStringLiteral("DejaVu Sans Condensed")});
     font.setWeight(QFont::Bold);
+    font.setStyleStrategy(QFont::PreferNoShaping); // capitals need no shaper
     const qreal room = bar.width() - bar.height() * 0.6;
     int size = std::clamp(static_cast<int>(std::lround(bar.height() * 0.64)), 6, 18);
     font.setPixelSize(size);
