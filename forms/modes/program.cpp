@@ -1,5 +1,6 @@
 #include "forms/modes/program.h"
 
+#include "platform/widgets/on_screen.h"
 #include "platform/widgets/twips.h"
 
 #include <QDebug>
@@ -56,9 +57,19 @@ Program::Program(const QString& folder, platform::FileDialog& tableDialog,
 
 void Program::makeHost(platform::ManagedWindow& host) {
     // The last steps of every host's load: the Fast Counter shown with the host as its owner,
-    // then the watch loop started for the host.
+    // then the watch loop started for the host. A Fast Counter still to be made (at start-up)
+    // comes once the host is on screen, so that the host's first picture does not wait for it.
     QObject::connect(&host, &platform::ManagedWindow::loaded, &host, [this, &host] {
-        fast_.show(&host);
-        loop_.start(&host);
+        const auto showFastCounter = [this, &host] {
+            if (host.isLoaded()) {
+                fast_.show(&host);
+                loop_.start(&host);
+            }
+        };
+        if (fast_.isLoaded()) {
+            showFastCounter();
+        } else {
+            platform::whenOnScreen(host.loadedWindow(), showFastCounter);
+        }
     });
 }

@@ -21,7 +21,7 @@ class MainWindowTest : public ProgramTest {
 protected:
     void SetUp() override {
         ProgramTest::SetUp();
-        program->start();
+        start();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window()));
         // Not qWaitForWindowActive: it counts the window active while its tool window is.
         window()->activateWindow();

@@ -13,7 +13,7 @@ protected:
     void SetUp() override {
         ProgramTest::SetUp();
         writeFile("cord", kCord);
-        program->start();
+        start();
     }
     void pressFast(Qt::MouseButton button, QPoint at = QPoint(2, 2)) {
         ASSERT_TRUE(fast().isLoaded() && fast().loadedWindow()->isVisible());
@@ -76,7 +76,7 @@ TEST_F(ModesTest, ClosingAHostSavesItAndTheFastCounterAndEnds) {
         SCOPED_TRACE(inMini);
         if (inMini) {
             program = std::make_unique<Program>(folder.path(), dialog, [this] { ++ends; });
-            program->start();
+            start();
             pressFast(Qt::LeftButton);
         }
         platform::ManagedWindow& host = inMini ? static_cast<platform::ManagedWindow&>(mini())

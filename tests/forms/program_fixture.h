@@ -36,6 +36,11 @@ protected:
         program->clipboard().setReaderForTests([this] { return clipboard; });
     }
 
+    // The program's start; the Fast Counter follows once the main window is on screen.
+    void start() {
+        program->start();
+        ASSERT_TRUE(QTest::qWaitFor([this] { return fast().isLoaded(); }));
+    }
     MainWindow& main() { return program->mainWindow(); }
     FastCounterWindow& fast() { return program->fastCounter(); }
     MiniCounterWindow& mini() { return program->miniCounter(); }
