@@ -3,6 +3,7 @@
 #include "platform/system/program_folder.h"
 #include "platform/widgets/clickable_label.h"
 #include "platform/widgets/managed_window.h"
+#include "platform/widgets/on_screen.h"
 #include "platform/widgets/program_run.h"
 #include "platform/widgets/text_box.h"
 
@@ -134,6 +135,19 @@ TEST(SystemFace, InstalledCopyAndX11UnderWayland) {
     platform::preferX11OverWayland();
     EXPECT_EQ(qgetenv("QT_QPA_PLATFORM"), "xcb");
     qputenv("QT_QPA_PLATFORM", chosen);
+}
+
+// An action waits for the window's first expose and the event loop; a hidden window runs it at
+// once.
+TEST(OnScreen, RunsOnceTheWindowHasBeenExposed) {
+    int runs = 0;
+    QWidget window;
+    platform::whenOnScreen(&window, [&] { ++runs; });
+    EXPECT_EQ(runs, 1);
+    window.show();
+    platform::whenOnScreen(&window, [&] { ++runs; });
+    EXPECT_EQ(runs, 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return runs == 2; }));
 }
 
 } // namespace
