@@ -5,6 +5,7 @@
 #include "platform/system/file_dialog.h"
 #include "platform/system/program_folder.h"
 #include "platform/widgets/accessibility.h"
+#include "platform/widgets/caret_rest.h"
 #include "platform/widgets/picture.h"
 
 #include <QApplication>
@@ -26,6 +27,7 @@ int main(int argc, char** argv) {
     // only when it decides to.
     QApplication::setQuitOnLastWindowClosed(false);
     platform::installAccessibility();
+    const platform::CaretRest caretRest;
 
     platform::QtFileDialog tableDialog;
     Program program(platform::programFolder(), tableDialog);

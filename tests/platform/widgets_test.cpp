@@ -1,6 +1,7 @@
 // The window runtime and the text box, on their own.
 #include "platform/system/display.h"
 #include "platform/system/program_folder.h"
+#include "platform/widgets/caret_rest.h"
 #include "platform/widgets/clickable_label.h"
 #include "platform/widgets/managed_window.h"
 #include "platform/widgets/on_screen.h"
@@ -10,6 +11,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QLineEdit>
 #include <QPointer>
 #include <QTest>
 #include <QWindow>
@@ -148,6 +150,30 @@ TEST(OnScreen, RunsOnceTheWindowHasBeenExposed) {
     platform::whenOnScreen(&window, [&] { ++runs; });
     EXPECT_EQ(runs, 1);
     EXPECT_TRUE(QTest::qWaitFor([&] { return runs == 2; }));
+}
+
+// The caret of a focused box stops blinking after the rest and blinks again at the next key;
+// with a button focused nothing rests.
+TEST(CaretRest, StopsTheBlinkOfAnUnusedBoxUntilTheNextInput) {
+    const int blink = QApplication::cursorFlashTime();
+    ASSERT_GT(blink, 0);
+    QWidget window;
+    auto* box = new QLineEdit(&window);
+    auto* button = new QWidget(&window);
+    button->setFocusPolicy(Qt::StrongFocus);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    platform::CaretRest rest(20);
+    button->setFocus();
+    QTest::qWait(60); // three rests long: nothing may rest meanwhile
+    EXPECT_FALSE(rest.isResting());
+    box->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rest.isResting(); }));
+    EXPECT_EQ(QApplication::cursorFlashTime(), 0);
+    QTest::keyClick(box, Qt::Key_A);
+    EXPECT_FALSE(rest.isResting());
+    EXPECT_EQ(QApplication::cursorFlashTime(), blink);
 }
 
 } // namespace
