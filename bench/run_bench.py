@@ -313,11 +313,14 @@ def report(results):
     if "idle" in results:
         idle_, seconds = results["idle"], results["idle_seconds"]
         for mode, _ in MODES:
-            row(f"Idle CPU, {mode} mode, {seconds:g} s (share of one core)",
-                idle_[mode]["cpu_pct"], idle_["minimal"]["cpu_pct"], "< 1 %",
-                idle_[mode]["cpu_pct"] < 1, show=lambda v: f"{v:.2f} %")
-            row(f"  wake-ups per second, {mode} mode", idle_[mode]["wakeups_per_s"],
-                idle_["minimal"]["wakeups_per_s"], show=lambda v: f"{v:.1f}")
+            ours, floor = idle_[mode]["cpu_pct"], idle_["minimal"]["cpu_pct"]
+            row(f"Idle CPU, {mode} mode, {seconds:g} s (share of one core)", ours, floor,
+                "≤ minimal + 0.1 point", ours <= floor + 0.1, show=lambda v: f"{v:.2f} %")
+            # In main mode the focused box's caret blinks; the minimal program has no box.
+            wakeups = idle_[mode]["wakeups_per_s"]
+            row(f"  wake-ups per second, {mode} mode", wakeups,
+                idle_["minimal"]["wakeups_per_s"], "" if mode == "main" else "0",
+                None if mode == "main" else wakeups == 0, show=lambda v: f"{v:.1f}")
     clip = results.get("clipboard")
     if clip:
         median_row(f"Copy-to-count latency, median (min – max) of "
@@ -325,10 +328,10 @@ def report(results):
                    clip["minimal"]["latency"], "< 50 ms median", lambda o, f: o < 0.050)
     if "startup" in results:
         ours, floor = results["startup"]["tavrel"], results["startup"]["minimal"]
-        for key, what in (("first", "shown"), ("painted", "painted")):
+        for key, what, limit in (("first", "shown", 1.5), ("painted", "painted", 1.25)):
             median_row(f"Time to the first {what} window, median (min – max) of {len(ours)} "
                        "warm starts", [r[key] for r in ours], [r[key] for r in floor],
-                       "≤ 1.5 × minimal", lambda o, f: o <= 1.5 * f)
+                       f"≤ {limit:g} × minimal", lambda o, f, limit=limit: o <= limit * f)
         median_row("Peak resident memory (VmHWM) after start-up", [r["hwm_mib"] for r in ours],
                    [r["hwm_mib"] for r in floor], "≤ 1.5 × minimal", lambda o, f: o <= 1.5 * f,
                    show=lambda v: f"{v:.1f} MiB")
