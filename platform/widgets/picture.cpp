@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QFont>
 #include <QFontMetricsF>
+#include <QIconEngine>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPixmap>
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
 
 namespace platform {
 namespace {
@@ -152,16 +154,61 @@ void ButtonLook::paintEvent(QPaintEvent* /*event*/) {
     paintButtonBar(painter, QRectF(rect()), letters_, pressed_);
 }
 
+namespace {
+
+// An icon that hands out its own pictures. Qt's engine for icons made of pixmaps puts every
+// picture it hands out into the process's pixmap cache, whose 30-second clean-up timer then
+// woke the idle program for as long as a window held the icon; every window's creation hands
+// out all the sizes.
+class FixedSizesIconEngine final : public QIconEngine {
+public:
+    explicit FixedSizesIconEngine(QList<QPixmap> pictures) : pictures_(std::move(pictures)) {}
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode /*mode*/, QIcon::State /*state*/) override {
+        // The smallest picture at least as large as asked, else the largest; scaled to fit.
+        const QPixmap* best = &pictures_.back();
+        for (const QPixmap& picture : pictures_) {
+            if (picture.width() >= size.width() && picture.height() >= size.height()) {
+                best = &picture;
+                break;
+            }
+        }
+        return best->size() == size
+                   ? *best
+                   : best->scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    }
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
+    }
+    QList<QSize> availableSizes(QIcon::Mode /*mode*/, QIcon::State /*state*/) override {
+        QList<QSize> sizes;
+        for (const QPixmap& picture : pictures_) {
+            sizes.append(picture.size());
+        }
+        return sizes;
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return pixmap(size, mode, state).size();
+    }
+    QIconEngine* clone() const override { return new FixedSizesIconEngine(pictures_); }
+
+private:
+    QList<QPixmap> pictures_; // from the smallest to the largest, never empty
+};
+
+} // namespace
+
 QIcon appIcon(const QString& folder) {
-    QIcon icon;
+    QList<QPixmap> pictures;
     for (const int size : kIconSizes) {
         const QImage picture =
             readReadyPicture(QStringLiteral("%1/icon-%2x%2.argb").arg(folder).arg(size));
         if (!picture.isNull()) {
-            icon.addPixmap(QPixmap::fromImage(picture));
+            pictures.append(QPixmap::fromImage(picture));
         }
     }
-    return icon;
+    return pictures.isEmpty() ? QIcon() : QIcon(new FixedSizesIconEngine(std::move(pictures)));
 }
 
 } // namespace platform

@@ -35,7 +35,11 @@ TEST(PictureTest, PressedBarMovesItsLettersOnePixelDownAndRight) {
 
 TEST(PictureTest, AppIconHasEverySizeAWindowManagerAsksFor) {
     const QList<QSize> sizes{{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}};
-    EXPECT_EQ(platform::appIcon(QStringLiteral(TAVREL_PICTURE_DIR)).availableSizes(), sizes);
+    const QIcon icon = platform::appIcon(QStringLiteral(TAVREL_PICTURE_DIR));
+    EXPECT_EQ(icon.availableSizes(), sizes);
+    for (const int side : {16, 20, 64, 100}) { // sizes between and beyond are scaled
+        EXPECT_EQ(icon.pixmap(side).size(), QSize(side, side));
+    }
     EXPECT_TRUE(platform::appIcon(QStringLiteral(TAVREL_PICTURE_DIR "/missing")).isNull());
 }
 
