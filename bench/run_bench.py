@@ -207,6 +207,9 @@ def measure_startup(executable, first_frame):
             while select.select([fd], [], [], 0.1)[0]:
                 seen += os.read(fd, 65536)
         frame_log = os.path.join(session.folder, "first-frame.log")
+        # The session's own processes (window manager, buses) settle first, so that both
+        # programs start on an idle machine.
+        time.sleep(SETTLE_S)
         began = time.monotonic()
         program = start(session, env={"LD_PRELOAD": first_frame,
                                       "TAVREL_FIRST_FRAME_LOG": frame_log})
