@@ -54,6 +54,9 @@ TEST(PictureTest, ReadyPictureReadsBackAndRefusesDamagedFiles) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray good = file.readAll();
+    // "ARGB", the width, the height, then the pixels.
+    EXPECT_EQ(good.left(12), QByteArray("ARGB\x03\0\0\0\x02\0\0\0", 12));
+    EXPECT_EQ(good.size(), 12 + 3 * 2 * 4);
     const QByteArray zeroWidth = QByteArray(good).replace(4, 4, QByteArray(4, 0));
     for (const QByteArray& bad :
          {good.left(11), good.chopped(1), good + 'x', "ARGX" + good.mid(4), zeroWidth}) {

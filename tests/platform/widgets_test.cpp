@@ -119,7 +119,8 @@ TEST(TextBox, HoldsOneLineAndALockedBoxStillMovesAndCopies) {
     int start = -1, end = -1;
     box.deselect();
     face->textInterface()->selection(0, &start, &end);
-    EXPECT_TRUE(face->state().readOnly && start + end == 0 && box.text() == u"abcd"_s);
+    EXPECT_TRUE(face->state().readOnly && face->state().selectableText && start + end == 0 &&
+                box.text() == u"abcd"_s && face->textInterface()->text(1, 3) == u"bc"_s);
     EXPECT_LT(face->textInterface()->characterRect(0).x(),
               face->textInterface()->characterRect(2).x());
     QTest::keyClick(&box, Qt::Key_A, Qt::ControlModifier);
