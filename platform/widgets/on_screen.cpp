@@ -1,6 +1,7 @@
 #include "platform/widgets/on_screen.h"
 
 #include <QEvent>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
@@ -14,13 +15,13 @@ constexpr int kLongestWaitMs = 250;
 class ExposeWatcher final : public QObject {
 public:
     ExposeWatcher(QWidget* window, std::function<void()> action)
-        : QObject(window), window_(window), action_(std::move(action)) {
-        window->windowHandle()->installEventFilter(this);
+        : QObject(window), handle_(window->windowHandle()), action_(std::move(action)) {
+        handle_->installEventFilter(this);
         QTimer::singleShot(kLongestWaitMs, this, &ExposeWatcher::fire);
     }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Expose && window_->windowHandle()->isExposed()) {
+        if (event->type() == QEvent::Expose && watched == handle_ && handle_->isExposed()) {
             // From the event loop, after the expose has been painted.
             QTimer::singleShot(0, this, &ExposeWatcher::fire);
         }
@@ -33,12 +34,14 @@ private:
             return;
         }
         done_ = true;
-        window_->windowHandle()->removeEventFilter(this);
+        if (handle_ != nullptr) { // the native window may have gone before the widget
+            handle_->removeEventFilter(this);
+        }
         deleteLater();
         action_();
     }
 
-    QWidget* window_;
+    QPointer<QWindow> handle_;
     std::function<void()> action_;
     bool done_ = false;
 };
