@@ -396,6 +396,53 @@ std::optional<std::uint64_t> parseAddress(std::u16string_view text) {
     return value;
 }
 
+std::vector<encoding::TableEntry> dumpTableEntries(std::vector<encoding::TableEntry> entries,
+                                                   const std::set<std::u16string>& rawBytes) {
+    const auto lineEnds = [](std::u16string& text) {
+        for (std::size_t at = 0; (at = text.find(u"\\n", at)) != std::u16string::npos; ++at) {
+            text.replace(at, 2, u"\n");
+        }
+    };
+    std::vector<encoding::TableEntry> added;
+    for (encoding::TableEntry& entry : entries) {
+        lineEnds(entry.text);
+        lineEnds(entry.label);
+        for (const std::u16string* text : {&entry.text, &entry.label}) {
+            const std::size_t lf = text->find(u'\n');
+            if (lf != std::u16string::npos && lf > 0 && lf + 1 < text->size()) {
+                const auto kind = entry.kind == encoding::EntryKind::End
+                                      ? encoding::EntryKind::End
+                                      : encoding::EntryKind::Text;
+                added.push_back(
+                    encoding::TableEntry{entry.code, text->substr(0, lf + 1), kind, {}});
+            }
+        }
+    }
+    added.push_back(encoding::TableEntry{{}, u"\n", encoding::EntryKind::End, {}});
+    for (const std::u16string& raw : rawBytes) {
+        const int high = bytetext::hexDigit(static_cast<char>(raw[2]));
+        const int low = bytetext::hexDigit(static_cast<char>(raw[3]));
+        added.push_back(encoding::TableEntry{std::string(1, static_cast<char>(high * 16 + low)),
+                                             raw,
+                                             encoding::EntryKind::Text,
+                                             {}});
+    }
+    entries.insert(entries.end(), added.begin(), added.end());
+    return entries;
+}
+
+void collectRawBytes(std::u16string_view text, std::set<std::u16string>& found) {
+    const auto isHex = [](char16_t c) {
+        return c < 0x80 && bytetext::hexDigit(static_cast<char>(c)) >= 0;
+    };
+    for (std::size_t at = 0; (at = text.find(u"<$", at)) != std::u16string_view::npos; ++at) {
+        if (at + 5 <= text.size() && isHex(text[at + 2]) && isHex(text[at + 3]) &&
+            text[at + 4] == u'>') {
+            found.emplace(text.substr(at, 5));
+        }
+    }
+}
+
 DumpRead readDump(std::u16string_view text, const EndTokens& ends) {
     const std::vector<Line> lines = splitLines(text);
     const bool pointers = std::any_of(lines.begin(), lines.end(), [](const Line& line) {

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "core/table_encoding.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -79,5 +82,19 @@ DumpRead readDump(std::u16string_view text, const EndTokens& ends = {});
 
 // "$1A", "0x1A" or "26"; blanks around are ignored. Nothing for anything else or an overflow.
 std::optional<std::uint64_t> parseAddress(std::u16string_view text);
+
+// The entries of a table as a dump's texts read them:
+// - the two characters "\\n" in an entry's text or label are a line end;
+// - a text or label holding a line end also stands, with the same code, for its part before
+//   the first line end followed by a line end: "<line>\\n//" ends a comment line of an
+//   original, "<line>" a line of a translation;
+// - a line end of its own costs nothing (the file's line ends are not text), so a zero-byte
+//   entry is added for it;
+// - each of `rawBytes` ("<$XX>", any case) is one byte of that value.
+std::vector<encoding::TableEntry> dumpTableEntries(std::vector<encoding::TableEntry> entries,
+                                                   const std::set<std::u16string>& rawBytes);
+
+// Adds to `found` every "<$XX>" (two hexadecimal digits) that `text` holds.
+void collectRawBytes(std::u16string_view text, std::set<std::u16string>& found);
 
 } // namespace script

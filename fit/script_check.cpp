@@ -1,0 +1,243 @@
+#include "fit/script_check.h"
+
+#include <QString>
+
+#include <array>
+#include <cstdio>
+
+namespace fit {
+
+namespace {
+
+constexpr qsizetype kPreviewLength = 30;
+constexpr qsizetype kCommandLength = 14;
+
+bool isOptimal(encoding::Strategy strategy) {
+    return strategy == encoding::Strategy::Optimal;
+}
+
+std::size_t chosen(const Bytes& bytes, encoding::Strategy strategy) {
+    return isOptimal(strategy) ? bytes.optimal : bytes.greedy;
+}
+
+Bytes measure(const encoding::TableEncoding& table, std::u16string_view text,
+              encoding::Strategy strategy) {
+    const encoding::TextCost cost = table.encode(text);
+    const encoding::Encoding& used = cost.of(strategy);
+    return Bytes{cost.greedy.bytes, cost.optimal.bytes, used.uncovered, used.firstUncovered};
+}
+
+QString qstring(const std::u16string& text) {
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The first characters of a text on one line: line ends shown as ↵, a surrogate pair never cut.
+QString shortened(QString text, qsizetype length) {
+    text.replace(u'\n', u'\u21B5');
+    if (text.size() <= length) {
+        return text;
+    }
+    qsizetype cut = length;
+    if (text.at(cut - 1).isHighSurrogate()) {
+        --cut;
+    }
+    return text.left(cut) + u'\u2026';
+}
+
+QString plural(std::size_t count, const char* one, const char* many) {
+    return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
+}
+
+QString hex(std::uint64_t value) {
+    return u'$' + QString::number(value, 16).toUpper();
+}
+
+// A JSON string: quotes, backslashes and control characters escaped.
+QByteArray jsonString(const std::u16string& text) {
+    QByteArray out = "\"";
+    for (const QChar c : qstring(text)) {
+        if (c == u'"' || c == u'\\') {
+            out += '\\';
+            out += static_cast<char>(c.unicode());
+        } else if (c.unicode() < 0x20) {
+            std::array<char, 8> escape{};
+            std::snprintf(escape.data(), escape.size(), "\\u%04x", c.unicode());
+            out += escape.data();
+        } else {
+            out += QString(c).toUtf8();
+        }
+    }
+    return out + '"';
+}
+
+const char* sourceName(BudgetSource source) {
+    switch (source) {
+    case BudgetSource::Limit:
+        return "limit";
+    case BudgetSource::RecordedRoom:
+        return "room";
+    case BudgetSource::Original:
+        break;
+    }
+    return "original";
+}
+
+} // namespace
+
+DumpCheck checkDump(const script::DumpScript& dump, const encoding::TableEncoding& originalTable,
+                    const encoding::TableEncoding& translationTable, encoding::Strategy strategy,
+                    std::optional<std::size_t> limit) {
+    DumpCheck check;
+    check.strategy = strategy;
+    check.blocks.resize(dump.blocks.size());
+    for (const script::DumpString& string : dump.strings) {
+        StringCheck s;
+        s.original = measure(originalTable, string.original, strategy);
+        if (limit) {
+            s.budget = *limit;
+            s.source = BudgetSource::Limit;
+        } else if (string.recordedRoom) {
+            s.budget = static_cast<std::size_t>(*string.recordedRoom);
+            s.source = BudgetSource::RecordedRoom;
+        } else {
+            s.budget = chosen(s.original, strategy);
+        }
+        if (!string.translated) {
+            ++check.untranslated;
+            check.strings.push_back(s);
+            continue;
+        }
+        s.translation = measure(translationTable, string.translation, strategy);
+        check.uncovered += s.translation.uncovered;
+        const std::size_t bytes = chosen(s.translation, strategy);
+        s.fits = bytes <= s.budget;
+        if (string.block) {
+            BlockCheck& block = check.blocks[*string.block];
+            block.used += bytes;
+            const auto room = dump.blocks[*string.block].room();
+            if (room && block.used > *room) {
+                s.pastBlock = std::min<std::size_t>(bytes, block.used - *room);
+                s.fits = false;
+                block.fits = false;
+            }
+        }
+        check.over += s.fits ? 0 : 1;
+        check.strings.push_back(s);
+    }
+    for (const BlockCheck& block : check.blocks) {
+        check.blocksOver += block.fits ? 0 : 1;
+    }
+    return check;
+}
+
+QByteArray formatDumpRows(const script::DumpScript& dump, const DumpCheck& check) {
+    QByteArray out;
+    std::array<char, 128> row{};
+    if (check.over > 0) {
+        std::snprintf(row.data(), row.size(), "%6s  %-15s %7s %7s %6s %6s  %s\n", "line", "command",
+                      "budget", "bytes", "over", "block", "translation");
+        out += row.data();
+    }
+    std::optional<std::size_t> firstUncovered;
+    for (std::size_t i = 0; i < check.strings.size(); ++i) {
+        const StringCheck& s = check.strings[i];
+        if (!firstUncovered && s.translation.uncovered > 0) {
+            firstUncovered = i;
+        }
+        if (s.fits) {
+            continue;
+        }
+        const script::DumpString& string = dump.strings[i];
+        const std::size_t bytes = chosen(s.translation, check.strategy);
+        std::snprintf(row.data(), row.size(), "%6zu  ", string.line);
+        out += row.data();
+        const QByteArray command = shortened(qstring(string.command), kCommandLength).toUtf8();
+        out += command;
+        out += QByteArray(std::max<qsizetype>(1, 16 - QString::fromUtf8(command).size()), ' ');
+        std::snprintf(row.data(), row.size(), "%7zu %7zu %+6lld %6zu  ", s.budget, bytes,
+                      static_cast<long long>(bytes) - static_cast<long long>(s.budget),
+                      s.pastBlock);
+        out += row.data();
+        out += shortened(qstring(string.translation), kPreviewLength).toUtf8();
+        out += '\n';
+    }
+    for (std::size_t b = 0; b < dump.blocks.size(); ++b) {
+        const script::DumpBlock& block = dump.blocks[b];
+        const std::size_t used = check.blocks[b].used;
+        QString line = QStringLiteral("block at line %1 (%2").arg(block.line).arg(hex(block.start));
+        if (const auto room = block.room()) {
+            line +=
+                QStringLiteral("-%1): %2 of %3 bytes, ").arg(hex(*block.end)).arg(used).arg(*room);
+            line += used <= *room ? QStringLiteral("%1 free").arg(*room - used)
+                                  : QStringLiteral("over by %1").arg(used - *room);
+        } else {
+            line += QStringLiteral("): %1 bytes, no end").arg(used);
+        }
+        out += line.toUtf8() + '\n';
+    }
+    QString summary = plural(check.strings.size(), "string", "strings") +
+                      QStringLiteral(" checked (%1), %2 over budget, %3 untranslated; ")
+                          .arg(QLatin1String(isOptimal(check.strategy) ? "optimal" : "greedy"))
+                          .arg(check.over)
+                          .arg(check.untranslated) +
+                      plural(dump.blocks.size(), "block", "blocks") +
+                      QStringLiteral(", %1 over").arg(check.blocksOver);
+    if (firstUncovered) {
+        summary += QStringLiteral("; characters of the translations not in the table: %1 "
+                                  "(first: string at line %2)")
+                       .arg(check.uncovered)
+                       .arg(dump.strings[*firstUncovered].line);
+    }
+    return out + summary.toUtf8() + '\n';
+}
+
+QByteArray formatDumpJson(const script::DumpScript& dump, const DumpCheck& check) {
+    QByteArray out = "{\"strings\": [\n";
+    std::array<char, 320> buffer{};
+    const auto bytesJson = [&buffer](const Bytes& b) {
+        std::snprintf(buffer.data(), buffer.size(),
+                      "{\"greedy\": %zu, \"optimal\": %zu, \"uncovered\": %zu}", b.greedy,
+                      b.optimal, b.uncovered);
+        return QByteArray(buffer.data());
+    };
+    for (std::size_t i = 0; i < check.strings.size(); ++i) {
+        const StringCheck& s = check.strings[i];
+        const script::DumpString& string = dump.strings[i];
+        std::snprintf(buffer.data(), buffer.size(), "{\"line\": %zu, \"command\": ", string.line);
+        out += buffer.data() + jsonString(string.command);
+        out += ", \"block\": " + (string.block ? QByteArray::number(*string.block) : "null");
+        out += ", \"translated\": " + QByteArray(string.translated ? "true" : "false");
+        out += ", \"original\": " + bytesJson(s.original);
+        out += ", \"translation\": " + bytesJson(s.translation);
+        std::snprintf(buffer.data(), buffer.size(),
+                      ", \"budget\": %zu, \"budget_from\": \"%s\", \"past_block\": %zu, "
+                      "\"fits\": %s}%s\n",
+                      s.budget, sourceName(s.source), s.pastBlock, s.fits ? "true" : "false",
+                      i + 1 < check.strings.size() ? "," : "");
+        out += buffer.data();
+    }
+    out += "], \"blocks\": [\n";
+    for (std::size_t b = 0; b < dump.blocks.size(); ++b) {
+        const script::DumpBlock& block = dump.blocks[b];
+        const auto room = block.room();
+        std::snprintf(buffer.data(), buffer.size(), "{\"line\": %zu, \"start\": %llu, ", block.line,
+                      static_cast<unsigned long long>(block.start));
+        out += buffer.data();
+        out += "\"end\": " + (block.end ? QByteArray::number(*block.end) : "null") +
+               ", \"room\": " + (room ? QByteArray::number(*room) : "null");
+        std::snprintf(buffer.data(), buffer.size(), ", \"used\": %zu, \"fits\": %s}%s\n",
+                      check.blocks[b].used, check.blocks[b].fits ? "true" : "false",
+                      b + 1 < dump.blocks.size() ? "," : "");
+        out += buffer.data();
+    }
+    std::snprintf(buffer.data(), buffer.size(),
+                  "], \"summary\": {\"strategy\": \"%s\", \"checked\": %zu, \"over\": %zu, "
+                  "\"untranslated\": %zu, \"blocks\": %zu, \"blocks_over\": %zu, "
+                  "\"uncovered\": %zu}}\n",
+                  isOptimal(check.strategy) ? "optimal" : "greedy", check.strings.size(),
+                  check.over, check.untranslated, dump.blocks.size(), check.blocksOver,
+                  check.uncovered);
+    return out + buffer.data();
+}
+
+} // namespace fit
