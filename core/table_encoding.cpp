@@ -142,6 +142,24 @@ TableEncoding TableEncoding::read(std::string_view fileBytes, const TextDecoder&
     return table;
 }
 
+TableEncoding TableEncoding::build(std::vector<TableEntry> entries) {
+    TableEncoding table;
+    for (TableEntry& entry : entries) {
+        if (entry.text.empty()) {
+            continue;
+        }
+        const auto index = static_cast<std::int32_t>(table.entries_.size());
+        table.entries_.push_back(std::move(entry));
+        const TableEntry& stored = table.entries_.back();
+        table.insertText(stored.text, index);
+        if (!stored.label.empty()) {
+            table.insertText(stored.label, index);
+        }
+    }
+    table.linkExtensions();
+    return table;
+}
+
 void TableEncoding::insertText(std::u16string_view text, std::int32_t entry) {
     std::uint32_t node = 0;
     for (const char16_t unit : text) {

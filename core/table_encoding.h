@@ -73,6 +73,8 @@ public:
     // A UTF-8 byte order mark at the start is dropped; lines end at LF, a CR before it is
     // dropped. An empty `decode` takes each byte as the code point of the same value.
     static TableEncoding read(std::string_view fileBytes, const TextDecoder& decode = {});
+    // A table of the given entries, in their order; entries without text are left out.
+    static TableEncoding build(std::vector<TableEntry> entries);
 
     const std::vector<TableEntry>& entries() const { return entries_; }
     std::size_t skippedLines() const { return skipped_; }
