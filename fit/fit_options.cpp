@@ -1,10 +1,15 @@
 #include "fit/fit_options.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace fit {
 
 QString usage() {
-    return QStringLiteral("usage: tavrel-fit --table FILE.tbl ORIGINAL.txt TRANSLATION.txt "
-                          "[--optimal] [--limit N] [--json]");
+    return QStringLiteral(
+        "usage: tavrel-fit --table FILE.tbl (ORIGINAL.txt TRANSLATION.txt | --script DUMP.txt | "
+        "--csv SCRIPT.csv [--columns ORIG,TRANS[,LIMIT]]) [--original-table FILE.tbl] "
+        "[--encoding NAME] [--optimal] [--limit N] [--json]");
 }
 
 ParsedOptions parseOptions(const QStringList& arguments) {
@@ -21,13 +26,31 @@ ParsedOptions parseOptions(const QStringList& arguments) {
             options.optimal = true;
         } else if (argument == u"--json") {
             options.json = true;
-        } else if (argument == u"--table" || argument == u"--limit") {
+        } else if (argument == u"--table" || argument == u"--limit" ||
+                   argument == u"--original-table" || argument == u"--script" ||
+                   argument == u"--csv" || argument == u"--columns" || argument == u"--encoding") {
             if (i + 1 == arguments.size()) {
                 return fail(argument + QStringLiteral(" needs a value"));
             }
             const QString& value = arguments[++i];
-            if (argument == u"--table") {
-                options.table = value;
+            QString* const text[] = {&options.table, &options.originalTable, &options.script,
+                                     &options.csv, &options.encoding};
+            const char16_t* const names[] = {u"--table", u"--original-table", u"--script", u"--csv",
+                                             u"--encoding"};
+            const auto named = std::find_if(std::begin(names), std::end(names),
+                                            [&](const char16_t* name) { return argument == name; });
+            if (named != std::end(names)) {
+                *text[named - std::begin(names)] = value;
+                continue;
+            }
+            if (argument == u"--columns") {
+                options.columns = value.split(u',');
+                if (options.columns.size() < 2 || options.columns.size() > 3 ||
+                    options.columns.contains(QString())) {
+                    return fail(QStringLiteral("--columns needs ORIG,TRANS or ORIG,TRANS,LIMIT, "
+                                               "not ") +
+                                value);
+                }
                 continue;
             }
             bool ok = false;
@@ -44,6 +67,20 @@ ParsedOptions parseOptions(const QStringList& arguments) {
     }
     if (options.table.isEmpty()) {
         return fail(QStringLiteral("--table is missing"));
+    }
+    if (!options.script.isEmpty() || !options.csv.isEmpty()) {
+        if (!options.script.isEmpty() && !options.csv.isEmpty()) {
+            return fail(QStringLiteral("--script and --csv exclude each other"));
+        }
+        if (!files.isEmpty()) {
+            return fail(QStringLiteral("a script given with --script or --csv takes no other "
+                                       "script file; %1 given")
+                            .arg(files.size()));
+        }
+        return ParsedOptions{options, {}};
+    }
+    if (!options.columns.isEmpty()) {
+        return fail(QStringLiteral("--columns goes with --csv"));
     }
     if (files.size() != 2) {
         return fail(QStringLiteral("two script files are needed, the original and the "

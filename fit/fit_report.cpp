@@ -40,9 +40,10 @@ QString preview(const QString& text) {
 
 } // namespace
 
-ScriptCheck checkScript(const encoding::TableEncoding& table, const QStringList& original,
-                        const QStringList& translation, encoding::Strategy strategy,
-                        std::optional<std::size_t> limit) {
+ScriptCheck checkScript(const encoding::TableEncoding& originalTable,
+                        const encoding::TableEncoding& translationTable,
+                        const QStringList& original, const QStringList& translation,
+                        encoding::Strategy strategy, std::optional<std::size_t> limit) {
     ScriptCheck check;
     check.strategy = strategy;
     const bool optimal = strategy == encoding::Strategy::Optimal;
@@ -53,8 +54,8 @@ ScriptCheck checkScript(const encoding::TableEncoding& table, const QStringList&
         for (std::size_t i = begin; i < end; ++i) {
             LineCheck& line = check.lines[i];
             const auto at = static_cast<qsizetype>(i);
-            line.original = bytesOf(table.encode(viewOf(original[at])), strategy);
-            line.translation = bytesOf(table.encode(viewOf(translation[at])), strategy);
+            line.original = bytesOf(originalTable.encode(viewOf(original[at])), strategy);
+            line.translation = bytesOf(translationTable.encode(viewOf(translation[at])), strategy);
             line.budget = limit.value_or(chosen(line.original));
             line.fits = chosen(line.translation) <= line.budget;
         }

@@ -37,10 +37,11 @@ struct ScriptCheck {
 };
 
 // The budget of a line is `limit` when given, else the original line's bytes; both texts are
-// counted with `strategy`. The two lists must be as long.
-ScriptCheck checkScript(const encoding::TableEncoding& table, const QStringList& original,
-                        const QStringList& translation, encoding::Strategy strategy,
-                        std::optional<std::size_t> limit);
+// counted with `strategy`, the originals under their own table. The two lists must be as long.
+ScriptCheck checkScript(const encoding::TableEncoding& originalTable,
+                        const encoding::TableEncoding& translationTable,
+                        const QStringList& original, const QStringList& translation,
+                        encoding::Strategy strategy, std::optional<std::size_t> limit);
 
 // One row per line over its budget, then the summary line.
 QByteArray formatRows(const ScriptCheck& check, const QStringList& translation);

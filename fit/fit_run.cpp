@@ -3,13 +3,10 @@
 #include "core/table_encoding.h"
 #include "fit/fit_options.h"
 #include "fit/fit_report.h"
-#include "storage/text_encoding.h"
-
-#include <QFile>
-#include <QFileInfo>
+#include "fit/input_files.h"
+#include "fit/script_run.h"
 
 #include <optional>
-#include <string_view>
 
 namespace fit {
 
@@ -18,28 +15,6 @@ namespace {
 constexpr int kAllFit = 0;
 constexpr int kSomeOver = 1;
 constexpr int kBadInput = 2;
-
-void print(std::FILE* stream, const QByteArray& bytes) {
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
-}
-
-void complain(std::FILE* err, const QString& message) {
-    print(err, (QStringLiteral("tavrel-fit: ") + message + u'\n').toUtf8());
-}
-
-// QFile opens a directory without complaint; reading it then gives nothing.
-std::optional<QByteArray> readFile(const QString& path, QString& error) {
-    QFile file(path);
-    if (QFileInfo(path).isDir()) {
-        error = QStringLiteral("cannot read %1: it is a folder").arg(path);
-        return std::nullopt;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
-        return std::nullopt;
-    }
-    return file.readAll();
-}
 
 } // namespace
 
@@ -55,46 +30,50 @@ int run(const QStringList& arguments, std::FILE* out, std::FILE* err) {
         return kAllFit;
     }
 
-    QString error;
-    const auto tableBytes = readFile(options.table, error);
-    const auto originalBytes = tableBytes ? readFile(options.original, error) : std::nullopt;
-    const auto translationBytes =
-        originalBytes ? readFile(options.translation, error) : std::nullopt;
-    if (!translationBytes) {
-        complain(err, error);
+    InputReader reader;
+    reader.err = err;
+    if (!options.encoding.isEmpty()) {
+        reader.charSet = storage::NamedCharSet::find(options.encoding);
+        if (!reader.charSet) {
+            complain(
+                err,
+                QStringLiteral("--encoding: no character set is called %1").arg(options.encoding));
+            return kBadInput;
+        }
+    }
+    const auto translationTable = reader.table(options.table);
+    const bool ownTable = !options.originalTable.isEmpty();
+    const auto originalTable =
+        translationTable && ownTable ? reader.table(options.originalTable) : std::nullopt;
+    if (!translationTable || (ownTable && !originalTable)) {
+        complain(err, reader.error);
         return kBadInput;
     }
+    const encoding::TableEncoding& table = *translationTable;
+    const encoding::TableEncoding& originalsTable = ownTable ? *originalTable : table;
+    if (!options.script.isEmpty() || !options.csv.isEmpty()) {
+        return runRealScript(options, reader, originalsTable, table, out);
+    }
 
-    const std::string_view tableView(tableBytes->constData(),
-                                     static_cast<std::size_t>(tableBytes->size()));
-    const auto table =
-        encoding::TableEncoding::read(tableView, storage::tableDecoderChooser()(tableView));
-    if (table.entries().empty()) {
-        complain(err, QStringLiteral("%1 holds no entry").arg(options.table));
+    const auto original = reader.lines(options.original);
+    const auto translation = original ? reader.lines(options.translation) : std::nullopt;
+    if (!translation) {
+        complain(err, reader.error);
         return kBadInput;
     }
-    if (table.skippedLines() > 0) {
-        complain(err, QStringLiteral("%1: %2 lines not understood and skipped (first: line %3)")
-                          .arg(options.table)
-                          .arg(table.skippedLines())
-                          .arg(table.firstSkippedLine().value_or(0)));
-    }
-
-    const QStringList original = storage::decodeStateLines(*originalBytes);
-    const QStringList translation = storage::decodeStateLines(*translationBytes);
-    if (original.size() != translation.size()) {
+    if (original->size() != translation->size()) {
         complain(err, QStringLiteral("%1 has %2 lines, %3 has %4")
                           .arg(options.original)
-                          .arg(original.size())
+                          .arg(original->size())
                           .arg(options.translation)
-                          .arg(translation.size()));
+                          .arg(translation->size()));
         return kBadInput;
     }
 
     const ScriptCheck check = checkScript(
-        table, original, translation,
+        originalsTable, table, *original, *translation,
         options.optimal ? encoding::Strategy::Optimal : encoding::Strategy::Greedy, options.limit);
-    print(out, options.json ? formatJson(check) : formatRows(check, translation));
+    print(out, options.json ? formatJson(check) : formatRows(check, *translation));
     return check.over == 0 ? kAllFit : kSomeOver;
 }
 

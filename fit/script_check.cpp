@@ -70,6 +70,14 @@ QByteArray jsonString(const std::u16string& text) {
     return out + '"';
 }
 
+QByteArray bytesJson(const Bytes& b) {
+    std::array<char, 128> buffer{};
+    std::snprintf(buffer.data(), buffer.size(),
+                  "{\"greedy\": %zu, \"optimal\": %zu, \"uncovered\": %zu}", b.greedy, b.optimal,
+                  b.uncovered);
+    return QByteArray(buffer.data());
+}
+
 const char* sourceName(BudgetSource source) {
     switch (source) {
     case BudgetSource::Limit:
@@ -194,12 +202,6 @@ QByteArray formatDumpRows(const script::DumpScript& dump, const DumpCheck& check
 QByteArray formatDumpJson(const script::DumpScript& dump, const DumpCheck& check) {
     QByteArray out = "{\"strings\": [\n";
     std::array<char, 320> buffer{};
-    const auto bytesJson = [&buffer](const Bytes& b) {
-        std::snprintf(buffer.data(), buffer.size(),
-                      "{\"greedy\": %zu, \"optimal\": %zu, \"uncovered\": %zu}", b.greedy,
-                      b.optimal, b.uncovered);
-        return QByteArray(buffer.data());
-    };
     for (std::size_t i = 0; i < check.strings.size(); ++i) {
         const StringCheck& s = check.strings[i];
         const script::DumpString& string = dump.strings[i];
@@ -237,6 +239,96 @@ QByteArray formatDumpJson(const script::DumpScript& dump, const DumpCheck& check
                   isOptimal(check.strategy) ? "optimal" : "greedy", check.strings.size(),
                   check.over, check.untranslated, dump.blocks.size(), check.blocksOver,
                   check.uncovered);
+    return out + buffer.data();
+}
+
+ScriptCheck checkCsv(const std::vector<script::CsvRow>& rows,
+                     const encoding::TableEncoding& originalTable,
+                     const encoding::TableEncoding& translationTable, encoding::Strategy strategy,
+                     std::optional<std::size_t> limit) {
+    QStringList original;
+    QStringList translation;
+    for (const script::CsvRow& row : rows) {
+        original.append(QString::fromStdString(row.original));
+        translation.append(QString::fromStdString(row.translation));
+    }
+    ScriptCheck check =
+        checkScript(originalTable, translationTable, original, translation, strategy, limit);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        LineCheck& line = check.lines[i];
+        if (!limit && rows[i].limit) {
+            check.over -= line.fits ? 0 : 1;
+            line.budget = static_cast<std::size_t>(*rows[i].limit);
+            line.fits = chosen(line.translation, strategy) <= line.budget;
+            check.over += line.fits ? 0 : 1;
+        }
+    }
+    return check;
+}
+
+QByteArray formatCsvRows(const std::vector<script::CsvRow>& rows, const ScriptCheck& check) {
+    QByteArray out;
+    std::array<char, 128> row{};
+    if (check.over > 0) {
+        std::snprintf(row.data(), row.size(), "%6s %6s %7s %7s %6s %9s  %s\n", "record", "line",
+                      "budget", "bytes", "over", "uncovered", "translation");
+        out += row.data();
+    }
+    std::optional<std::size_t> firstUncovered;
+    for (std::size_t i = 0; i < check.lines.size(); ++i) {
+        const LineCheck& line = check.lines[i];
+        if (!firstUncovered && line.translation.uncovered > 0) {
+            firstUncovered = i;
+        }
+        if (line.fits) {
+            continue;
+        }
+        const std::size_t bytes = chosen(line.translation, check.strategy);
+        std::snprintf(row.data(), row.size(), "%6zu %6zu %7zu %7zu %+6lld %9zu  ", rows[i].record,
+                      rows[i].line, line.budget, bytes,
+                      static_cast<long long>(bytes) - static_cast<long long>(line.budget),
+                      line.translation.uncovered);
+        out += row.data();
+        out += shortened(QString::fromStdString(rows[i].translation), kPreviewLength).toUtf8();
+        out += '\n';
+    }
+    QString summary = plural(check.lines.size(), "row", "rows") +
+                      QStringLiteral(" checked (%1), %2 over budget; original %3 bytes, "
+                                     "translation %4 bytes")
+                          .arg(QLatin1String(isOptimal(check.strategy) ? "optimal" : "greedy"))
+                          .arg(check.over)
+                          .arg(check.originalBytes)
+                          .arg(check.translationBytes);
+    if (firstUncovered) {
+        summary += QStringLiteral("; characters of the translation not in the table: %1 "
+                                  "(first: record %2, line %3)")
+                       .arg(check.uncovered)
+                       .arg(rows[*firstUncovered].record)
+                       .arg(rows[*firstUncovered].line);
+    }
+    return out + summary.toUtf8() + '\n';
+}
+
+QByteArray formatCsvJson(const std::vector<script::CsvRow>& rows, const ScriptCheck& check) {
+    QByteArray out = "{\"rows\": [\n";
+    std::array<char, 320> buffer{};
+    for (std::size_t i = 0; i < check.lines.size(); ++i) {
+        const LineCheck& line = check.lines[i];
+        std::snprintf(buffer.data(), buffer.size(), "{\"record\": %zu, \"line\": %zu, ",
+                      rows[i].record, rows[i].line);
+        out += buffer.data();
+        out += "\"original\": " + bytesJson(line.original) +
+               ", \"translation\": " + bytesJson(line.translation);
+        std::snprintf(buffer.data(), buffer.size(), ", \"budget\": %zu, \"fits\": %s}%s\n",
+                      line.budget, line.fits ? "true" : "false",
+                      i + 1 < check.lines.size() ? "," : "");
+        out += buffer.data();
+    }
+    std::snprintf(buffer.data(), buffer.size(),
+                  "], \"summary\": {\"strategy\": \"%s\", \"checked\": %zu, \"over\": %zu, "
+                  "\"original_bytes\": %zu, \"translation_bytes\": %zu, \"uncovered\": %zu}}\n",
+                  isOptimal(check.strategy) ? "optimal" : "greedy", check.lines.size(), check.over,
+                  check.originalBytes, check.translationBytes, check.uncovered);
     return out + buffer.data();
 }
 

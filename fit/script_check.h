@@ -54,8 +54,8 @@ QByteArray formatDumpRows(const script::DumpScript& dump, const DumpCheck& check
 // Every string, every block and the summary as one JSON object.
 QByteArray formatDumpJson(const script::DumpScript& dump, const DumpCheck& check);
 
-// The rows of a CSV script as the lines of a plain one: a row's own limit wins over `limit`,
-// which wins over its original's bytes.
+// The rows of a CSV script as the lines of a plain one. A row's budget is `limit` when given,
+// else its own limit, else its original's bytes.
 ScriptCheck checkCsv(const std::vector<script::CsvRow>& rows,
                      const encoding::TableEncoding& originalTable,
                      const encoding::TableEncoding& translationTable, encoding::Strategy strategy,

@@ -1,0 +1,119 @@
+#include "fit/script_run.h"
+
+#include "fit/script_check.h"
+
+namespace fit {
+
+namespace {
+
+constexpr int kAllFit = 0;
+constexpr int kSomeOver = 1;
+constexpr int kBadInput = 2;
+
+std::u16string_view viewOf(const QString& text) {
+    return {reinterpret_cast<const char16_t*>(text.constData()),
+            static_cast<std::size_t>(text.size())};
+}
+
+// The end tokens of a table as texts of a dump: their part before the first line end, which
+// in a dump is a line end of the file.
+std::vector<std::u16string> endTokens(const encoding::TableEncoding& table) {
+    std::vector<std::u16string> ends;
+    for (const encoding::TableEntry& entry : table.entries()) {
+        if (entry.kind != encoding::EntryKind::End) {
+            continue;
+        }
+        const std::size_t cut = std::min(entry.text.find(u"\\n"), entry.text.find(u'\n'));
+        if (cut > 0) {
+            ends.push_back(entry.text.substr(0, cut));
+        }
+    }
+    return ends;
+}
+
+int runDump(const FitOptions& options, InputReader& reader,
+            const encoding::TableEncoding& originalTable,
+            const encoding::TableEncoding& translationTable, std::FILE* out) {
+    const auto text = reader.text(options.script);
+    if (!text) {
+        complain(reader.err, reader.error);
+        return kBadInput;
+    }
+    const script::DumpRead read = script::readDump(
+        viewOf(*text), script::EndTokens{endTokens(originalTable), endTokens(translationTable)});
+    if (read.error) {
+        complain(reader.err, QStringLiteral("%1, line %2: %3")
+                                 .arg(options.script)
+                                 .arg(read.error->line)
+                                 .arg(QString::fromStdString(read.error->message)));
+        return kBadInput;
+    }
+    const script::DumpScript& dump = read.script;
+    if (dump.skippedCommands > 0) {
+        complain(reader.err,
+                 QStringLiteral("%1: %2 %3 read and ignored (first: line %4)")
+                     .arg(options.script)
+                     .arg(dump.skippedCommands)
+                     .arg(QLatin1String(dump.skippedCommands == 1 ? "command" : "commands"))
+                     .arg(*dump.firstSkippedCommand));
+    }
+    std::set<std::u16string> rawBytes;
+    for (const script::DumpString& string : dump.strings) {
+        script::collectRawBytes(string.original, rawBytes);
+        script::collectRawBytes(string.translation, rawBytes);
+    }
+    const auto asDumpReadsIt = [&rawBytes](const encoding::TableEncoding& table) {
+        return encoding::TableEncoding::build(script::dumpTableEntries(table.entries(), rawBytes));
+    };
+    const encoding::TableEncoding translation = asDumpReadsIt(translationTable);
+    std::optional<encoding::TableEncoding> ownOriginal;
+    if (&originalTable != &translationTable) {
+        ownOriginal = asDumpReadsIt(originalTable);
+    }
+    const DumpCheck check = checkDump(
+        dump, ownOriginal ? *ownOriginal : translation, translation,
+        options.optimal ? encoding::Strategy::Optimal : encoding::Strategy::Greedy, options.limit);
+    print(out, options.json ? formatDumpJson(dump, check) : formatDumpRows(dump, check));
+    return check.over == 0 && check.blocksOver == 0 ? kAllFit : kSomeOver;
+}
+
+int runCsv(const FitOptions& options, InputReader& reader,
+           const encoding::TableEncoding& originalTable,
+           const encoding::TableEncoding& translationTable, std::FILE* out) {
+    const auto text = reader.text(options.csv);
+    if (!text) {
+        complain(reader.err, reader.error);
+        return kBadInput;
+    }
+    script::CsvColumns columns;
+    if (!options.columns.isEmpty()) {
+        columns.original = options.columns.value(0).toStdString();
+        columns.translation = options.columns.value(1).toStdString();
+        columns.limit = options.columns.value(2).toStdString();
+    }
+    const script::CsvRead read = script::readCsv(text->toStdString(), columns);
+    if (read.error) {
+        complain(reader.err, QStringLiteral("%1, line %2: %3")
+                                 .arg(options.csv)
+                                 .arg(read.error->line)
+                                 .arg(QString::fromStdString(read.error->message)));
+        return kBadInput;
+    }
+    const ScriptCheck check = checkCsv(
+        read.rows, originalTable, translationTable,
+        options.optimal ? encoding::Strategy::Optimal : encoding::Strategy::Greedy, options.limit);
+    print(out, options.json ? formatCsvJson(read.rows, check) : formatCsvRows(read.rows, check));
+    return check.over == 0 ? kAllFit : kSomeOver;
+}
+
+} // namespace
+
+int runRealScript(const FitOptions& options, InputReader& reader,
+                  const encoding::TableEncoding& originalTable,
+                  const encoding::TableEncoding& translationTable, std::FILE* out) {
+    return options.script.isEmpty()
+               ? runCsv(options, reader, originalTable, translationTable, out)
+               : runDump(options, reader, originalTable, translationTable, out);
+}
+
+} // namespace fit
