@@ -20,9 +20,11 @@ std::size_t chosen(const Bytes& bytes, encoding::Strategy strategy) {
     return isOptimal(strategy) ? bytes.optimal : bytes.greedy;
 }
 
-Bytes measure(const encoding::TableEncoding& table, std::u16string_view text,
-              encoding::Strategy strategy) {
-    const encoding::TextCost cost = table.encode(text);
+// A dump's text ends a file line, which labels such as "<end>\n\n" look for; the line end
+// itself costs nothing.
+Bytes measureDumpText(const encoding::TableEncoding& table, const std::u16string& text,
+                      encoding::Strategy strategy) {
+    const encoding::TextCost cost = table.encode(text + u'\n');
     const encoding::Encoding& used = cost.of(strategy);
     return Bytes{cost.greedy.bytes, cost.optimal.bytes, used.uncovered, used.firstUncovered};
 }
@@ -100,7 +102,7 @@ DumpCheck checkDump(const script::DumpScript& dump, const encoding::TableEncodin
     check.blocks.resize(dump.blocks.size());
     for (const script::DumpString& string : dump.strings) {
         StringCheck s;
-        s.original = measure(originalTable, string.original, strategy);
+        s.original = measureDumpText(originalTable, string.original, strategy);
         if (limit) {
             s.budget = *limit;
             s.source = BudgetSource::Limit;
@@ -115,7 +117,7 @@ DumpCheck checkDump(const script::DumpScript& dump, const encoding::TableEncodin
             check.strings.push_back(s);
             continue;
         }
-        s.translation = measure(translationTable, string.translation, strategy);
+        s.translation = measureDumpText(translationTable, string.translation, strategy);
         check.uncovered += s.translation.uncovered;
         const std::size_t bytes = chosen(s.translation, strategy);
         s.fits = bytes <= s.budget;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <set>
 
 using namespace script;
 
@@ -176,3 +177,26 @@ TEST(CsvReaderTest, QuotedFieldsColumnsAndMissingCells) {
 }
 
 } // namespace
+
+// Labels holding "\n" match across comment lines in originals and at line ends in
+// translations; the file's own line ends cost nothing; "<$XX>" is one byte.
+TEST(DumpTableTest, LabelsLineEndsAndRawBytes) {
+    std::set<std::u16string> raw;
+    collectRawBytes(u"<$0a><$0A><$G0><$1>x<$ff", raw);
+    EXPECT_EQ(raw, (std::set<std::u16string>{u"<$0A>", u"<$0a>"}));
+    const auto table = encoding::TableEncoding::build(dumpTableEntries(
+        encoding::TableEncoding::read("61=a\n62=b\n8081=<line>\\n//\n/FF=<end>\\n\\n\n*FE=<br>\n")
+            .entries(),
+        raw));
+    const std::pair<std::u16string_view, std::size_t> rows[] = {{u"a<line>\n//b<end>\n", 5},
+                                                                {u"a<line>\nb<end>\n", 5},
+                                                                {u"a\n\nb<br>\n", 3},
+                                                                {u"<line>", 0},
+                                                                {u"<$0a><$0A>a", 3}};
+    for (const auto& [text, bytes] : rows) {
+        const encoding::TextCost cost = table.encode(text);
+        EXPECT_EQ(cost.greedy.bytes, bytes) << bytes;
+        EXPECT_EQ(cost.optimal.bytes, bytes) << bytes;
+        EXPECT_EQ(cost.greedy.uncovered, text == u"<line>" ? 6u : 0u) << bytes;
+    }
+}
