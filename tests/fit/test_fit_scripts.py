@@ -19,30 +19,12 @@ TBL = write("game.tbl", LETTERS + "20= \n/FF=<end>\nFC=<line>\\n//\n*FE=<br>\n")
 
 def dump(block_end, second):
     # "hello<line>\n//world<end>" is 12 bytes, the room from $100 to $10C; "bye<end>" 4.
-    return write(f"dump-{block_end}-{second[:2]}.txt", f"""//GAME NAME: Test
-#VAR(x, TABLE)
-#JMP($100,${block_end})
-//POINTER #0 @ $10 - STRING #0 @ $100
-
-#W16($10)
-//hello<line>
-//world<end>
-
-ciao<line>
-mondo<end>
-
-//POINTER #1 @ $12 - STRING #1 @ $10C
-#W16($12)
-//bye<end>
-
-{second}
-
-//POINTER #2 @ $14 - STRING #2 @ $110
-#W16($14)
-//yes<end>
-
-// current address: $114
-""")
+    return write(f"dump-{block_end}-{second[:2]}.txt", "\n".join([
+        "//GAME NAME: Test", "#VAR(x, TABLE)", f"#JMP($100,${block_end})",
+        "//POINTER #0 @ $10 - STRING #0 @ $100", "", "#W16($10)", "//hello<line>", "//world<end>",
+        "", "ciao<line>", "mondo<end>", "", "//POINTER #1 @ $12 - STRING #1 @ $10C", "#W16($12)",
+        "//bye<end>", "", second, "", "//POINTER #2 @ $14 - STRING #2 @ $110", "#W16($14)",
+        "//yes<end>", "", "// current address: $114", ""]))
 
 
 SUMMARY = r"3 strings checked \(greedy\), {} over budget, 1 untranslated; 1 block, {} over"
