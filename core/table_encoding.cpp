@@ -110,7 +110,9 @@ TableEncoding TableEncoding::read(std::string_view fileBytes, const TextDecoder&
     if (fileBytes.substr(0, 3) == "\xEF\xBB\xBF") {
         fileBytes.remove_prefix(3);
     }
-    TableEncoding table;
+    std::vector<TableEntry> entries;
+    std::size_t skipped = 0;
+    std::optional<std::size_t> firstSkipped;
     std::size_t lineNumber = 0;
     while (!fileBytes.empty()) {
         const std::size_t lf = fileBytes.find('\n');
@@ -125,20 +127,16 @@ TableEncoding TableEncoding::read(std::string_view fileBytes, const TextDecoder&
         }
         std::optional<TableEntry> entry = parseLine(line, text);
         if (!entry || entry->text.empty()) {
-            if (table.skipped_++ == 0) {
-                table.firstSkipped_ = lineNumber;
+            if (skipped++ == 0) {
+                firstSkipped = lineNumber;
             }
             continue;
         }
-        const auto index = static_cast<std::int32_t>(table.entries_.size());
-        table.entries_.push_back(std::move(*entry));
-        const TableEntry& stored = table.entries_.back();
-        table.insertText(stored.text, index);
-        if (!stored.label.empty()) {
-            table.insertText(stored.label, index);
-        }
+        entries.push_back(std::move(*entry));
     }
-    table.linkExtensions();
+    TableEncoding table = build(std::move(entries));
+    table.skipped_ = skipped;
+    table.firstSkipped_ = firstSkipped;
     return table;
 }
 

@@ -11,7 +11,6 @@ namespace fit {
 
 namespace {
 
-constexpr qsizetype kPreviewLength = 30;
 // Fewer lines are not worth a thread.
 constexpr std::size_t kLinesPerWorker = 4096;
 
@@ -26,19 +25,18 @@ Bytes bytesOf(const encoding::TextCost& cost, encoding::Strategy strategy) {
     return Bytes{cost.greedy.bytes, cost.optimal.bytes, chosen.uncovered, chosen.firstUncovered};
 }
 
-// The first characters of a line, a surrogate pair never cut.
-QString preview(const QString& text) {
-    if (text.size() <= kPreviewLength) {
+} // namespace
+
+QString preview(const QString& text, qsizetype length) {
+    if (text.size() <= length) {
         return text;
     }
-    qsizetype cut = kPreviewLength;
+    qsizetype cut = length;
     if (text.at(cut - 1).isHighSurrogate()) {
         --cut;
     }
     return text.left(cut) + u'\u2026';
 }
-
-} // namespace
 
 ScriptCheck checkScript(const encoding::TableEncoding& originalTable,
                         const encoding::TableEncoding& translationTable,
@@ -89,12 +87,19 @@ ScriptCheck checkScript(const encoding::TableEncoding& originalTable,
 }
 
 // Rows through snprintf into bytes: a script far over its budget prints tens of thousands.
-QByteArray formatRows(const ScriptCheck& check, const QStringList& translation) {
+QByteArray formatRows(const ScriptCheck& check, const QStringList& translation,
+                      const std::vector<std::size_t>* fileLines) {
+    const auto lineOf = [fileLines](std::size_t i) {
+        return fileLines == nullptr ? i + 1 : (*fileLines)[i];
+    };
     const bool optimal = check.strategy == encoding::Strategy::Optimal;
     QByteArray out;
     out.reserve(static_cast<qsizetype>(check.over) * 96 + 256);
     std::array<char, 96> row{};
     if (check.over > 0) {
+        if (fileLines != nullptr) {
+            out += "record ";
+        }
         std::snprintf(row.data(), row.size(), "%6s %7s %7s %6s %9s  %s\n", "line", "budget",
                       "bytes", "over", "uncovered", "translation");
         out += row.data();
@@ -109,17 +114,25 @@ QByteArray formatRows(const ScriptCheck& check, const QStringList& translation) 
             continue;
         }
         const std::size_t bytes = optimal ? line.translation.optimal : line.translation.greedy;
-        std::snprintf(row.data(), row.size(), "%6zu %7zu %7zu %+6lld %9zu  ", i + 1, line.budget,
-                      bytes, static_cast<long long>(bytes - line.budget),
+        if (fileLines != nullptr) {
+            std::snprintf(row.data(), row.size(), "%6zu ", i + 1);
+            out += row.data();
+        }
+        std::snprintf(row.data(), row.size(), "%6zu %7zu %7zu %+6lld %9zu  ", lineOf(i),
+                      line.budget, bytes, static_cast<long long>(bytes - line.budget),
                       line.translation.uncovered);
         out += row.data();
-        out += preview(translation.value(static_cast<qsizetype>(i))).toUtf8();
+        QString shown = translation.value(static_cast<qsizetype>(i));
+        out += preview(shown.replace(u'\n', u'\u21B5'), kPreviewLength).toUtf8();
         out += '\n';
     }
     QString summary;
-    summary += QStringLiteral("%1 lines checked (%2), %3 over budget; original %4 bytes, "
-                              "translation %5 bytes")
+    summary += QStringLiteral("%1 %2 checked (%3), %4 over budget; original %5 bytes, "
+                              "translation %6 bytes")
                    .arg(check.lines.size())
+                   .arg(QLatin1String(fileLines == nullptr      ? "lines"
+                                      : check.lines.size() == 1 ? "row"
+                                                                : "rows"))
                    .arg(optimal ? QStringLiteral("optimal") : QStringLiteral("greedy"))
                    .arg(check.over)
                    .arg(check.originalBytes)
@@ -127,9 +140,12 @@ QByteArray formatRows(const ScriptCheck& check, const QStringList& translation) 
     if (firstUncoveredLine) {
         const LineCheck& line = check.lines[*firstUncoveredLine];
         summary += QStringLiteral("; characters of the translation not in the table: %1 "
-                                  "(first: line %2, column %3)")
+                                  "(first: %2line %3, column %4)")
                        .arg(check.uncovered)
-                       .arg(*firstUncoveredLine + 1)
+                       .arg(fileLines == nullptr
+                                ? QString()
+                                : QStringLiteral("record %1, ").arg(*firstUncoveredLine + 1))
+                       .arg(lineOf(*firstUncoveredLine))
                        .arg(*line.translation.firstUncovered + 1);
     }
     out += summary.toUtf8();
@@ -140,20 +156,25 @@ QByteArray formatRows(const ScriptCheck& check, const QStringList& translation) 
 // Written through snprintf rather than QJsonDocument, which takes seconds for a script of
 // 100,000 lines: every value is a number or a boolean, so nothing needs escaping. One line of
 // the script per line of output keeps a diff of two reports readable.
-QByteArray formatJson(const ScriptCheck& check) {
+QByteArray formatJson(const ScriptCheck& check, const std::vector<std::size_t>* fileLines) {
     QByteArray out = "{\"lines\": [\n";
     out.reserve(static_cast<qsizetype>(check.lines.size()) * 200 + 256);
     std::array<char, 256> buffer{};
     for (std::size_t i = 0; i < check.lines.size(); ++i) {
         const LineCheck& line = check.lines[i];
+        if (fileLines != nullptr) {
+            std::snprintf(buffer.data(), buffer.size(), "{\"record\": %zu, ", i + 1);
+            out += buffer.data();
+        }
         std::snprintf(buffer.data(), buffer.size(),
-                      "{\"line\": %zu, \"original\": {\"greedy\": %zu, \"optimal\": %zu, "
+                      "%s\"line\": %zu, \"original\": {\"greedy\": %zu, \"optimal\": %zu, "
                       "\"uncovered\": %zu}, \"translation\": {\"greedy\": %zu, \"optimal\": %zu, "
                       "\"uncovered\": %zu}, \"budget\": %zu, \"fits\": %s}%s\n",
-                      i + 1, line.original.greedy, line.original.optimal, line.original.uncovered,
-                      line.translation.greedy, line.translation.optimal, line.translation.uncovered,
-                      line.budget, line.fits ? "true" : "false",
-                      i + 1 < check.lines.size() ? "," : "");
+                      fileLines == nullptr ? "{" : "",
+                      fileLines == nullptr ? i + 1 : (*fileLines)[i], line.original.greedy,
+                      line.original.optimal, line.original.uncovered, line.translation.greedy,
+                      line.translation.optimal, line.translation.uncovered, line.budget,
+                      line.fits ? "true" : "false", i + 1 < check.lines.size() ? "," : "");
         out += buffer.data();
     }
     std::snprintf(buffer.data(), buffer.size(),

@@ -43,10 +43,20 @@ ScriptCheck checkScript(const encoding::TableEncoding& originalTable,
                         const QStringList& original, const QStringList& translation,
                         encoding::Strategy strategy, std::optional<std::size_t> limit);
 
-// One row per line over its budget, then the summary line.
-QByteArray formatRows(const ScriptCheck& check, const QStringList& translation);
+// How many characters of a translation a row shows.
+constexpr qsizetype kPreviewLength = 30;
 
-// Every line and the summary as one JSON object.
-QByteArray formatJson(const ScriptCheck& check);
+// The first `length` characters of a text and an ellipsis when it is longer; a surrogate pair
+// is never cut.
+QString preview(const QString& text, qsizetype length);
+
+// One row per line over its budget, then the summary line. With `fileLines` the lines are the
+// records of a CSV script: each row gives its record's number and the file line it starts on.
+QByteArray formatRows(const ScriptCheck& check, const QStringList& translation,
+                      const std::vector<std::size_t>* fileLines = nullptr);
+
+// Every line and the summary as one JSON object; with `fileLines`, as formatRows.
+QByteArray formatJson(const ScriptCheck& check,
+                      const std::vector<std::size_t>* fileLines = nullptr);
 
 } // namespace fit

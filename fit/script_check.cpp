@@ -9,7 +9,6 @@ namespace fit {
 
 namespace {
 
-constexpr qsizetype kPreviewLength = 30;
 constexpr qsizetype kCommandLength = 14;
 
 bool isOptimal(encoding::Strategy strategy) {
@@ -33,17 +32,9 @@ QString qstring(const std::u16string& text) {
     return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// The first characters of a text on one line: line ends shown as ↵, a surrogate pair never cut.
+// The first characters of a text on one line: its line ends shown as ↵.
 QString shortened(QString text, qsizetype length) {
-    text.replace(u'\n', u'\u21B5');
-    if (text.size() <= length) {
-        return text;
-    }
-    qsizetype cut = length;
-    if (text.at(cut - 1).isHighSurrogate()) {
-        --cut;
-    }
-    return text.left(cut) + u'\u2026';
+    return preview(text.replace(u'\n', u'\u21B5'), length);
 }
 
 QString plural(std::size_t count, const char* one, const char* many) {
@@ -70,6 +61,22 @@ QByteArray jsonString(const std::u16string& text) {
         }
     }
     return out + '"';
+}
+
+// Calls `row` with the index of each item that does not fit; returns the index of the first
+// whose translation holds characters no entry covers.
+template <class Items, class Row>
+std::optional<std::size_t> eachFailing(const Items& items, const Row& row) {
+    std::optional<std::size_t> firstUncovered;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (!firstUncovered && items[i].translation.uncovered > 0) {
+            firstUncovered = i;
+        }
+        if (!items[i].fits) {
+            row(i);
+        }
+    }
+    return firstUncovered;
 }
 
 QByteArray bytesJson(const Bytes& b) {
@@ -148,15 +155,8 @@ QByteArray formatDumpRows(const script::DumpScript& dump, const DumpCheck& check
                       "budget", "bytes", "over", "block", "translation");
         out += row.data();
     }
-    std::optional<std::size_t> firstUncovered;
-    for (std::size_t i = 0; i < check.strings.size(); ++i) {
+    const auto firstUncovered = eachFailing(check.strings, [&](std::size_t i) {
         const StringCheck& s = check.strings[i];
-        if (!firstUncovered && s.translation.uncovered > 0) {
-            firstUncovered = i;
-        }
-        if (s.fits) {
-            continue;
-        }
         const script::DumpString& string = dump.strings[i];
         const std::size_t bytes = chosen(s.translation, check.strategy);
         std::snprintf(row.data(), row.size(), "%6zu  ", string.line);
@@ -170,7 +170,7 @@ QByteArray formatDumpRows(const script::DumpScript& dump, const DumpCheck& check
         out += row.data();
         out += shortened(qstring(string.translation), kPreviewLength).toUtf8();
         out += '\n';
-    }
+    });
     for (std::size_t b = 0; b < dump.blocks.size(); ++b) {
         const script::DumpBlock& block = dump.blocks[b];
         const std::size_t used = check.blocks[b].used;
@@ -244,94 +244,16 @@ QByteArray formatDumpJson(const script::DumpScript& dump, const DumpCheck& check
     return out + buffer.data();
 }
 
-ScriptCheck checkCsv(const std::vector<script::CsvRow>& rows,
-                     const encoding::TableEncoding& originalTable,
-                     const encoding::TableEncoding& translationTable, encoding::Strategy strategy,
-                     std::optional<std::size_t> limit) {
-    QStringList original;
-    QStringList translation;
-    for (const script::CsvRow& row : rows) {
-        original.append(QString::fromStdString(row.original));
-        translation.append(QString::fromStdString(row.translation));
-    }
-    ScriptCheck check =
-        checkScript(originalTable, translationTable, original, translation, strategy, limit);
+void applyRowLimits(ScriptCheck& check, const std::vector<script::CsvRow>& rows) {
     for (std::size_t i = 0; i < rows.size(); ++i) {
         LineCheck& line = check.lines[i];
-        if (!limit && rows[i].limit) {
+        if (rows[i].limit) {
             check.over -= line.fits ? 0 : 1;
             line.budget = static_cast<std::size_t>(*rows[i].limit);
-            line.fits = chosen(line.translation, strategy) <= line.budget;
+            line.fits = chosen(line.translation, check.strategy) <= line.budget;
             check.over += line.fits ? 0 : 1;
         }
     }
-    return check;
-}
-
-QByteArray formatCsvRows(const std::vector<script::CsvRow>& rows, const ScriptCheck& check) {
-    QByteArray out;
-    std::array<char, 128> row{};
-    if (check.over > 0) {
-        std::snprintf(row.data(), row.size(), "%6s %6s %7s %7s %6s %9s  %s\n", "record", "line",
-                      "budget", "bytes", "over", "uncovered", "translation");
-        out += row.data();
-    }
-    std::optional<std::size_t> firstUncovered;
-    for (std::size_t i = 0; i < check.lines.size(); ++i) {
-        const LineCheck& line = check.lines[i];
-        if (!firstUncovered && line.translation.uncovered > 0) {
-            firstUncovered = i;
-        }
-        if (line.fits) {
-            continue;
-        }
-        const std::size_t bytes = chosen(line.translation, check.strategy);
-        std::snprintf(row.data(), row.size(), "%6zu %6zu %7zu %7zu %+6lld %9zu  ", rows[i].record,
-                      rows[i].line, line.budget, bytes,
-                      static_cast<long long>(bytes) - static_cast<long long>(line.budget),
-                      line.translation.uncovered);
-        out += row.data();
-        out += shortened(QString::fromStdString(rows[i].translation), kPreviewLength).toUtf8();
-        out += '\n';
-    }
-    QString summary = plural(check.lines.size(), "row", "rows") +
-                      QStringLiteral(" checked (%1), %2 over budget; original %3 bytes, "
-                                     "translation %4 bytes")
-                          .arg(QLatin1String(isOptimal(check.strategy) ? "optimal" : "greedy"))
-                          .arg(check.over)
-                          .arg(check.originalBytes)
-                          .arg(check.translationBytes);
-    if (firstUncovered) {
-        summary += QStringLiteral("; characters of the translation not in the table: %1 "
-                                  "(first: record %2, line %3)")
-                       .arg(check.uncovered)
-                       .arg(rows[*firstUncovered].record)
-                       .arg(rows[*firstUncovered].line);
-    }
-    return out + summary.toUtf8() + '\n';
-}
-
-QByteArray formatCsvJson(const std::vector<script::CsvRow>& rows, const ScriptCheck& check) {
-    QByteArray out = "{\"rows\": [\n";
-    std::array<char, 320> buffer{};
-    for (std::size_t i = 0; i < check.lines.size(); ++i) {
-        const LineCheck& line = check.lines[i];
-        std::snprintf(buffer.data(), buffer.size(), "{\"record\": %zu, \"line\": %zu, ",
-                      rows[i].record, rows[i].line);
-        out += buffer.data();
-        out += "\"original\": " + bytesJson(line.original) +
-               ", \"translation\": " + bytesJson(line.translation);
-        std::snprintf(buffer.data(), buffer.size(), ", \"budget\": %zu, \"fits\": %s}%s\n",
-                      line.budget, line.fits ? "true" : "false",
-                      i + 1 < check.lines.size() ? "," : "");
-        out += buffer.data();
-    }
-    std::snprintf(buffer.data(), buffer.size(),
-                  "], \"summary\": {\"strategy\": \"%s\", \"checked\": %zu, \"over\": %zu, "
-                  "\"original_bytes\": %zu, \"translation_bytes\": %zu, \"uncovered\": %zu}}\n",
-                  isOptimal(check.strategy) ? "optimal" : "greedy", check.lines.size(), check.over,
-                  check.originalBytes, check.translationBytes, check.uncovered);
-    return out + buffer.data();
 }
 
 } // namespace fit

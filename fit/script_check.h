@@ -54,15 +54,8 @@ QByteArray formatDumpRows(const script::DumpScript& dump, const DumpCheck& check
 // Every string, every block and the summary as one JSON object.
 QByteArray formatDumpJson(const script::DumpScript& dump, const DumpCheck& check);
 
-// The rows of a CSV script as the lines of a plain one. A row's budget is `limit` when given,
-// else its own limit, else its original's bytes.
-ScriptCheck checkCsv(const std::vector<script::CsvRow>& rows,
-                     const encoding::TableEncoding& originalTable,
-                     const encoding::TableEncoding& translationTable, encoding::Strategy strategy,
-                     std::optional<std::size_t> limit);
-
-// One row per record over its limit (its number and its file line), then the summary line.
-QByteArray formatCsvRows(const std::vector<script::CsvRow>& rows, const ScriptCheck& check);
-QByteArray formatCsvJson(const std::vector<script::CsvRow>& rows, const ScriptCheck& check);
+// A CSV script is checked as a plain one, its records as lines; then each record with a limit
+// of its own gets that limit as its budget (when --limit gave none).
+void applyRowLimits(ScriptCheck& check, const std::vector<script::CsvRow>& rows);
 
 } // namespace fit

@@ -31,22 +31,21 @@ std::vector<std::u16string> endTokens(const encoding::TableEncoding& table) {
     return ends;
 }
 
-int runDump(const FitOptions& options, InputReader& reader,
+int badLine(const InputReader& reader, const QString& path, std::size_t line,
+            const std::string& message) {
+    complain(
+        reader.err,
+        QStringLiteral("%1, line %2: %3").arg(path).arg(line).arg(QString::fromStdString(message)));
+    return kBadInput;
+}
+
+int runDump(const FitOptions& options, const QString& text, InputReader& reader,
             const encoding::TableEncoding& originalTable,
             const encoding::TableEncoding& translationTable, std::FILE* out) {
-    const auto text = reader.text(options.script);
-    if (!text) {
-        complain(reader.err, reader.error);
-        return kBadInput;
-    }
     const script::DumpRead read = script::readDump(
-        viewOf(*text), script::EndTokens{endTokens(originalTable), endTokens(translationTable)});
+        viewOf(text), script::EndTokens{endTokens(originalTable), endTokens(translationTable)});
     if (read.error) {
-        complain(reader.err, QStringLiteral("%1, line %2: %3")
-                                 .arg(options.script)
-                                 .arg(read.error->line)
-                                 .arg(QString::fromStdString(read.error->message)));
-        return kBadInput;
+        return badLine(reader, options.script, read.error->line, read.error->message);
     }
     const script::DumpScript& dump = read.script;
     if (dump.skippedCommands > 0) {
@@ -77,32 +76,35 @@ int runDump(const FitOptions& options, InputReader& reader,
     return check.over == 0 && check.blocksOver == 0 ? kAllFit : kSomeOver;
 }
 
-int runCsv(const FitOptions& options, InputReader& reader,
+int runCsv(const FitOptions& options, const QString& text, InputReader& reader,
            const encoding::TableEncoding& originalTable,
            const encoding::TableEncoding& translationTable, std::FILE* out) {
-    const auto text = reader.text(options.csv);
-    if (!text) {
-        complain(reader.err, reader.error);
-        return kBadInput;
-    }
     script::CsvColumns columns;
     if (!options.columns.isEmpty()) {
         columns.original = options.columns.value(0).toStdString();
         columns.translation = options.columns.value(1).toStdString();
         columns.limit = options.columns.value(2).toStdString();
     }
-    const script::CsvRead read = script::readCsv(text->toStdString(), columns);
+    const script::CsvRead read = script::readCsv(text.toStdString(), columns);
     if (read.error) {
-        complain(reader.err, QStringLiteral("%1, line %2: %3")
-                                 .arg(options.csv)
-                                 .arg(read.error->line)
-                                 .arg(QString::fromStdString(read.error->message)));
-        return kBadInput;
+        return badLine(reader, options.csv, read.error->line, read.error->message);
     }
-    const ScriptCheck check = checkCsv(
-        read.rows, originalTable, translationTable,
+    QStringList original;
+    QStringList translation;
+    std::vector<std::size_t> fileLines;
+    for (const script::CsvRow& row : read.rows) {
+        original.append(QString::fromStdString(row.original));
+        translation.append(QString::fromStdString(row.translation));
+        fileLines.push_back(row.line);
+    }
+    ScriptCheck check = checkScript(
+        originalTable, translationTable, original, translation,
         options.optimal ? encoding::Strategy::Optimal : encoding::Strategy::Greedy, options.limit);
-    print(out, options.json ? formatCsvJson(read.rows, check) : formatCsvRows(read.rows, check));
+    if (!options.limit) {
+        applyRowLimits(check, read.rows);
+    }
+    print(out, options.json ? formatJson(check, &fileLines)
+                            : formatRows(check, translation, &fileLines));
     return check.over == 0 ? kAllFit : kSomeOver;
 }
 
@@ -111,9 +113,14 @@ int runCsv(const FitOptions& options, InputReader& reader,
 int runRealScript(const FitOptions& options, InputReader& reader,
                   const encoding::TableEncoding& originalTable,
                   const encoding::TableEncoding& translationTable, std::FILE* out) {
-    return options.script.isEmpty()
-               ? runCsv(options, reader, originalTable, translationTable, out)
-               : runDump(options, reader, originalTable, translationTable, out);
+    const bool dump = !options.script.isEmpty();
+    const auto text = reader.text(dump ? options.script : options.csv);
+    if (!text) {
+        complain(reader.err, reader.error);
+        return kBadInput;
+    }
+    return dump ? runDump(options, *text, reader, originalTable, translationTable, out)
+                : runCsv(options, *text, reader, originalTable, translationTable, out);
 }
 
 } // namespace fit
