@@ -72,6 +72,10 @@ void FastCounterWindow::onLoad() {
 }
 
 void FastCounterWindow::onUnload() {
+    savePosition();
+}
+
+void FastCounterWindow::savePosition() {
     if (isLoaded()) {
         const QPoint at = platform::twipsFromPixels(loadedWindow()->pos());
         files_.savePosition(storage::FastLeft, at.x(), at.y());
@@ -86,7 +90,7 @@ void FastCounterWindow::onMarginPressed(Qt::MouseButton button) {
         break;
     case Qt::RightButton:
         // Only this window is saved: the others keep what their last unload wrote.
-        onUnload();
+        savePosition();
         run().end();
         break;
     default:
@@ -95,8 +99,8 @@ void FastCounterWindow::onMarginPressed(Qt::MouseButton button) {
 }
 
 void FastCounterWindow::showCount(int count) {
-    if (window() == nullptr) {
-        return; // the program has ended
+    if (!isLoaded()) {
+        return;
     }
     const QString text = QString::number(count);
     if (ui_.count->text() != text) {

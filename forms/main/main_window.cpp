@@ -96,6 +96,10 @@ void MainWindow::onLoad() {
 }
 
 void MainWindow::onUnload() {
+    saveState();
+}
+
+void MainWindow::saveState() {
     const QPoint at = platform::twipsFromPixels(ui_.window->pos());
     files_.savePosition(storage::MainLeft, at.x(), at.y());
     files_.saveTexts(ui_.block(Box::Original).box->text(), ui_.block(Box::Translation).box->text());

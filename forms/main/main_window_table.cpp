@@ -61,7 +61,7 @@ void MainWindow::wireTable() {
 
 void MainWindow::chooseTable() {
     Q_EMIT modalStarted();
-    const std::optional<QString> chosen = tableDialog_.chooseTable(window());
+    const std::optional<QString> chosen = tableDialog_.chooseTable(loadedWindow());
     Q_EMIT modalFinished();
     if (!chosen || !isLoaded()) {
         return;
