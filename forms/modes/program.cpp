@@ -1,5 +1,6 @@
 #include "forms/modes/program.h"
 
+#include "forms/main/main_window_design.h"
 #include "platform/widgets/on_screen.h"
 #include "platform/widgets/twips.h"
 
@@ -14,7 +15,7 @@ std::array<int, storage::positionLineCount> defaultPositions() {
     if (const QScreen* primary = QGuiApplication::primaryScreen()) {
         screen = primary->availableGeometry();
     }
-    return storage::defaultPositionsTwips(screen, platform::twipsPerPixelX(),
+    return storage::defaultPositionsTwips(kMainWindowTwips, screen, platform::twipsPerPixelX(),
                                           platform::twipsPerPixelY());
 }
 
