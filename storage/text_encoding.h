@@ -15,9 +15,11 @@
 namespace storage {
 
 // The characters of `text` as the UTF-16 view that core's functions take; valid while `text`
-// lives and is not changed.
+// lives and is not changed. constData() never detaches or copies (utf16() may), so threads
+// may share the strings they view.
 inline std::u16string_view utf16View(const QString& text) {
-    return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
+    return {reinterpret_cast<const char16_t*>(text.constData()),
+            static_cast<std::size_t>(text.size())};
 }
 
 // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF, no truncated sequence.
