@@ -59,6 +59,7 @@ TEST_F(MainWindowTest, CountsAndTheDifferenceFollowBothBoxes) {
         QColor colour;
         bool plus;
     } rows[] = {{"", "22", QColor(255, 0, 0), true},
+                {"012345678901234567890", "1", QColor(255, 0, 0), true},
                 {"0123456789012345678901", "0", QColor(255, 255, 0), false},
                 {"012345678901234567890123456", "-5", QColor(0, 255, 0), false}};
     EXPECT_EQ(platform::captionColour(ProgramTest::get<QLabel>(main(), kCharacters[kTwo])),
@@ -119,6 +120,8 @@ TEST_F(MainWindowTest, LayoutAndTabOrder) {
     type(box(kOne), QStringLiteral("ab"));
     type(box(kTwo), QStringLiteral("abcd"));
     EXPECT_EQ(caption(kBytes) + caption(kByteDifference), QStringLiteral("Byte: 3 / 1+2"));
+    EXPECT_TRUE(get(kBytes)->isVisible() &&
+                get(kByteDifference)->x() > get(kBytes)->geometry().right());
     EXPECT_TRUE(get(kBytes)->toolTip().startsWith(u"Traduzione: 3 byte come gli"_s));
     EXPECT_EQ(platform::captionColour(ProgramTest::get<QLabel>(main(), kByteDifference)),
               palette::kRed);
@@ -206,6 +209,9 @@ TEST_F(MainWindowTest, AChosenTableLocksBothBoxesAndKeysGoThroughIt) {
     chooseTable("41=A\r\n42=the\r\nFF=\xe8\r\n", "tabella.tbl");
     qInstallMessageHandler(nullptr);
     EXPECT_TRUE(loopHeld && main().tableMode());
+    // The pass held during the dialog comes once it is closed.
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return ProgramTest::caption(fast(), kCount) == u"5"_s; }, 2000));
     EXPECT_TRUE(ProgramTest::get<QCheckBox>(main(), kTableCheck)->isChecked());
     EXPECT_EQ(caption(kTableName), QStringLiteral("tabella.tbl"));
     EXPECT_EQ(QDir::current().absolutePath(), QDir(folder.path()).absolutePath());
