@@ -67,8 +67,9 @@ int run(const QStringList& arguments, std::FILE* out, std::FILE* err) {
 
     const std::string_view tableView(tableBytes->constData(),
                                      static_cast<std::size_t>(tableBytes->size()));
-    const auto table =
-        encoding::TableEncoding::read(tableView, storage::tableDecoderChooser()(tableView));
+    const auto table = encoding::TableEncoding::read(
+        tableView,
+        storage::tableEntryDecoder(tableView, storage::TableCharsets::Utf8OrWindows1252));
     if (table.entries().empty()) {
         complain(err, QStringLiteral("%1 holds no entry").arg(options.table));
         return kBadInput;
