@@ -23,7 +23,27 @@ std::u16string_view viewOf(const QString& text) {
 
 Bytes bytesOf(const encoding::TextCost& cost, encoding::Strategy strategy) {
     const encoding::Encoding& chosen = cost.of(strategy);
-    return Bytes{cost.greedy.bytes, cost.optimal.bytes, chosen.uncovered, chosen.firstUncovered};
+    return Bytes{cost.greedy.bytes,     cost.optimal.bytes, chosen.uncovered,
+                 chosen.firstUncovered, cost.misread,       cost.cannotBeWrittenAt};
+}
+
+// The verdict that fails a translation under the strategy, as the line under its row.
+QString verdictOf(const Bytes& text, encoding::Strategy strategy) {
+    if (strategy == encoding::Strategy::Greedy && text.misread) {
+        return QStringLiteral("misread at column %1: the game reads \"%2\"")
+            .arg(text.misread->at + 1)
+            .arg(QString::fromUtf8(jsonString(text.misread->reads)));
+    }
+    if (strategy == encoding::Strategy::Optimal && text.cannotBeWrittenAt) {
+        return QStringLiteral("cannot be written: no encoding that reads back reaches column %1")
+            .arg(*text.cannotBeWrittenAt + 1);
+    }
+    return {};
+}
+
+// "1 line", "2 lines".
+QString counted(std::size_t count, const char* one, const char* many) {
+    return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
 }
 
 // The first characters of a line, a surrogate pair never cut.
@@ -40,23 +60,44 @@ QString preview(const QString& text) {
 
 } // namespace
 
+QByteArray jsonString(std::u16string_view text) {
+    QString out;
+    for (const char16_t unit : text) {
+        if (unit == u'"' || unit == u'\\') {
+            out += u'\\';
+            out += QChar(unit);
+        } else if (unit == u'\n') {
+            out += QStringLiteral("\\n");
+        } else if (unit < 0x20) {
+            out += QStringLiteral("\\u%1").arg(static_cast<int>(unit), 4, 16, QLatin1Char('0'));
+        } else {
+            out += QChar(unit);
+        }
+    }
+    return out.toUtf8();
+}
+
 ScriptCheck checkScript(const encoding::TableEncoding& table, const QStringList& original,
                         const QStringList& translation, encoding::Strategy strategy,
-                        std::optional<std::size_t> limit) {
+                        std::optional<std::size_t> limit, bool bothStrategies) {
     ScriptCheck check;
     check.strategy = strategy;
     const bool optimal = strategy == encoding::Strategy::Optimal;
     const auto chosen = [optimal](const Bytes& b) { return optimal ? b.optimal : b.greedy; };
+    check.bothStrategies = bothStrategies;
+    const encoding::EncodeRequest request{bothStrategies || !optimal, bothStrategies || optimal,
+                                          false};
     const auto count = static_cast<std::size_t>(std::min(original.size(), translation.size()));
     check.lines.resize(count);
     const auto checkRange = [&](std::size_t begin, std::size_t end) {
         for (std::size_t i = begin; i < end; ++i) {
             LineCheck& line = check.lines[i];
             const auto at = static_cast<qsizetype>(i);
-            line.original = bytesOf(table.encode(viewOf(original[at])), strategy);
-            line.translation = bytesOf(table.encode(viewOf(translation[at])), strategy);
+            line.original = bytesOf(table.encode(viewOf(original[at]), request), strategy);
+            line.translation = bytesOf(table.encode(viewOf(translation[at]), request), strategy);
             line.budget = limit.value_or(chosen(line.original));
-            line.fits = chosen(line.translation) <= line.budget;
+            line.fits = chosen(line.translation) <= line.budget &&
+                        (optimal ? !line.translation.cannotBeWrittenAt : !line.translation.misread);
         }
     };
     // Lines are independent and encode() keeps its buffers per thread, so a long script is
@@ -78,7 +119,11 @@ ScriptCheck checkScript(const encoding::TableEncoding& table, const QStringList&
         thread.join();
     }
 
-    for (const LineCheck& line : check.lines) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const LineCheck& line = check.lines[i];
+        if (!check.firstUncoveredLine && line.translation.firstUncovered) {
+            check.firstUncoveredLine = i;
+        }
         check.over += line.fits ? 0 : 1;
         check.originalBytes += chosen(line.original);
         check.translationBytes += chosen(line.translation);
@@ -98,12 +143,8 @@ QByteArray formatRows(const ScriptCheck& check, const QStringList& translation) 
                       "bytes", "over", "uncovered", "translation");
         out += row.data();
     }
-    std::optional<std::size_t> firstUncoveredLine;
     for (std::size_t i = 0; i < check.lines.size(); ++i) {
         const LineCheck& line = check.lines[i];
-        if (!firstUncoveredLine && line.translation.uncovered > 0) {
-            firstUncoveredLine = i;
-        }
         if (line.fits) {
             continue;
         }
@@ -114,16 +155,21 @@ QByteArray formatRows(const ScriptCheck& check, const QStringList& translation) 
         out += row.data();
         out += preview(translation.value(static_cast<qsizetype>(i))).toUtf8();
         out += '\n';
+        const QString verdict = verdictOf(line.translation, check.strategy);
+        if (!verdict.isEmpty()) {
+            out += "        ";
+            out += verdict.toUtf8();
+            out += '\n';
+        }
     }
     QString summary;
-    summary += QStringLiteral("%1 lines checked (%2), %3 over budget; original %4 bytes, "
-                              "translation %5 bytes")
-                   .arg(check.lines.size())
+    summary += QStringLiteral("%1 checked (%2), %3 over budget; original %4, translation %5")
+                   .arg(counted(check.lines.size(), "line", "lines"))
                    .arg(optimal ? QStringLiteral("optimal") : QStringLiteral("greedy"))
                    .arg(check.over)
-                   .arg(check.originalBytes)
-                   .arg(check.translationBytes);
-    if (firstUncoveredLine) {
+                   .arg(counted(check.originalBytes, "byte", "bytes"))
+                   .arg(counted(check.translationBytes, "byte", "bytes"));
+    if (const auto firstUncoveredLine = check.firstUncoveredLine) {
         const LineCheck& line = check.lines[*firstUncoveredLine];
         summary += QStringLiteral("; characters of the translation not in the table: %1 "
                                   "(first: line %2, column %3)")
@@ -136,32 +182,62 @@ QByteArray formatRows(const ScriptCheck& check, const QStringList& translation) 
     return out;
 }
 
-// Written through snprintf rather than QJsonDocument, which takes seconds for a script of
-// 100,000 lines: every value is a number or a boolean, so nothing needs escaping. One line of
-// the script per line of output keeps a diff of two reports readable.
+// Written by hand rather than through QJsonDocument, which takes seconds for a script of
+// 100,000 lines. One line of the script per line of output keeps a diff of two reports readable.
 QByteArray formatJson(const ScriptCheck& check) {
     QByteArray out = "{\"lines\": [\n";
-    out.reserve(static_cast<qsizetype>(check.lines.size()) * 200 + 256);
-    std::array<char, 256> buffer{};
+    out.reserve(static_cast<qsizetype>(check.lines.size()) * 300 + 256);
+    const bool greedy = check.bothStrategies || check.strategy == encoding::Strategy::Greedy;
+    const bool optimal = check.bothStrategies || check.strategy == encoding::Strategy::Optimal;
+    std::array<char, 160> buffer{};
+    const auto text = [&](const char* name, const Bytes& bytes) {
+        std::snprintf(buffer.data(), buffer.size(),
+                      "\"%s\": {\"greedy\": %zu, \"optimal\": %zu, \"uncovered\": %zu", name,
+                      bytes.greedy, bytes.optimal, bytes.uncovered);
+        out += buffer.data();
+        if (greedy) {
+            out += ", \"misread\": ";
+            if (bytes.misread) {
+                out += "{\"column\": " + QByteArray::number(bytes.misread->at + 1) +
+                       ", \"reads\": \"" + jsonString(bytes.misread->reads) + "\"}";
+            } else {
+                out += "null";
+            }
+        }
+        if (optimal) {
+            out += ", \"cannot_be_written\": ";
+            out += bytes.cannotBeWrittenAt
+                       ? "{\"column\": " + QByteArray::number(*bytes.cannotBeWrittenAt + 1) + '}'
+                       : QByteArray("null");
+        }
+        out += "}, ";
+    };
     for (std::size_t i = 0; i < check.lines.size(); ++i) {
         const LineCheck& line = check.lines[i];
-        std::snprintf(buffer.data(), buffer.size(),
-                      "{\"line\": %zu, \"original\": {\"greedy\": %zu, \"optimal\": %zu, "
-                      "\"uncovered\": %zu}, \"translation\": {\"greedy\": %zu, \"optimal\": %zu, "
-                      "\"uncovered\": %zu}, \"budget\": %zu, \"fits\": %s}%s\n",
-                      i + 1, line.original.greedy, line.original.optimal, line.original.uncovered,
-                      line.translation.greedy, line.translation.optimal, line.translation.uncovered,
+        out += "{\"line\": " + QByteArray::number(i + 1) + ", ";
+        text("original", line.original);
+        text("translation", line.translation);
+        std::snprintf(buffer.data(), buffer.size(), "\"budget\": %zu, \"fits\": %s}%s\n",
                       line.budget, line.fits ? "true" : "false",
                       i + 1 < check.lines.size() ? "," : "");
         out += buffer.data();
     }
     std::snprintf(buffer.data(), buffer.size(),
                   "], \"summary\": {\"strategy\": \"%s\", \"checked\": %zu, \"over\": %zu, "
-                  "\"original_bytes\": %zu, \"translation_bytes\": %zu, \"uncovered\": %zu}}\n",
+                  "\"original_bytes\": %zu, \"translation_bytes\": %zu, \"uncovered\": %zu, ",
                   check.strategy == encoding::Strategy::Optimal ? "optimal" : "greedy",
                   check.lines.size(), check.over, check.originalBytes, check.translationBytes,
                   check.uncovered);
     out += buffer.data();
+    out += "\"first_uncovered\": ";
+    if (const auto firstUncoveredLine = check.firstUncoveredLine) {
+        const std::size_t column = *check.lines[*firstUncoveredLine].translation.firstUncovered + 1;
+        out += "{\"line\": " + QByteArray::number(*firstUncoveredLine + 1) +
+               ", \"column\": " + QByteArray::number(column) + '}';
+    } else {
+        out += "null";
+    }
+    out += "}}\n";
     return out;
 }
 
