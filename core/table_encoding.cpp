@@ -113,6 +113,13 @@ std::uint32_t valueOf(std::string_view code) {
 constexpr std::uint32_t kDead = 0xFFFFFFFF;
 constexpr std::uint32_t kNoPosition = 0xFFFFFFFF;
 
+// A node with more children than this finds them in a hash table rather than by a scan.
+constexpr std::uint32_t kScannedChildren = 4;
+
+std::size_t slotOf(std::uint64_t key, std::uint32_t shift) {
+    return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ULL) >> shift);
+}
+
 constexpr std::uint32_t packState(std::uint64_t bytes, std::uint32_t length, std::uint32_t starts) {
     return static_cast<std::uint32_t>(bytes) | length << 24 | starts << 26;
 }
@@ -236,19 +243,54 @@ void TableEncoding::insertText(std::u16string_view text, std::int32_t entry) {
 void TableEncoding::index() {
     longestText_ = std::max<std::size_t>(longestText_, 2);
     rootPages_.assign(256, {});
+    rootPages_[0].resize(256);
     for (const Edge& edge : nodes_[0].edges) {
         auto& page = rootPages_[edge.unit >> 8];
         page.resize(256);
         page[edge.unit & 0xFF] = edge.node;
     }
+    for (const Node& node : nodes_) {
+        const std::int32_t greedy =
+            node.firstTerminal < 0 ? -1
+                                   : terminals_[static_cast<std::size_t>(node.firstTerminal)].entry;
+        flat_.push_back(FlatNode{static_cast<std::uint32_t>(edges_.size()),
+                                 static_cast<std::uint32_t>(node.edges.size()), node.firstTerminal,
+                                 greedy});
+        edges_.insert(edges_.end(), node.edges.begin(), node.edges.end());
+    }
+    nodes_ = {};
+    std::size_t many = 0;
+    for (const FlatNode& node : flat_) {
+        many += node.count > kScannedChildren ? node.count : 0;
+    }
+    std::uint32_t bits = 1;
+    while ((std::size_t{1} << bits) < 2 * many) {
+        ++bits;
+    }
+    childShift_ = 64 - bits;
+    childSlots_.assign(many == 0 ? 0 : std::size_t{1} << bits, Slot{});
+    for (std::uint32_t node = 1; node < flat_.size(); ++node) {
+        if (flat_[node].count <= kScannedChildren) {
+            continue;
+        }
+        for (std::uint32_t e = 0; e < flat_[node].count; ++e) {
+            const Edge& edge = edges_[flat_[node].first + e];
+            const std::uint64_t key = (std::uint64_t{node} << 16 | edge.unit) + 1;
+            std::size_t at = slotOf(key, childShift_);
+            while (childSlots_[at].key != 0) {
+                at = (at + 1) & (childSlots_.size() - 1);
+            }
+            childSlots_[at] = Slot{key, edge.node};
+        }
+    }
     std::map<std::string, std::int32_t> firstOfCode;
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         const std::string& code = entries_[i].code;
-        codeValue_.push_back(valueOf(code));
+        code_.push_back(Code{valueOf(code), static_cast<std::uint32_t>(code.size()), false});
         if (code.empty()) {
             continue;
         }
-        codes_.add(static_cast<std::uint32_t>(code.size()), codeValue_.back());
+        codes_.add(code_.back().length, code_.back().value);
         for (std::size_t length = 1; length < code.size(); ++length) {
             openPrefixes_.add(static_cast<std::uint32_t>(length), valueOf(code.substr(0, length)));
         }
@@ -256,6 +298,7 @@ void TableEncoding::index() {
     }
     codes_.finish();
     openPrefixes_.finish();
+    indexPairs();
     for (const auto& [code, entry] : firstOfCode) {
         firstEntry_.emplace_back(std::uint64_t{code.size()} << 32 | valueOf(code), entry);
     }
@@ -275,8 +318,10 @@ void TableEncoding::index() {
         if (first.text != entry.text || first.label != entry.label) {
             warn(warnings_.sameCodeOtherText, entry);
         }
-        const auto length = static_cast<std::uint32_t>(entry.code.size());
-        if (length < kMaxCodeBytes && openPrefixes_.contains(length, codeValue_[i])) {
+        Code& code = code_[i];
+        code.startsLonger =
+            code.length < kMaxCodeBytes && openPrefixes_.contains(code.length, code.value);
+        if (code.startsLonger) {
             warn(warnings_.prefixCode, entry);
             prefixCodes_ = true;
         }
@@ -298,31 +343,74 @@ std::u16string TableEncoding::shownText(std::int32_t entry) const {
     return shown.text;
 }
 
-// The root has as many children as the table has first characters: a direct look-up.
-// Deeper nodes have few, and a plain scan beats a search there.
-std::uint32_t TableEncoding::rootChild(char16_t unit) const {
-    const auto& page = rootPages_[unit >> 8];
-    return page.empty() ? 0 : page[unit & 0xFF];
-}
+// The tree's arrays in local pointers, which the compiler keeps in registers while the
+// encoder writes its results.
+struct TableEncoding::Walk {
+    const std::vector<std::uint32_t>* pages;
+    const FlatNode* nodes;
+    const Edge* edges;
+    const Slot* slots;
+    std::size_t slotMask;
+    std::uint32_t shift;
 
-std::uint32_t TableEncoding::child(std::uint32_t node, char16_t unit) const {
-    for (const Edge& edge : nodes_[node].edges) {
-        if (edge.unit == unit) {
-            return edge.node;
+    explicit Walk(const TableEncoding& table)
+        : pages(table.rootPages_.data()), nodes(table.flat_.data()), edges(table.edges_.data()),
+          slots(table.childSlots_.data()), slotMask(table.childSlots_.size() - 1),
+          shift(table.childShift_) {}
+
+    // The root has as many children as the table has first characters: a direct look-up.
+    std::uint32_t rootChild(char16_t unit) const {
+        const std::vector<std::uint32_t>& page = pages[unit >> 8];
+        return page.empty() ? 0 : page[unit & 0xFF];
+    }
+
+    // Deeper nodes mostly have few children, and a plain scan beats a search there.
+    std::uint32_t child(std::uint32_t at, char16_t unit) const {
+        const FlatNode& node = nodes[at];
+        if (node.count > kScannedChildren) {
+            const std::uint64_t key = (std::uint64_t{at} << 16 | unit) + 1;
+            for (std::size_t slot = slotOf(key, shift);; slot = (slot + 1) & slotMask) {
+                if (slots[slot].key == key || slots[slot].key == 0) {
+                    return slots[slot].child;
+                }
+            }
+        }
+        for (const Edge *edge = edges + node.first, *end = edge + node.count; edge != end; ++edge) {
+            if (edge->unit == unit) {
+                return edge->node;
+            }
+        }
+        return 0;
+    }
+};
+
+void TableEncoding::indexPairs() {
+    const Walk walk(*this);
+    pairs_.resize(std::size_t{1} << 16);
+    for (char16_t first = 0; first < 256; ++first) {
+        const std::uint32_t one = walk.rootChild(first);
+        const std::int32_t oneEntry = one == 0 ? -1 : walk.nodes[one].greedyEntry;
+        for (char16_t second = 0; second < 256; ++second) {
+            const std::uint32_t two = one == 0 ? 0 : walk.child(one, second);
+            const std::int32_t twoEntry = two == 0 ? -1 : walk.nodes[two].greedyEntry;
+            pairs_[std::size_t{first} << 8 | second] = Pair{two, twoEntry >= 0  ? twoEntry * 2 + 1
+                                                                 : oneEntry < 0 ? -1
+                                                                                : oneEntry * 2};
         }
     }
-    return 0;
 }
 
 void TableEncoding::collectMatches(std::u16string_view text, std::size_t at,
                                    std::vector<Match>& out) const {
     out.clear();
-    std::uint32_t node = rootChild(text[at]);
+    const Walk walk(*this);
+    std::uint32_t node = walk.rootChild(text[at]);
     for (std::size_t j = at + 1; node != 0; ++j) {
-        if (nodes_[node].firstTerminal >= 0) {
-            out.push_back(Match{static_cast<std::uint32_t>(j - at), nodes_[node].firstTerminal});
+        const std::int32_t terminal = walk.nodes[node].firstTerminal;
+        if (terminal >= 0) {
+            out.push_back(Match{static_cast<std::uint32_t>(j - at), terminal});
         }
-        node = j == text.size() ? 0 : child(node, text[j]);
+        node = j == text.size() ? 0 : walk.child(node, text[j]);
     }
 }
 
@@ -361,39 +449,55 @@ void TableEncoding::encodeGreedy(std::u16string_view text, bool pieces, TextCost
         }
     };
 
+    const Walk walk(*this);
+    const Code* codes = code_.data();
+    std::size_t total = 0;
+    const Pair* pairs = pairs_.data();
     for (std::size_t at = 0; at < text.size();) {
-        std::uint32_t node = rootChild(text[at]);
+        std::uint32_t node = 0;
         std::size_t length = 0;
-        std::int32_t terminal = -1;
-        for (std::size_t j = at + 1; node != 0; ++j) {
-            if (nodes_[node].firstTerminal >= 0) {
-                length = j - at;
-                terminal = nodes_[node].firstTerminal;
-            }
-            node = j == text.size() ? 0 : child(node, text[j]);
+        std::size_t j = at + 1;
+        std::int32_t entry = -1;
+        if (j < text.size() && (text[at] | text[j]) < 256) {
+            const Pair& pair = pairs[text[at] << 8 | text[j]];
+            node = pair.node;
+            entry = pair.choice >> 1; // -1 stays -1
+            length = static_cast<std::size_t>(pair.choice & 1) + 1;
+            ++j;
+        } else {
+            node = walk.rootChild(text[at]);
+            entry = node == 0 ? -1 : walk.nodes[node].greedyEntry;
+            length = 1;
         }
-        if (terminal < 0) {
+        for (; node != 0 && j < text.size(); ++j) {
+            node = walk.child(node, text[j]);
+            const std::int32_t here = node == 0 ? -1 : walk.nodes[node].greedyEntry;
+            if (here >= 0) {
+                length = j + 1 - at;
+                entry = here;
+            }
+        }
+        if (entry < 0) {
             skipUncovered(greedy, at);
             at += charLength(text, at);
             continue;
         }
-        const std::int32_t entry = terminals_[static_cast<std::size_t>(terminal)].entry;
-        const auto bytes =
-            static_cast<std::uint32_t>(entries_[static_cast<std::size_t>(entry)].code.size());
+        const Code& code = codes[entry];
+        const std::uint32_t bytes = code.length;
         if (pieces) {
             greedy.pieces.push_back(Piece{static_cast<std::uint32_t>(at),
                                           static_cast<std::uint32_t>(length), bytes, entry});
         }
-        greedy.bytes += bytes;
-        const std::uint32_t value = codeValue_[static_cast<std::size_t>(entry)];
-        if (checking && bytes > 0 && (waitingCount > 0 || openPrefixes_.contains(bytes, value))) {
+        total += bytes;
+        if (checking && bytes > 0 && (waitingCount > 0 || code.startsLonger)) {
             waiting[waitingCount++] = Waiting{bytes, at};
-            waitingBytes = waitingBytes << (8 * bytes) | value;
+            waitingBytes = waitingBytes << (8 * bytes) | code.value;
             waitingLength += bytes;
             decide(false);
         }
         at += length;
     }
+    greedy.bytes = total;
     decide(true);
 }
 
@@ -512,12 +616,11 @@ bool TableEncoding::searchOptimal(std::u16string_view text, bool pieces, bool re
                 for (std::int32_t t = match.firstTerminal; t >= 0;
                      t = terminals_[static_cast<std::size_t>(t)].next) {
                     const std::int32_t entry = terminals_[static_cast<std::size_t>(t)].entry;
-                    const auto length = static_cast<std::uint32_t>(
-                        entries_[static_cast<std::size_t>(entry)].code.size());
+                    const Code& code = code_[static_cast<std::size_t>(entry)];
+                    const std::uint32_t length = code.length;
                     std::uint32_t state = cur.state;
-                    if (length > 0 && readBack) {
-                        state =
-                            follow(cur.state, length, codeValue_[static_cast<std::size_t>(entry)]);
+                    if (length > 0 && readBack && (cur.state != 0 || code.startsLonger)) {
+                        state = follow(cur.state, length, code.value);
                     }
                     if (state != kDead) {
                         offer(at + match.length, Label{state, cur.uncovered, cur.bytes + length,

@@ -143,6 +143,19 @@ private:
         std::vector<Edge> edges;         // sorted by unit
         std::int32_t firstTerminal = -1; // the entries whose text ends here
     };
+    // The same tree once built, its edges in one array: node i's are
+    // edges_[first, first + count).
+    struct FlatNode {
+        std::uint32_t first;
+        std::uint32_t count;
+        std::int32_t firstTerminal;
+        std::int32_t greedyEntry; // the first terminal's entry, -1 for none
+    };
+    struct Code {
+        std::uint32_t value;  // big-endian
+        std::uint32_t length; // bytes
+        bool startsLonger;    // a longer code starts with this one
+    };
     // Entries with the same text form a list, fewest bytes first.
     struct Terminal {
         std::int32_t entry;
@@ -153,11 +166,11 @@ private:
         std::int32_t firstTerminal;
     };
     struct Scratch;
+    struct Walk;
 
     void insertText(std::u16string_view text, std::int32_t entry);
     void index();
-    std::uint32_t rootChild(char16_t unit) const;
-    std::uint32_t child(std::uint32_t node, char16_t unit) const;
+    void indexPairs();
     void collectMatches(std::u16string_view text, std::size_t at, std::vector<Match>& out) const;
     void encodeGreedy(std::u16string_view text, bool pieces, TextCost& cost) const;
     void encodeOptimal(std::u16string_view text, bool pieces, TextCost& cost,
@@ -170,10 +183,28 @@ private:
 
     std::vector<TableEntry> entries_;
     std::vector<Terminal> terminals_;
-    std::vector<std::uint32_t> codeValue_; // per entry, its code as a big-endian number
-    // The root's child per UTF-16 unit, 0 for none, in pages of 256 units made as needed.
+    std::vector<Code> code_; // per entry
+    // The root's child per UTF-16 unit, 0 for none, in pages of 256 units made as needed;
+    // the first page is always made.
     std::vector<std::vector<std::uint32_t>> rootPages_;
-    std::vector<Node> nodes_{Node{}};
+    std::vector<Node> nodes_{Node{}}; // while the table is built
+    std::vector<FlatNode> flat_;
+    std::vector<Edge> edges_;
+    // The children of nodes with many, by (node, unit): open addressing, half full at most.
+    struct Slot {
+        std::uint64_t key = 0; // node << 16 | unit, plus one; 0 for an empty slot
+        std::uint32_t child = 0;
+    };
+    std::vector<Slot> childSlots_;
+    // For two units below 256: the node they lead to from the root (0 for none) and the
+    // greedy choice among the texts of one and two units they start with (kind of a
+    // two-level root, as most scripts are mostly Latin-1).
+    struct Pair {
+        std::uint32_t node;
+        std::int32_t choice; // entry * 2 + its text's length - 1; -1 for none
+    };
+    std::vector<Pair> pairs_;
+    std::uint32_t childShift_ = 64;
     std::size_t longestText_ = 1; // in UTF-16 units, at least 2 for a surrogate pair
     ByteSet codes_;
     ByteSet openPrefixes_; // byte strings a longer code starts with

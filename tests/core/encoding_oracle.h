@@ -19,7 +19,8 @@ struct Figures {
     std::size_t greedyBytes = 0, greedyUncovered = 0;
     std::optional<std::size_t> misreadAt;
     std::u16string reads;
-    std::tuple<std::size_t, std::size_t, std::size_t> optimal{~0u, ~0u, ~0u}; // uncovered, bytes, first uncovered
+    std::tuple<std::size_t, std::size_t, std::size_t> optimal{
+        ~0u, ~0u, ~0u}; // uncovered, bytes, first uncovered
     std::optional<std::size_t> cannotBeWrittenAt;
 };
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 using namespace encoding;
@@ -84,11 +85,16 @@ TEST(TableEncodingTest, Examples) {
     }
 }
 
-// Random small tables over a few letters whose codes of one to four bytes of 00, 01 or 10
-// often start one another, with texts of several letters, zero-byte tokens, line breaks and
-// codes given twice; every figure of short texts against the oracle.
+// Random small tables over a few letters (z read as U+017A) whose codes of one to four bytes
+// of 00 or 01 often start one another, with texts of several letters, zero-byte tokens, line
+// breaks and codes given twice; every figure of short texts against the oracle.
 TEST(TableEncodingTest, AgreesWithEveryEncodingTried) {
     std::mt19937 rng(20240611);
+    const auto widen = [](std::string_view bytes) {
+        std::u16string out(bytes.begin(), bytes.end());
+        std::replace(out.begin(), out.end(), u'z', u'\u017A');
+        return out;
+    };
     const auto pick = [&](std::size_t n) { return static_cast<std::size_t>(rng() % n); };
     const auto word = [&](std::size_t length, std::string_view from) {
         std::string out;
@@ -101,15 +107,16 @@ TEST(TableEncodingTest, AgreesWithEveryEncodingTried) {
         const std::string_view letters = std::string_view("wxyz").substr(0, 3 + pick(2));
         std::string file;
         for (std::size_t n = 0, count = 3 + pick(8); n < count; ++n) {
-            const std::string code = word(2 * (1 + pick(4)), "01"), shown = word(1 + pick(3), letters);
+            const std::string code = word(2 * (1 + pick(4)), "01"),
+                              shown = word(1 + pick(3), letters);
             const std::string kinds[] = {"", "", "", "/", "*"};
             const std::string kind = kinds[pick(5)];
             file += kind == "/" && pick(2) == 0 ? "/" + shown : kind + code + "=" + shown;
             file += '\n';
         }
-        const TableEncoding table = TableEncoding::read(file);
+        const TableEncoding table = TableEncoding::read(file, widen);
         const std::string line = word(pick(9), std::string(letters) + "\n");
-        const std::u16string text(line.begin(), line.end());
+        const std::u16string text = widen(line);
         const auto want = oracle::figures(table.entries(), text);
         const auto cost = table.encode(text);
         SCOPED_TRACE(file + "|" + line + "|");
@@ -134,7 +141,8 @@ TEST(TableEncodingTest, AgreesWithEveryEncodingTried) {
         ASSERT_EQ(bytes, cost.optimal.bytes);
         ASSERT_TRUE(cost.cannotBeWrittenAt || !oracle::misread(table.entries(), written));
         const auto counted = table.encode(text, {true, true, false});
-        ASSERT_EQ(std::tuple(counted.greedy.bytes, counted.optimal.bytes, counted.optimal.firstUncovered),
-                  std::tuple(cost.greedy.bytes, cost.optimal.bytes, cost.optimal.firstUncovered));
+        ASSERT_EQ(
+            std::tuple(counted.greedy.bytes, counted.optimal.bytes, counted.optimal.firstUncovered),
+            std::tuple(cost.greedy.bytes, cost.optimal.bytes, cost.optimal.firstUncovered));
     }
 }
