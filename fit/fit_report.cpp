@@ -27,6 +27,29 @@ Bytes bytesOf(const encoding::TextCost& cost, encoding::Strategy strategy) {
                  chosen.firstUncovered, cost.misread,       cost.cannotBeWrittenAt};
 }
 
+// Lines are independent and encode() keeps its buffers per thread, so a long script is shared
+// out among the cores: work(begin, end, share) for each share of [0, count); without a thread
+// to be had, this one does the share. Returns how many shares there were.
+template <typename Work> unsigned inShares(std::size_t count, const Work& work) {
+    const unsigned shares =
+        count < kLinesPerWorker ? 1 : std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
+    std::vector<std::thread> threads;
+    for (unsigned share = 1; share < shares; ++share) {
+        const std::size_t begin = count * share / shares;
+        const std::size_t end = count * (share + 1) / shares;
+        try {
+            threads.emplace_back(work, begin, end, share);
+        } catch (const std::system_error&) {
+            work(begin, end, share);
+        }
+    }
+    work(0, count / shares, 0);
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    return shares;
+}
+
 // The verdict that fails a translation under the strategy, as the line under its row.
 QString verdictOf(const Bytes& text, encoding::Strategy strategy) {
     if (strategy == encoding::Strategy::Greedy && text.misread) {
@@ -100,24 +123,7 @@ ScriptCheck checkScript(const encoding::TableEncoding& table, const QStringList&
                         (optimal ? !line.translation.cannotBeWrittenAt : !line.translation.misread);
         }
     };
-    // Lines are independent and encode() keeps its buffers per thread, so a long script is
-    // shared out among the cores; without a thread to be had, this one does the share.
-    const unsigned workers =
-        count < kLinesPerWorker ? 1 : std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
-    std::vector<std::thread> threads;
-    for (unsigned w = 1; w < workers; ++w) {
-        const std::size_t begin = count * w / workers;
-        const std::size_t end = count * (w + 1) / workers;
-        try {
-            threads.emplace_back(checkRange, begin, end);
-        } catch (const std::system_error&) {
-            checkRange(begin, end);
-        }
-    }
-    checkRange(0, count / workers);
-    for (std::thread& thread : threads) {
-        thread.join();
-    }
+    inShares(count, [&](std::size_t begin, std::size_t end, unsigned) { checkRange(begin, end); });
 
     for (std::size_t i = 0; i < count; ++i) {
         const LineCheck& line = check.lines[i];
@@ -143,24 +149,35 @@ QByteArray formatRows(const ScriptCheck& check, const QStringList& translation) 
                       "bytes", "over", "uncovered", "translation");
         out += row.data();
     }
-    for (std::size_t i = 0; i < check.lines.size(); ++i) {
-        const LineCheck& line = check.lines[i];
-        if (line.fits) {
-            continue;
-        }
-        const std::size_t bytes = optimal ? line.translation.optimal : line.translation.greedy;
-        std::snprintf(row.data(), row.size(), "%6zu %7zu %7zu %+6lld %9zu  ", i + 1, line.budget,
-                      bytes, static_cast<long long>(bytes - line.budget),
-                      line.translation.uncovered);
-        out += row.data();
-        out += preview(translation.value(static_cast<qsizetype>(i))).toUtf8();
-        out += '\n';
-        const QString verdict = verdictOf(line.translation, check.strategy);
-        if (!verdict.isEmpty()) {
-            out += "        ";
-            out += verdict.toUtf8();
-            out += '\n';
-        }
+    // Rows of a share of the lines into their own bytes, joined in order afterwards.
+    std::array<QByteArray, 8> parts;
+    const unsigned shares =
+        inShares(check.lines.size(), [&](std::size_t begin, std::size_t end, unsigned share) {
+            QByteArray& part = parts[share];
+            std::array<char, 96> cells{};
+            for (std::size_t i = begin; i < end; ++i) {
+                const LineCheck& line = check.lines[i];
+                if (line.fits) {
+                    continue;
+                }
+                const std::size_t bytes =
+                    optimal ? line.translation.optimal : line.translation.greedy;
+                std::snprintf(cells.data(), cells.size(), "%6zu %7zu %7zu %+6lld %9zu  ", i + 1,
+                              line.budget, bytes, static_cast<long long>(bytes - line.budget),
+                              line.translation.uncovered);
+                part += cells.data();
+                part += preview(translation.value(static_cast<qsizetype>(i))).toUtf8();
+                part += '\n';
+                const QString verdict = verdictOf(line.translation, check.strategy);
+                if (!verdict.isEmpty()) {
+                    part += "        ";
+                    part += verdict.toUtf8();
+                    part += '\n';
+                }
+            }
+        });
+    for (unsigned share = 0; share < shares; ++share) {
+        out += parts[share];
     }
     QString summary;
     summary += QStringLiteral("%1 checked (%2), %3 over budget; original %4, translation %5")

@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <optional>
 #include <string_view>
+#include <system_error>
+#include <thread>
 
 namespace fit {
 
@@ -93,8 +95,21 @@ int run(const QStringList& arguments, std::FILE* out, std::FILE* err) {
     warn(table.warnings().prefixCode,
          "entries whose code starts a longer code, lines may be misread");
 
-    QStringList original = storage::decodeStateLines(*originalBytes);
-    QStringList translation = storage::decodeStateLines(*translationBytes);
+    // Decoding is a good part of the work on a long script: the two files in parallel.
+    QStringList original;
+    QStringList translation;
+    {
+        std::thread other;
+        try {
+            other = std::thread([&] { original = storage::decodeStateLines(*originalBytes); });
+        } catch (const std::system_error&) {
+            original = storage::decodeStateLines(*originalBytes);
+        }
+        translation = storage::decodeStateLines(*translationBytes);
+        if (other.joinable()) {
+            other.join();
+        }
+    }
     // An editor's empty line at the end of one script only is no line of the script.
     for (QStringList* longer : {&original, &translation}) {
         if (longer->size() == std::max(original.size(), translation.size()) &&
