@@ -12,8 +12,9 @@ namespace fit {
 namespace {
 
 constexpr qsizetype kPreviewLength = 30;
-// Fewer lines are not worth a thread.
-constexpr std::size_t kLinesPerWorker = 4096;
+// Fewer texts (or rows), and fewer characters, are not worth a thread.
+constexpr std::size_t kTextsPerShare = 4096;
+constexpr std::size_t kCharactersPerShare = 1 << 20;
 
 // constData() never detaches or copies, so threads may share the lists.
 std::u16string_view viewOf(const QString& text) {
@@ -30,9 +31,9 @@ Bytes bytesOf(const encoding::TextCost& cost, encoding::Strategy strategy) {
 // Lines are independent and encode() keeps its buffers per thread, so a long script is shared
 // out among the cores: work(begin, end, share) for each share of [0, count); without a thread
 // to be had, this one does the share. Returns how many shares there were.
-template <typename Work> unsigned inShares(std::size_t count, const Work& work) {
+template <typename Work> unsigned inShares(std::size_t count, bool worthThreads, const Work& work) {
     const unsigned shares =
-        count < kLinesPerWorker ? 1 : std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
+        worthThreads ? std::clamp(std::thread::hardware_concurrency(), 1u, 8u) : 1;
     std::vector<std::thread> threads;
     for (unsigned share = 1; share < shares; ++share) {
         const std::size_t begin = count * share / shares;
@@ -112,21 +113,28 @@ ScriptCheck checkScript(const encoding::TableEncoding& table, const QStringList&
                                           false};
     const auto count = static_cast<std::size_t>(std::min(original.size(), translation.size()));
     check.lines.resize(count);
-    const auto checkRange = [&](std::size_t begin, std::size_t end) {
-        for (std::size_t i = begin; i < end; ++i) {
-            LineCheck& line = check.lines[i];
-            const auto at = static_cast<qsizetype>(i);
-            line.original = bytesOf(table.encode(viewOf(original[at]), request), strategy);
-            line.translation = bytesOf(table.encode(viewOf(translation[at]), request), strategy);
-            line.budget = limit.value_or(chosen(line.original));
-            line.fits = chosen(line.translation) <= line.budget &&
-                        (optimal ? !line.translation.cannotBeWrittenAt : !line.translation.misread);
+    // The texts are shared out, two a line: a script of one long line takes two threads.
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto at = static_cast<qsizetype>(i);
+        characters += static_cast<std::size_t>(original[at].size() + translation[at].size());
+    }
+    const bool worthThreads = 2 * count >= kTextsPerShare || characters >= kCharactersPerShare;
+    inShares(2 * count, worthThreads, [&](std::size_t begin, std::size_t end, unsigned) {
+        for (std::size_t k = begin; k < end; ++k) {
+            const auto at = static_cast<qsizetype>(k / 2);
+            const QString& text = k % 2 == 0 ? original[at] : translation[at];
+            Bytes& bytes =
+                k % 2 == 0 ? check.lines[k / 2].original : check.lines[k / 2].translation;
+            bytes = bytesOf(table.encode(viewOf(text), request), strategy);
         }
-    };
-    inShares(count, [&](std::size_t begin, std::size_t end, unsigned) { checkRange(begin, end); });
+    });
 
     for (std::size_t i = 0; i < count; ++i) {
-        const LineCheck& line = check.lines[i];
+        LineCheck& line = check.lines[i];
+        line.budget = limit.value_or(chosen(line.original));
+        line.fits = chosen(line.translation) <= line.budget &&
+                    (optimal ? !line.translation.cannotBeWrittenAt : !line.translation.misread);
         if (!check.firstUncoveredLine && line.translation.firstUncovered) {
             check.firstUncoveredLine = i;
         }
@@ -151,8 +159,9 @@ QByteArray formatRows(const ScriptCheck& check, const QStringList& translation) 
     }
     // Rows of a share of the lines into their own bytes, joined in order afterwards.
     std::array<QByteArray, 8> parts;
-    const unsigned shares =
-        inShares(check.lines.size(), [&](std::size_t begin, std::size_t end, unsigned share) {
+    const unsigned shares = inShares(
+        check.lines.size(), check.over >= kTextsPerShare,
+        [&](std::size_t begin, std::size_t end, unsigned share) {
             QByteArray& part = parts[share];
             std::array<char, 96> cells{};
             for (std::size_t i = begin; i < end; ++i) {
