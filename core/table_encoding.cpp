@@ -393,9 +393,12 @@ void TableEncoding::indexPairs() {
         for (char16_t second = 0; second < 256; ++second) {
             const std::uint32_t two = one == 0 ? 0 : walk.child(one, second);
             const std::int32_t twoEntry = two == 0 ? -1 : walk.nodes[two].greedyEntry;
-            pairs_[std::size_t{first} << 8 | second] = Pair{two, twoEntry >= 0  ? twoEntry * 2 + 1
-                                                                 : oneEntry < 0 ? -1
-                                                                                : oneEntry * 2};
+            // A node without children ends the walk: the pair says 0 for it.
+            const std::uint32_t further = two != 0 && walk.nodes[two].count > 0 ? two : 0;
+            pairs_[std::size_t{first} << 8 | second] =
+                Pair{further, twoEntry >= 0  ? twoEntry * 2 + 1
+                              : oneEntry < 0 ? -1
+                                             : oneEntry * 2};
         }
     }
 }

@@ -196,9 +196,9 @@ private:
         std::uint32_t child = 0;
     };
     std::vector<Slot> childSlots_;
-    // For two units below 256: the node they lead to from the root (0 for none) and the
-    // greedy choice among the texts of one and two units they start with (kind of a
-    // two-level root, as most scripts are mostly Latin-1).
+    // For two units below 256: the node they lead to from the root (0 for none, or when it
+    // has no children) and the greedy choice among the texts of one and two units they start
+    // with; most scripts are mostly Latin-1.
     struct Pair {
         std::uint32_t node;
         std::int32_t choice; // entry * 2 + its text's length - 1; -1 for none

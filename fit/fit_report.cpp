@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdio>
 #include <string_view>
 #include <system_error>
@@ -24,8 +25,12 @@ std::u16string_view viewOf(const QString& text) {
 
 Bytes bytesOf(const encoding::TextCost& cost, encoding::Strategy strategy) {
     const encoding::Encoding& chosen = cost.of(strategy);
-    return Bytes{cost.greedy.bytes,     cost.optimal.bytes, chosen.uncovered,
-                 chosen.firstUncovered, cost.misread,       cost.cannotBeWrittenAt};
+    return Bytes{cost.greedy.bytes,
+                 cost.optimal.bytes,
+                 chosen.uncovered,
+                 chosen.firstUncovered,
+                 cost.misread ? std::make_shared<const encoding::Misread>(*cost.misread) : nullptr,
+                 cost.cannotBeWrittenAt};
 }
 
 // Lines are independent and encode() keeps its buffers per thread, so a long script is shared
@@ -70,16 +75,28 @@ QString counted(std::size_t count, const char* one, const char* many) {
     return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
 }
 
-// The first characters of a line, a surrogate pair never cut.
-QString preview(const QString& text) {
+// The first characters of a line in UTF-8, a surrogate pair never cut.
+void appendPreview(QByteArray& out, const QString& text) {
     if (text.size() <= kPreviewLength) {
-        return text;
+        out += QStringView(text).toUtf8();
+        return;
     }
-    qsizetype cut = kPreviewLength;
-    if (text.at(cut - 1).isHighSurrogate()) {
-        --cut;
+    const qsizetype cut =
+        text.at(kPreviewLength - 1).isHighSurrogate() ? kPreviewLength - 1 : kPreviewLength;
+    out += QStringView(text).first(cut).toUtf8();
+    out += "\xE2\x80\xA6"; // U+2026
+}
+
+// A number right-aligned in `width` columns; with `sign`, "+" before one not below zero.
+void appendNumber(QByteArray& out, long long value, int width, bool sign = false) {
+    std::array<char, 24> digits{};
+    char* first = digits.data() + 1;
+    char* last = std::to_chars(first, digits.data() + digits.size(), value).ptr;
+    if (sign && value >= 0) {
+        *--first = '+';
     }
-    return text.left(cut) + u'\u2026';
+    out.append(std::max<qsizetype>(0, width - (last - first)), ' ');
+    out.append(first, last - first);
 }
 
 } // namespace
@@ -163,7 +180,7 @@ QByteArray formatRows(const ScriptCheck& check, const QStringList& translation) 
         check.lines.size(), check.over >= kTextsPerShare,
         [&](std::size_t begin, std::size_t end, unsigned share) {
             QByteArray& part = parts[share];
-            std::array<char, 96> cells{};
+            part.reserve(static_cast<qsizetype>(end - begin) * 100);
             for (std::size_t i = begin; i < end; ++i) {
                 const LineCheck& line = check.lines[i];
                 if (line.fits) {
@@ -171,11 +188,18 @@ QByteArray formatRows(const ScriptCheck& check, const QStringList& translation) 
                 }
                 const std::size_t bytes =
                     optimal ? line.translation.optimal : line.translation.greedy;
-                std::snprintf(cells.data(), cells.size(), "%6zu %7zu %7zu %+6lld %9zu  ", i + 1,
-                              line.budget, bytes, static_cast<long long>(bytes - line.budget),
-                              line.translation.uncovered);
-                part += cells.data();
-                part += preview(translation.value(static_cast<qsizetype>(i))).toUtf8();
+                const auto number = [](std::size_t n) { return static_cast<long long>(n); };
+                appendNumber(part, number(i + 1), 6);
+                part += ' ';
+                appendNumber(part, number(line.budget), 7);
+                part += ' ';
+                appendNumber(part, number(bytes), 7);
+                part += ' ';
+                appendNumber(part, number(bytes) - number(line.budget), 6, true);
+                part += ' ';
+                appendNumber(part, number(line.translation.uncovered), 9);
+                part += "  ";
+                appendPreview(part, translation.at(static_cast<qsizetype>(i)));
                 part += '\n';
                 const QString verdict = verdictOf(line.translation, check.strategy);
                 if (!verdict.isEmpty()) {

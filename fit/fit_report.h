@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -20,7 +21,8 @@ struct Bytes {
     std::size_t optimal = 0;
     std::size_t uncovered = 0; // under the strategy of the check
     std::optional<std::size_t> firstUncovered;
-    std::optional<encoding::Misread> misread;     // the greedy encoding does not read back
+    // The greedy encoding does not read back; held apart, as few lines have one.
+    std::shared_ptr<const encoding::Misread> misread;
     std::optional<std::size_t> cannotBeWrittenAt; // no encoding reads back
 };
 
