@@ -385,20 +385,25 @@ struct TableEncoding::Walk {
 };
 
 void TableEncoding::indexPairs() {
-    const Walk walk(*this);
-    pairs_.resize(std::size_t{1} << 16);
-    for (char16_t first = 0; first < 256; ++first) {
-        const std::uint32_t one = walk.rootChild(first);
-        const std::int32_t oneEntry = one == 0 ? -1 : walk.nodes[one].greedyEntry;
-        for (char16_t second = 0; second < 256; ++second) {
-            const std::uint32_t two = one == 0 ? 0 : walk.child(one, second);
-            const std::int32_t twoEntry = two == 0 ? -1 : walk.nodes[two].greedyEntry;
-            // A node without children ends the walk: the pair says 0 for it.
-            const std::uint32_t further = two != 0 && walk.nodes[two].count > 0 ? two : 0;
-            pairs_[std::size_t{first} << 8 | second] =
-                Pair{further, twoEntry >= 0  ? twoEntry * 2 + 1
-                              : oneEntry < 0 ? -1
-                                             : oneEntry * 2};
+    pairs_.assign(256, Pair{0, -1});
+    for (std::uint32_t root = 0; root < flat_[0].count; ++root) {
+        const Edge& edge = edges_[flat_[0].first + root];
+        if (edge.unit >= 256) {
+            break; // the edges are sorted
+        }
+        const FlatNode& one = flat_[edge.node];
+        pairRow_[edge.unit] = static_cast<std::uint32_t>(pairs_.size());
+        pairs_.resize(pairs_.size() + 256, Pair{0, one.greedyEntry < 0 ? -1 : one.greedyEntry * 2});
+        Pair* row = &pairs_[pairRow_[edge.unit]];
+        for (std::uint32_t e = one.first; e < one.first + one.count; ++e) {
+            const Edge& second = edges_[e];
+            const FlatNode& two = flat_[second.node];
+            if (second.unit < 256) {
+                // A node without children ends the walk: the pair says 0 for it.
+                row[second.unit] =
+                    Pair{two.count > 0 ? second.node : 0,
+                         two.greedyEntry >= 0 ? two.greedyEntry * 2 + 1 : row[second.unit].choice};
+            }
         }
     }
 }
@@ -456,13 +461,14 @@ void TableEncoding::encodeGreedy(std::u16string_view text, bool pieces, TextCost
     const Code* codes = code_.data();
     std::size_t total = 0;
     const Pair* pairs = pairs_.data();
+    const std::uint32_t* pairRow = pairRow_.data();
     for (std::size_t at = 0; at < text.size();) {
         std::uint32_t node = 0;
         std::size_t length = 0;
         std::size_t j = at + 1;
         std::int32_t entry = -1;
         if (j < text.size() && (text[at] | text[j]) < 256) {
-            const Pair& pair = pairs[text[at] << 8 | text[j]];
+            const Pair& pair = pairs[pairRow[text[at]] + text[j]];
             node = pair.node;
             entry = pair.choice >> 1; // -1 stays -1
             length = static_cast<std::size_t>(pair.choice & 1) + 1;

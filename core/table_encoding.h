@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -198,12 +199,14 @@ private:
     std::vector<Slot> childSlots_;
     // For two units below 256: the node they lead to from the root (0 for none, or when it
     // has no children) and the greedy choice among the texts of one and two units they start
-    // with; most scripts are mostly Latin-1.
+    // with; most scripts are mostly Latin-1. A row of 256 per first unit that starts a text,
+    // at pairRow_[first]; the others share row 0, which holds no choice.
     struct Pair {
         std::uint32_t node;
         std::int32_t choice; // entry * 2 + its text's length - 1; -1 for none
     };
     std::vector<Pair> pairs_;
+    std::array<std::uint32_t, 256> pairRow_{};
     std::uint32_t childShift_ = 64;
     std::size_t longestText_ = 1; // in UTF-16 units, at least 2 for a surrogate pair
     ByteSet codes_;
