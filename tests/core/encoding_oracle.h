@@ -107,7 +107,7 @@ inline Figures figures(const Entries& entries, const std::u16string& text) {
 // Latin-1, one a surrogate pair), zero-byte tokens, line breaks with and without labels.
 template <typename Next> std::pair<encoding::TableEncoding, std::u16string> drawn(Next next) {
     const std::u16string_view letters[] = {u"a", u"b", u"\u017A", u"\U0001F600", u"\n"};
-    Entries entries(1 + next() % 8);
+    Entries entries(1 + next() % 6);
     for (encoding::TableEntry& entry : entries) {
         const unsigned shape = next(); // code length, kind, text length, label or none
         entry.kind = static_cast<encoding::EntryKind>(shape / 5 % 3);
@@ -122,7 +122,7 @@ template <typename Next> std::pair<encoding::TableEncoding, std::u16string> draw
         }
     }
     std::u16string text;
-    for (unsigned n = 0, count = next() % 8; n < count; ++n) {
+    for (unsigned n = 0, count = next() % 7; n < count; ++n) {
         text += letters[next() % 5];
     }
     return {encoding::TableEncoding::build(entries), text};
