@@ -8,8 +8,11 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <optional>
 #include <string_view>
+#include <system_error>
+#include <thread>
 
 namespace fit {
 
@@ -80,9 +83,42 @@ int run(const QStringList& arguments, std::FILE* out, std::FILE* err) {
                           .arg(table.skippedLines())
                           .arg(table.firstSkippedLine().value_or(0)));
     }
+    const auto warn = [&](const encoding::TableWarning& warning, const char* what) {
+        if (warning.count > 0) {
+            complain(err, QStringLiteral("%1: %2: %3 (first: line %4)")
+                              .arg(options.table, QLatin1String(what))
+                              .arg(warning.count)
+                              .arg(warning.firstLine));
+        }
+    };
+    warn(table.warnings().sameCodeOtherText,
+         "entries giving a code another text than an earlier entry, the game shows only one");
+    warn(table.warnings().prefixCode,
+         "entries whose code starts a longer code, lines may be misread");
 
-    const QStringList original = storage::decodeStateLines(*originalBytes);
-    const QStringList translation = storage::decodeStateLines(*translationBytes);
+    // Decoding is a good part of the work on a long script: the two files in parallel.
+    QStringList original;
+    QStringList translation;
+    {
+        std::thread other;
+        try {
+            other = std::thread([&] { original = storage::decodeStateLines(*originalBytes); });
+        } catch (const std::system_error&) {
+            original = storage::decodeStateLines(*originalBytes);
+        }
+        translation = storage::decodeStateLines(*translationBytes);
+        if (other.joinable()) {
+            other.join();
+        }
+    }
+    // An editor's empty line at the end of one script only is no line of the script.
+    for (QStringList* longer : {&original, &translation}) {
+        if (longer->size() == std::max(original.size(), translation.size()) &&
+            longer->size() == std::min(original.size(), translation.size()) + 1 &&
+            longer->last().isEmpty()) {
+            longer->removeLast();
+        }
+    }
     if (original.size() != translation.size()) {
         complain(err, QStringLiteral("%1 has %2 lines, %3 has %4")
                           .arg(options.original)
@@ -92,9 +128,10 @@ int run(const QStringList& arguments, std::FILE* out, std::FILE* err) {
         return kBadInput;
     }
 
-    const ScriptCheck check = checkScript(
-        table, original, translation,
-        options.optimal ? encoding::Strategy::Optimal : encoding::Strategy::Greedy, options.limit);
+    const ScriptCheck check =
+        checkScript(table, original, translation,
+                    options.optimal ? encoding::Strategy::Optimal : encoding::Strategy::Greedy,
+                    options.limit, options.json);
     print(out, options.json ? formatJson(check) : formatRows(check, translation));
     return check.over == 0 ? kAllFit : kSomeOver;
 }
