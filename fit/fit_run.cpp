@@ -6,17 +6,12 @@
 #include "fit/input_files.h"
 #include "fit/script_run.h"
 
+#include <algorithm>
 #include <optional>
+#include <system_error>
+#include <thread>
 
 namespace fit {
-
-namespace {
-
-constexpr int kAllFit = 0;
-constexpr int kSomeOver = 1;
-constexpr int kBadInput = 2;
-
-} // namespace
 
 int run(const QStringList& arguments, std::FILE* out, std::FILE* err) {
     const ParsedOptions parsed = parseOptions(arguments);
@@ -55,25 +50,59 @@ int run(const QStringList& arguments, std::FILE* out, std::FILE* err) {
         return runRealScript(options, reader, originalsTable, table, out);
     }
 
-    const auto original = reader.lines(options.original);
-    const auto translation = original ? reader.lines(options.translation) : std::nullopt;
-    if (!translation) {
+    const auto originalBytes = reader.bytes(options.original);
+    const auto translationBytes = originalBytes ? reader.bytes(options.translation) : std::nullopt;
+    if (!translationBytes) {
         complain(err, reader.error);
         return kBadInput;
     }
-    if (original->size() != translation->size()) {
+    // Decoding is a good part of the work on a long script: the two files in parallel.
+    storage::DecodedInput originalInput;
+    storage::DecodedInput translationInput;
+    QStringList original;
+    QStringList translation;
+    {
+        const auto decode = [&reader](const QByteArray& bytes, storage::DecodedInput& input,
+                                      QStringList& lines) {
+            input = reader.decode(bytes);
+            lines = splitLines(std::move(input.text));
+        };
+        std::thread other;
+        try {
+            other = std::thread(decode, std::cref(*originalBytes), std::ref(originalInput),
+                                std::ref(original));
+        } catch (const std::system_error&) {
+            decode(*originalBytes, originalInput, original);
+        }
+        decode(*translationBytes, translationInput, translation);
+        if (other.joinable()) {
+            other.join();
+        }
+    }
+    reader.warnAbout(options.original, originalInput);
+    reader.warnAbout(options.translation, translationInput);
+    // An editor's empty line at the end of one script only is no line of the script.
+    for (QStringList* longer : {&original, &translation}) {
+        if (longer->size() == std::max(original.size(), translation.size()) &&
+            longer->size() == std::min(original.size(), translation.size()) + 1 &&
+            longer->last().isEmpty()) {
+            longer->removeLast();
+        }
+    }
+    if (original.size() != translation.size()) {
         complain(err, QStringLiteral("%1 has %2 lines, %3 has %4")
                           .arg(options.original)
-                          .arg(original->size())
+                          .arg(original.size())
                           .arg(options.translation)
-                          .arg(translation->size()));
+                          .arg(translation.size()));
         return kBadInput;
     }
 
-    const ScriptCheck check = checkScript(
-        originalsTable, table, *original, *translation,
-        options.optimal ? encoding::Strategy::Optimal : encoding::Strategy::Greedy, options.limit);
-    print(out, options.json ? formatJson(check) : formatRows(check, *translation));
+    const ScriptCheck check =
+        checkScript(originalsTable, table, original, translation,
+                    options.optimal ? encoding::Strategy::Optimal : encoding::Strategy::Greedy,
+                    options.limit, options.json);
+    print(out, options.json ? formatJson(check) : formatRows(check, translation));
     return check.over == 0 ? kAllFit : kSomeOver;
 }
 

@@ -5,23 +5,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <string_view>
+
 namespace fit {
-
-namespace {
-
-void warnAboutCharSet(const InputReader& reader, const QString& path,
-                      const storage::DecodedInput& input) {
-    if (input.charSet == storage::InputCharSet::Windows1252) {
-        complain(reader.err, QStringLiteral("%1 is not UTF-8: read as Windows-1252 (--encoding "
-                                            "NAME reads it in another character set)")
-                                 .arg(path));
-    } else if (input.errors) {
-        complain(reader.err, QStringLiteral("%1 holds bytes that are not %2: each read as U+FFFD")
-                                 .arg(path, QString::fromLatin1(reader.charSet->name())));
-    }
-}
-
-} // namespace
 
 void print(std::FILE* stream, const QByteArray& bytes) {
     std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
@@ -29,6 +15,20 @@ void print(std::FILE* stream, const QByteArray& bytes) {
 
 void complain(std::FILE* err, const QString& message) {
     print(err, (QStringLiteral("tavrel-fit: ") + message + u'\n').toUtf8());
+}
+
+QStringList splitLines(QString text) {
+    QStringList lines = text.split(u'\n');
+    text.clear();
+    if (lines.back().isEmpty()) {
+        lines.removeLast();
+    }
+    for (QString& line : lines) {
+        if (line.endsWith(u'\r')) {
+            line.chop(1);
+        }
+    }
+    return lines;
 }
 
 // QFile opens a directory without complaint; reading it then gives nothing.
@@ -45,31 +45,29 @@ std::optional<QByteArray> InputReader::bytes(const QString& path) {
     return file.readAll();
 }
 
+storage::DecodedInput InputReader::decode(const QByteArray& bytes) const {
+    return storage::decodeInput(bytes, charSet);
+}
+
+void InputReader::warnAbout(const QString& path, const storage::DecodedInput& input) const {
+    if (input.charSet == storage::InputCharSet::Windows1252) {
+        complain(err, QStringLiteral("%1 is not UTF-8: read as Windows-1252 (--encoding NAME "
+                                     "reads it in another character set)")
+                          .arg(path));
+    } else if (input.errors) {
+        complain(err, QStringLiteral("%1 holds bytes that are not %2: each read as U+FFFD")
+                          .arg(path, QString::fromLatin1(charSet->name())));
+    }
+}
+
 std::optional<QString> InputReader::text(const QString& path) {
     const auto read = bytes(path);
     if (!read) {
         return std::nullopt;
     }
-    storage::DecodedInput input = storage::decodeInput(*read, charSet);
-    warnAboutCharSet(*this, path, input);
+    storage::DecodedInput input = decode(*read);
+    warnAbout(path, input);
     return std::move(input.text);
-}
-
-std::optional<QStringList> InputReader::lines(const QString& path) {
-    const auto whole = text(path);
-    if (!whole) {
-        return std::nullopt;
-    }
-    QStringList lines = whole->split(u'\n');
-    if (lines.back().isEmpty()) {
-        lines.removeLast();
-    }
-    for (QString& line : lines) {
-        if (line.endsWith(u'\r')) {
-            line.chop(1);
-        }
-    }
-    return lines;
 }
 
 std::optional<encoding::TableEncoding> InputReader::table(const QString& path) {
@@ -78,13 +76,14 @@ std::optional<encoding::TableEncoding> InputReader::table(const QString& path) {
         return std::nullopt;
     }
     const std::string_view view(read->constData(), static_cast<std::size_t>(read->size()));
-    encoding::TextDecoder decoder;
-    if (!storage::isValidUtf8(*read) && charSet) {
+    const bool utf8 = storage::isValidUtf8(*read);
+    bytetext::Decoder decoder;
+    if (!utf8 && charSet) {
         decoder = charSet->entryDecoder();
     } else {
-        decoder = storage::tableDecoderChooser()(view);
-        if (!storage::isValidUtf8(*read)) {
-            warnAboutCharSet(*this, path, {{}, storage::InputCharSet::Windows1252, false});
+        decoder = storage::tableEntryDecoder(view, storage::TableCharsets::Utf8OrWindows1252);
+        if (!utf8) {
+            warnAbout(path, {{}, storage::InputCharSet::Windows1252, false});
         }
     }
     auto table = encoding::TableEncoding::read(view, decoder);
@@ -98,6 +97,18 @@ std::optional<encoding::TableEncoding> InputReader::table(const QString& path) {
                           .arg(table.skippedLines())
                           .arg(table.firstSkippedLine().value_or(0)));
     }
+    const auto warn = [&](const encoding::TableWarning& warning, const char* what) {
+        if (warning.count > 0) {
+            complain(err, QStringLiteral("%1: %2: %3 (first: line %4)")
+                              .arg(path, QLatin1String(what))
+                              .arg(warning.count)
+                              .arg(warning.firstLine));
+        }
+    };
+    warn(table.warnings().sameCodeOtherText,
+         "entries giving a code another text than an earlier entry, the game shows only one");
+    warn(table.warnings().prefixCode,
+         "entries whose code starts a longer code, lines may be misread");
     return table;
 }
 

@@ -18,18 +18,25 @@ void print(std::FILE* stream, const QByteArray& bytes);
 // One line on `err`, after the program's name.
 void complain(std::FILE* err, const QString& message);
 
+// The text's lines: each ends at LF, a CR before it dropped; an empty text has none.
+QStringList splitLines(QString text);
+
 struct InputReader {
     std::optional<storage::NamedCharSet> charSet; // --encoding
     std::FILE* err = nullptr;
     QString error;
 
     std::optional<QByteArray> bytes(const QString& path);
-    // The file's text: UTF-8 when it is valid UTF-8, else the named character set, else
-    // Windows-1252 with a warning.
+    // UTF-8 when the bytes are valid UTF-8, else the named character set, else Windows-1252.
+    // Only decodes, so two files may be decoded on two threads at once.
+    storage::DecodedInput decode(const QByteArray& bytes) const;
+    // Tells how a file that is not UTF-8 was read.
+    void warnAbout(const QString& path, const storage::DecodedInput& input) const;
+    // The file's text, decoded and warned about.
     std::optional<QString> text(const QString& path);
-    // The text's lines: each ends at LF, a CR before it dropped; an empty file has none.
-    std::optional<QStringList> lines(const QString& path);
-    // The table, its entries decoded the same way; a table without entries is an error.
+    // The table, its entries decoded the same way (the file's own choice of UTF-8 or
+    // Windows-1252 when it is valid UTF-8 or no character set was named); its skipped lines and
+    // warnings told. A table without entries is an error.
     std::optional<encoding::TableEncoding> table(const QString& path);
 };
 

@@ -22,45 +22,16 @@ std::size_t chosen(const Bytes& bytes, encoding::Strategy strategy) {
 // A dump's text ends a file line, which labels such as "<end>\n\n" look for; the line end
 // itself costs nothing.
 Bytes measureDumpText(const encoding::TableEncoding& table, const std::u16string& text,
-                      encoding::Strategy strategy) {
-    const encoding::TextCost cost = table.encode(text + u'\n');
-    const encoding::Encoding& used = cost.of(strategy);
-    return Bytes{cost.greedy.bytes, cost.optimal.bytes, used.uncovered, used.firstUncovered};
+                      encoding::Strategy strategy, encoding::EncodeRequest request) {
+    return bytesOf(table.encode(text + u'\n', request), strategy);
 }
 
 QString qstring(const std::u16string& text) {
     return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// The first characters of a text on one line: its line ends shown as ↵.
-QString shortened(QString text, qsizetype length) {
-    return preview(text.replace(u'\n', u'\u21B5'), length);
-}
-
-QString plural(std::size_t count, const char* one, const char* many) {
-    return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
-}
-
 QString hex(std::uint64_t value) {
     return u'$' + QString::number(value, 16).toUpper();
-}
-
-// A JSON string: quotes, backslashes and control characters escaped.
-QByteArray jsonString(const std::u16string& text) {
-    QByteArray out = "\"";
-    for (const QChar c : qstring(text)) {
-        if (c == u'"' || c == u'\\') {
-            out += '\\';
-            out += static_cast<char>(c.unicode());
-        } else if (c.unicode() < 0x20) {
-            std::array<char, 8> escape{};
-            std::snprintf(escape.data(), escape.size(), "\\u%04x", c.unicode());
-            out += escape.data();
-        } else {
-            out += QString(c).toUtf8();
-        }
-    }
-    return out + '"';
 }
 
 // Calls `row` with the index of each item that does not fit; returns the index of the first
@@ -79,14 +50,6 @@ std::optional<std::size_t> eachFailing(const Items& items, const Row& row) {
     return firstUncovered;
 }
 
-QByteArray bytesJson(const Bytes& b) {
-    std::array<char, 128> buffer{};
-    std::snprintf(buffer.data(), buffer.size(),
-                  "{\"greedy\": %zu, \"optimal\": %zu, \"uncovered\": %zu}", b.greedy, b.optimal,
-                  b.uncovered);
-    return QByteArray(buffer.data());
-}
-
 const char* sourceName(BudgetSource source) {
     switch (source) {
     case BudgetSource::Limit:
@@ -103,13 +66,15 @@ const char* sourceName(BudgetSource source) {
 
 DumpCheck checkDump(const script::DumpScript& dump, const encoding::TableEncoding& originalTable,
                     const encoding::TableEncoding& translationTable, encoding::Strategy strategy,
-                    std::optional<std::size_t> limit) {
+                    std::optional<std::size_t> limit, bool bothStrategies) {
     DumpCheck check;
     check.strategy = strategy;
+    check.bothStrategies = bothStrategies;
+    const encoding::EncodeRequest request = requestFor(strategy, bothStrategies);
     check.blocks.resize(dump.blocks.size());
     for (const script::DumpString& string : dump.strings) {
         StringCheck s;
-        s.original = measureDumpText(originalTable, string.original, strategy);
+        s.original = measureDumpText(originalTable, string.original, strategy, request);
         if (limit) {
             s.budget = *limit;
             s.source = BudgetSource::Limit;
@@ -124,10 +89,10 @@ DumpCheck checkDump(const script::DumpScript& dump, const encoding::TableEncodin
             check.strings.push_back(s);
             continue;
         }
-        s.translation = measureDumpText(translationTable, string.translation, strategy);
+        s.translation = measureDumpText(translationTable, string.translation, strategy, request);
         check.uncovered += s.translation.uncovered;
         const std::size_t bytes = chosen(s.translation, strategy);
-        s.fits = bytes <= s.budget;
+        s.fits = fitsIn(s.translation, s.budget, strategy);
         if (string.block) {
             BlockCheck& block = check.blocks[*string.block];
             block.used += bytes;
@@ -161,15 +126,20 @@ QByteArray formatDumpRows(const script::DumpScript& dump, const DumpCheck& check
         const std::size_t bytes = chosen(s.translation, check.strategy);
         std::snprintf(row.data(), row.size(), "%6zu  ", string.line);
         out += row.data();
-        const QByteArray command = shortened(qstring(string.command), kCommandLength).toUtf8();
+        QByteArray command;
+        appendPreview(command, qstring(string.command), kCommandLength);
         out += command;
         out += QByteArray(std::max<qsizetype>(1, 16 - QString::fromUtf8(command).size()), ' ');
         std::snprintf(row.data(), row.size(), "%7zu %7zu %+6lld %6zu  ", s.budget, bytes,
                       static_cast<long long>(bytes) - static_cast<long long>(s.budget),
                       s.pastBlock);
         out += row.data();
-        out += shortened(qstring(string.translation), kPreviewLength).toUtf8();
+        appendPreview(out, qstring(string.translation));
         out += '\n';
+        const QString verdict = verdictOf(s.translation, check.strategy);
+        if (!verdict.isEmpty()) {
+            out += "        " + verdict.toUtf8() + '\n';
+        }
     });
     for (std::size_t b = 0; b < dump.blocks.size(); ++b) {
         const script::DumpBlock& block = dump.blocks[b];
@@ -185,12 +155,12 @@ QByteArray formatDumpRows(const script::DumpScript& dump, const DumpCheck& check
         }
         out += line.toUtf8() + '\n';
     }
-    QString summary = plural(check.strings.size(), "string", "strings") +
+    QString summary = counted(check.strings.size(), "string", "strings") +
                       QStringLiteral(" checked (%1), %2 over budget, %3 untranslated; ")
                           .arg(QLatin1String(isOptimal(check.strategy) ? "optimal" : "greedy"))
                           .arg(check.over)
                           .arg(check.untranslated) +
-                      plural(dump.blocks.size(), "block", "blocks") +
+                      counted(dump.blocks.size(), "block", "blocks") +
                       QStringLiteral(", %1 over").arg(check.blocksOver);
     if (firstUncovered) {
         summary += QStringLiteral("; characters of the translations not in the table: %1 "
@@ -203,16 +173,20 @@ QByteArray formatDumpRows(const script::DumpScript& dump, const DumpCheck& check
 
 QByteArray formatDumpJson(const script::DumpScript& dump, const DumpCheck& check) {
     QByteArray out = "{\"strings\": [\n";
+    const bool greedy = check.bothStrategies || !isOptimal(check.strategy);
+    const bool optimal = check.bothStrategies || isOptimal(check.strategy);
     std::array<char, 320> buffer{};
     for (std::size_t i = 0; i < check.strings.size(); ++i) {
         const StringCheck& s = check.strings[i];
         const script::DumpString& string = dump.strings[i];
         std::snprintf(buffer.data(), buffer.size(), "{\"line\": %zu, \"command\": ", string.line);
-        out += buffer.data() + jsonString(string.command);
+        out += buffer.data() + ('"' + jsonString(string.command) + '"');
         out += ", \"block\": " + (string.block ? QByteArray::number(*string.block) : "null");
         out += ", \"translated\": " + QByteArray(string.translated ? "true" : "false");
-        out += ", \"original\": " + bytesJson(s.original);
-        out += ", \"translation\": " + bytesJson(s.translation);
+        out += ", \"original\": ";
+        appendTextJson(out, s.original, greedy, optimal);
+        out += ", \"translation\": ";
+        appendTextJson(out, s.translation, greedy, optimal);
         std::snprintf(buffer.data(), buffer.size(),
                       ", \"budget\": %zu, \"budget_from\": \"%s\", \"past_block\": %zu, "
                       "\"fits\": %s}%s\n",
@@ -250,7 +224,7 @@ void applyRowLimits(ScriptCheck& check, const std::vector<script::CsvRow>& rows)
         if (rows[i].limit) {
             check.over -= line.fits ? 0 : 1;
             line.budget = static_cast<std::size_t>(*rows[i].limit);
-            line.fits = chosen(line.translation, check.strategy) <= line.budget;
+            line.fits = fitsIn(line.translation, line.budget, check.strategy);
             check.over += line.fits ? 0 : 1;
         }
     }

@@ -34,6 +34,7 @@ struct BlockCheck {
 
 struct DumpCheck {
     encoding::Strategy strategy = encoding::Strategy::Greedy;
+    bool bothStrategies = false;
     std::vector<StringCheck> strings; // as script.strings
     std::vector<BlockCheck> blocks;   // as script.blocks
     std::size_t over = 0;             // strings that do not fit
@@ -44,12 +45,15 @@ struct DumpCheck {
 
 // `originalTable` and `translationTable` are the tables as dumpTableEntries() builds them.
 // A string's budget is `limit` when given, else the room its header recorded, else its
-// original's bytes. Each block's strings fill it in the dump's order.
+// original's bytes. Each block's strings fill it in the dump's order. A translated string
+// fails over its budget, past its block, or on its verdict as a line of a plain script does;
+// the texts are counted with the other strategy too when `bothStrategies`.
 DumpCheck checkDump(const script::DumpScript& dump, const encoding::TableEncoding& originalTable,
                     const encoding::TableEncoding& translationTable, encoding::Strategy strategy,
-                    std::optional<std::size_t> limit);
+                    std::optional<std::size_t> limit, bool bothStrategies = false);
 
-// One row per string that does not fit, one line per block, then the summary line.
+// One row per string that does not fit with its verdict under it, one line per block, then
+// the summary line.
 QByteArray formatDumpRows(const script::DumpScript& dump, const DumpCheck& check);
 // Every string, every block and the summary as one JSON object.
 QByteArray formatDumpJson(const script::DumpScript& dump, const DumpCheck& check);

@@ -1,19 +1,12 @@
 #include "fit/script_run.h"
 
+#include "fit/fit_run.h"
 #include "fit/script_check.h"
+#include "storage/text_encoding.h"
 
 namespace fit {
 
 namespace {
-
-constexpr int kAllFit = 0;
-constexpr int kSomeOver = 1;
-constexpr int kBadInput = 2;
-
-std::u16string_view viewOf(const QString& text) {
-    return {reinterpret_cast<const char16_t*>(text.constData()),
-            static_cast<std::size_t>(text.size())};
-}
 
 // The end tokens of a table as texts of a dump: their part before the first line end, which
 // in a dump is a line end of the file.
@@ -42,8 +35,9 @@ int badLine(const InputReader& reader, const QString& path, std::size_t line,
 int runDump(const FitOptions& options, const QString& text, InputReader& reader,
             const encoding::TableEncoding& originalTable,
             const encoding::TableEncoding& translationTable, std::FILE* out) {
-    const script::DumpRead read = script::readDump(
-        viewOf(text), script::EndTokens{endTokens(originalTable), endTokens(translationTable)});
+    const script::DumpRead read =
+        script::readDump(storage::utf16View(text),
+                         script::EndTokens{endTokens(originalTable), endTokens(translationTable)});
     if (read.error) {
         return badLine(reader, options.script, read.error->line, read.error->message);
     }
@@ -69,9 +63,10 @@ int runDump(const FitOptions& options, const QString& text, InputReader& reader,
     if (&originalTable != &translationTable) {
         ownOriginal = asDumpReadsIt(originalTable);
     }
-    const DumpCheck check = checkDump(
-        dump, ownOriginal ? *ownOriginal : translation, translation,
-        options.optimal ? encoding::Strategy::Optimal : encoding::Strategy::Greedy, options.limit);
+    const DumpCheck check =
+        checkDump(dump, ownOriginal ? *ownOriginal : translation, translation,
+                  options.optimal ? encoding::Strategy::Optimal : encoding::Strategy::Greedy,
+                  options.limit, options.json);
     print(out, options.json ? formatDumpJson(dump, check) : formatDumpRows(dump, check));
     return check.over == 0 && check.blocksOver == 0 ? kAllFit : kSomeOver;
 }
@@ -97,9 +92,10 @@ int runCsv(const FitOptions& options, const QString& text, InputReader& reader,
         translation.append(QString::fromStdString(row.translation));
         fileLines.push_back(row.line);
     }
-    ScriptCheck check = checkScript(
-        originalTable, translationTable, original, translation,
-        options.optimal ? encoding::Strategy::Optimal : encoding::Strategy::Greedy, options.limit);
+    ScriptCheck check =
+        checkScript(originalTable, translationTable, original, translation,
+                    options.optimal ? encoding::Strategy::Optimal : encoding::Strategy::Greedy,
+                    options.limit, options.json);
     if (!options.limit) {
         applyRowLimits(check, read.rows);
     }

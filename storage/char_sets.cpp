@@ -29,15 +29,14 @@ QString NamedCharSet::decode(QByteArrayView bytes, bool* errors) const {
     return text;
 }
 
-std::function<std::u16string(std::string_view)> NamedCharSet::entryDecoder() const {
+bytetext::Decoder NamedCharSet::entryDecoder() const {
     // One stateless decoder serves every entry; the function may be copied, so it is shared.
     auto decoder =
         std::make_shared<QStringDecoder>(name_.constData(), QStringDecoder::Flag::Stateless);
     return [decoder](std::string_view entry) {
         const QString text =
             decoder->decode(QByteArrayView(entry.data(), static_cast<qsizetype>(entry.size())));
-        return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()),
-                              static_cast<std::size_t>(text.size()));
+        return std::u16string(utf16View(text));
     };
 }
 

@@ -1,13 +1,12 @@
 #pragma once
 
+#include "core/byte_text.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
-#include <functional>
 #include <optional>
-#include <string>
-#include <string_view>
 
 // Character sets named by the user (Shift_JIS, EUC-JP, Windows-1252, ...), through Qt's
 // converters, which Debian's Qt backs with ICU, so every name ICU knows is accepted.
@@ -24,7 +23,7 @@ public:
     // set to whether there were any.
     QString decode(QByteArrayView bytes, bool* errors = nullptr) const;
     // The same, for a table entry's bytes at a time.
-    std::function<std::u16string(std::string_view)> entryDecoder() const;
+    bytetext::Decoder entryDecoder() const;
 
 private:
     explicit NamedCharSet(QByteArray name) : name_(std::move(name)) {}

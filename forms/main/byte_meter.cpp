@@ -5,8 +5,9 @@
 
 bool ByteMeter::load(const QByteArray& tableFile) {
     const std::string_view bytes(tableFile.constData(), static_cast<std::size_t>(tableFile.size()));
-    encoding::TableEncoding table =
-        encoding::TableEncoding::read(bytes, storage::tableDecoderChooser()(bytes));
+    encoding::TableEncoding table = encoding::TableEncoding::read(
+        bytes,
+        storage::tableEntryDecoder(bytes, storage::TableCharsets::Utf8ShiftJisOrWindows1252));
     if (table.entries().empty()) {
         clear();
         return false;
@@ -21,17 +22,15 @@ void ByteMeter::clear() {
     costs_ = {};
 }
 
-void ByteMeter::setText(Text which, const QString& text) {
+void ByteMeter::setText(Box which, const QString& text) {
     if (encoding_) {
-        costs_[which] = encoding_->encode(
-            std::u16string_view(reinterpret_cast<const char16_t*>(text.constData()),
-                                static_cast<std::size_t>(text.size())));
+        costs_[which] = encoding_->encode(storage::utf16View(text));
     }
 }
 
 ByteMeter::Look ByteMeter::look() const {
-    const encoding::TextCost& original = costs_[Original];
-    const encoding::TextCost& translation = costs_[Translation];
+    const encoding::TextCost& original = costs_[Box::Original];
+    const encoding::TextCost& translation = costs_[Box::Translation];
     const auto greedy = [](const encoding::TextCost& cost) {
         return static_cast<int>(cost.greedy.bytes);
     };
@@ -46,6 +45,19 @@ ByteMeter::Look ByteMeter::look() const {
             text += QStringLiteral("; %1 caratteri assenti dalla tabella, il primo in posizione %2")
                         .arg(cost.greedy.uncovered)
                         .arg(*cost.greedy.firstUncovered + 1);
+        }
+        if (cost.misread) {
+            text += QStringLiteral("; il gioco la legge male: alla colonna %1 legge «%2»")
+                        .arg(cost.misread->at + 1)
+                        .arg(QString::fromStdU16String(cost.misread->reads)
+                                 .replace(QLatin1Char('\n'), QLatin1String("\\n")));
+        } else {
+            text += QStringLiteral("; il gioco la rilegge uguale");
+        }
+        if (cost.cannotBeWrittenAt) {
+            text += QStringLiteral("; nessuna codifica che il gioco rilegga uguale arriva alla "
+                                   "colonna %1")
+                        .arg(*cost.cannotBeWrittenAt + 1);
         }
         return text;
     };
