@@ -62,19 +62,13 @@ int run(const QStringList& arguments, std::FILE* out, std::FILE* err) {
     QStringList original;
     QStringList translation;
     {
-        const auto decode = [&reader](const QByteArray& bytes, storage::DecodedInput& input,
-                                      QStringList& lines) {
-            input = reader.decode(bytes);
-            lines = splitLines(std::move(input.text));
-        };
         std::thread other;
         try {
-            other = std::thread(decode, std::cref(*originalBytes), std::ref(originalInput),
-                                std::ref(original));
+            other = std::thread([&] { original = reader.lines(*originalBytes, originalInput); });
         } catch (const std::system_error&) {
-            decode(*originalBytes, originalInput, original);
+            original = reader.lines(*originalBytes, originalInput);
         }
-        decode(*translationBytes, translationInput, translation);
+        translation = reader.lines(*translationBytes, translationInput);
         if (other.joinable()) {
             other.join();
         }

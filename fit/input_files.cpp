@@ -17,20 +17,6 @@ void complain(std::FILE* err, const QString& message) {
     print(err, (QStringLiteral("tavrel-fit: ") + message + u'\n').toUtf8());
 }
 
-QStringList splitLines(QString text) {
-    QStringList lines = text.split(u'\n');
-    text.clear();
-    if (lines.back().isEmpty()) {
-        lines.removeLast();
-    }
-    for (QString& line : lines) {
-        if (line.endsWith(u'\r')) {
-            line.chop(1);
-        }
-    }
-    return lines;
-}
-
 // QFile opens a directory without complaint; reading it then gives nothing.
 std::optional<QByteArray> InputReader::bytes(const QString& path) {
     QFile file(path);
@@ -47,6 +33,27 @@ std::optional<QByteArray> InputReader::bytes(const QString& path) {
 
 storage::DecodedInput InputReader::decode(const QByteArray& bytes) const {
     return storage::decodeInput(bytes, charSet);
+}
+
+QStringList InputReader::lines(const QByteArray& bytes, storage::DecodedInput& how) const {
+    const bool utf8 = storage::isValidUtf8(bytes);
+    if (utf8 || !charSet) {
+        // Line by line, without the whole text in between: a long script's common case.
+        how = {{}, utf8 ? storage::InputCharSet::Utf8 : storage::InputCharSet::Windows1252, false};
+        return storage::decodeStateLines(bytes);
+    }
+    how = decode(bytes);
+    QStringList lines = how.text.split(u'\n');
+    how.text.clear();
+    if (lines.back().isEmpty()) {
+        lines.removeLast();
+    }
+    for (QString& line : lines) {
+        if (line.endsWith(u'\r')) {
+            line.chop(1);
+        }
+    }
+    return lines;
 }
 
 void InputReader::warnAbout(const QString& path, const storage::DecodedInput& input) const {

@@ -18,9 +18,6 @@ void print(std::FILE* stream, const QByteArray& bytes);
 // One line on `err`, after the program's name.
 void complain(std::FILE* err, const QString& message);
 
-// The text's lines: each ends at LF, a CR before it dropped; an empty text has none.
-QStringList splitLines(QString text);
-
 struct InputReader {
     std::optional<storage::NamedCharSet> charSet; // --encoding
     std::FILE* err = nullptr;
@@ -28,8 +25,11 @@ struct InputReader {
 
     std::optional<QByteArray> bytes(const QString& path);
     // UTF-8 when the bytes are valid UTF-8, else the named character set, else Windows-1252.
-    // Only decodes, so two files may be decoded on two threads at once.
     storage::DecodedInput decode(const QByteArray& bytes) const;
+    // The lines of a file's bytes decoded as decode() does, `how` telling how (its text left
+    // empty): each ends at LF, a CR before it dropped; an empty file has none. Only decodes, so
+    // two files may be decoded on two threads at once.
+    QStringList lines(const QByteArray& bytes, storage::DecodedInput& how) const;
     // Tells how a file that is not UTF-8 was read.
     void warnAbout(const QString& path, const storage::DecodedInput& input) const;
     // The file's text, decoded and warned about.
