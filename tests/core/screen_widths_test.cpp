@@ -6,69 +6,57 @@
 
 using namespace screen;
 
+static std::string hexOf(const std::string& code) {
+    std::string hex;
+    for (const char b : code) {
+        hex += "0123456789ABCDEF"[static_cast<unsigned char>(b) >> 4];
+        hex += "0123456789ABCDEF"[b & 0xF];
+    }
+    return hex;
+}
+
+// "line lines gap default, code=width... code=box..., skipped from line, unknown from line"
 static std::string describe(const WidthFile& f) {
     const auto number = [](const auto& v) { return v ? std::to_string(*v) : std::string("-"); };
     std::string out = number(f.line) + ' ' + number(f.lines) + ' ' + std::to_string(f.gap) + ' ' +
-                      std::to_string(f.defaultWidth);
-    static constexpr char hex[] = "0123456789ABCDEF";
-    const auto code = [](const std::string& c) {
-        std::string s;
-        for (const char b : c) {
-            s += {hex[static_cast<unsigned char>(b) >> 4], hex[b & 0xF]};
-        }
-        return s;
-    };
-    for (const auto& [c, w] : f.widths) {
-        out += ' ' + code(c) + '=' + std::to_string(w);
+                      std::to_string(f.defaultWidth) + ',';
+    for (const auto& [code, width] : f.widths) {
+        out += ' ' + hexOf(code) + '=' + std::to_string(width);
     }
-    for (const auto& c : f.boxCodes) {
-        out += ' ' + code(c) + "=box";
+    for (const auto& code : f.boxCodes) {
+        out += ' ' + hexOf(code) + "=box";
     }
-    return out;
+    return out + ", " + std::to_string(f.skippedLines) + ' ' + number(f.firstSkippedLine) + ", " +
+           std::to_string(f.unknownKeys) + ' ' + number(f.firstUnknownKeyLine);
 }
 
 TEST(WidthFileTest, Lines) {
-    const struct {
-        std::string_view file, settings;
-        std::size_t skipped, unknown;
-        std::optional<std::size_t> firstSkipped, firstUnknown;
-    } rows[] = {
+    const std::string_view rows[][2] = {
         {"\xEF\xBB\xBF# font\r\n@line = 144 # room\r\n@lines=3\n\t@gap=1\n@default=8\n 20 = 4 "
          "\nf0=60\n8140=2#x\nFC=Box\n",
-         "144 3 1 8 20=4 8140=2 F0=60 FC=box",
-         0,
-         0,
-         {},
-         {}},
+         "144 3 1 8, 20=4 8140=2 F0=60 FC=box, 0 -, 0 -"},
         {"41=box\n41=8\n42=8\n42=box\n@line=1\n@line=2\n@gap=x\n",
-         "2 - 0 0 41=8 42=box",
-         1,
-         0,
-         7,
-         {}},
+         "2 - 0 0, 41=8 42=box, 1 7, 0 -"},
         {"\n41\n41=x\n123=4\n0102030405=1\n@gap=-1\n@line=4294967296\n=3\nG1=2\n@font=x\n@x\n"
          "@Line=2\n01020304=4294967295\n",
-         "- - 0 0 01020304=4294967295", 9, 2, 2, 10},
+         "- - 0 0, 01020304=4294967295, 9 2, 2 10"},
     };
-    for (const auto& row : rows) {
-        const WidthFile f = WidthFile::read(row.file);
-        EXPECT_EQ(describe(f), row.settings) << row.file;
-        EXPECT_EQ(f.skippedLines, row.skipped) << row.file;
-        EXPECT_EQ(f.unknownKeys, row.unknown) << row.file;
-        EXPECT_EQ(f.firstSkippedLine, row.firstSkipped) << row.file;
-        EXPECT_EQ(f.firstUnknownKeyLine, row.firstUnknown) << row.file;
+    for (const auto& [file, settings] : rows) {
+        EXPECT_EQ(describe(WidthFile::read(file)), settings) << file;
     }
 }
 
+// "line/line/... | box box ... @first overflow", the widest line and the fullest box starred.
 static std::string joined(const TextMeasure& m) {
     std::string out;
-    for (const auto& line : m.lines) {
-        out += std::to_string(line.width) + (&line == &m.lines.back() ? " |" : "/");
+    for (std::size_t i = 0; i < m.lines.size(); ++i) {
+        out += std::to_string(m.lines[i].width) + (i == m.widestLine ? "*" : "") +
+               (i + 1 == m.lines.size() ? " |" : "/");
     }
-    for (const auto n : m.boxLines) {
-        out += ' ' + std::to_string(n);
+    for (std::size_t i = 0; i < m.boxLines.size(); ++i) {
+        out += ' ' + std::to_string(m.boxLines[i]) + (i == m.fullestBox ? "*" : "");
     }
-    return out;
+    return out + (m.firstOverflow ? " @" + std::to_string(*m.firstOverflow) : "");
 }
 
 constexpr std::string_view kTable =
@@ -81,130 +69,47 @@ TEST(ScreenMeasureTest, BoundariesAndWidths) {
     const struct {
         std::string_view font;
         std::u16string_view text;
-        std::string lines;
-        std::optional<std::size_t> overflow;
-        std::size_t widest, fullest;
+        std::string measured;
     } rows[] = {
-        {kFont, u"", "0 | 1", {}, 0, 0},
-        {kFont, u"iiiii", "20 | 1", {}, 0, 0},
-        {kFont, u"ABx", "21 | 1", 2, 0, 0},
-        {kFont, u"iiiii<br>iiiii\nAB", "20/20/15 | 3", 14, 0, 0},
-        {kFont, u"Ai<br>iiiii<box>AB<br>B<end>", "13/20/15/6 | 2 2", {}, 1, 0},
-        {kFont, u"B<box><box>iA i", "6/0/12 | 1 1 1", {}, 2, 0},
-        {kFont, u"<name>", "61 | 1", 0, 0, 0},
-        {"@line=3\n@lines=1\n@default=1\nFE=2\n", u"AiB<br>AB", "5/2 | 2", 3, 0, 0},
-        {"@default=1\n@gap=2\nFC=box\n", u"AB<box>A", "6/3 | 1 1", {}, 0, 0},
+        {kFont, u"", "0* | 1*"},
+        {kFont, u"iiiii", "20* | 1*"},
+        {kFont, u"ABx", "21* | 1* @2"},
+        {kFont, u"iiiii<br>iiiii\nAB", "20*/20/15 | 3* @14"},
+        {kFont, u"Ai<br>iiiii<box>AB<br>B<end>", "13/20*/15/6 | 2* 2"},
+        {kFont, u"B<box><box>iA i", "6/0/12* | 1* 1 1"},
+        {kFont, u"<name>", "61* | 1* @0"},
+        {"@line=3\n@lines=1\n@default=1\nFE=2\n", u"AiB<br>AB", "5*/2 | 2* @3"},
+        {"@default=1\n@gap=2\nFC=box\n", u"AB<box>A", "6*/3 | 1* 1"},
     };
     const auto table = encoding::TableEncoding::read(kTable);
     for (const auto& row : rows) {
         const ScreenMeasure screen(table, WidthFile::read(row.font));
-        const TextMeasure m = screen.measure(row.text);
-        EXPECT_EQ(joined(m), row.lines) << row.font << ' ' << row.lines;
-        EXPECT_EQ(m.firstOverflow, row.overflow) << row.lines;
-        EXPECT_EQ(m.widestLine, row.widest) << row.lines;
-        EXPECT_EQ(m.fullestBox, row.fullest) << row.lines;
+        EXPECT_EQ(joined(screen.measure(row.text)), row.measured) << row.font;
     }
 }
 
-// The layout by hand: longest entry first by trying every entry at each place, then one glyph
-// per character of an entry with no width line of its own, each line's glyphs added up.
-static std::string layoutByHand(const encoding::TableEncoding& table,
-                                std::map<std::string, unsigned> given, std::string box,
-                                unsigned gap, unsigned dflt, unsigned room, unsigned boxRoom,
-                                std::u16string_view text) {
-    const auto& entries = table.entries();
-    given.erase(box);
-    const auto widthOfChar = [&](char16_t c) -> unsigned {
-        const encoding::TableEntry* best = nullptr;
-        for (const auto& e : entries) {
-            if (e.kind == encoding::EntryKind::Text && e.text == std::u16string(1, c) &&
-                (!best || e.code.size() < best->code.size())) {
-                best = &e;
-            }
-        }
-        return best && given.count(best->code) ? given[best->code] : dflt;
-    };
-    std::vector<std::vector<unsigned>> lines(1);
-    std::vector<std::size_t> boxes{1};
-    std::optional<std::size_t> overflow;
-    const auto add = [&](unsigned w, std::size_t at) {
-        lines.back().push_back(w);
-        unsigned sum = 0;
-        for (const unsigned g : lines.back()) {
-            sum += g;
-        }
-        overflow = overflow ? overflow : sum > room ? std::optional(at) : std::nullopt;
-    };
-    for (std::size_t at = 0; at < text.size();) {
-        const encoding::TableEntry* best = nullptr;
-        std::size_t length = 0;
-        for (const auto& e : entries) {
-            for (const auto& t : {e.text, e.label}) {
-                if (!t.empty() && text.substr(at, t.size()) == t &&
-                    (t.size() > length ||
-                     (t.size() == length && e.code.size() < best->code.size()))) {
-                    best = &e;
-                    length = t.size();
-                }
-            }
-        }
-        if (!best) {
-            add(dflt + gap, at++);
-            continue;
-        }
-        if (given.count(best->code)) {
-            add(given[best->code] + gap, at);
-        } else if (best->kind == encoding::EntryKind::Text && best->code != box) {
-            for (const char16_t c : best->text) {
-                add(widthOfChar(c) + gap, at);
-            }
-        }
-        if (best->code == box) {
-            boxes.push_back(1);
-            lines.emplace_back();
-        } else if (best->kind == encoding::EntryKind::LineBreak) {
-            lines.emplace_back();
-            if (++boxes.back() > boxRoom && !overflow) {
-                overflow = at;
-            }
-        }
-        at += length;
-    }
-    std::string out;
-    for (const auto& line : lines) {
-        unsigned sum = 0;
-        for (const unsigned g : line) {
-            sum += g;
-        }
-        out += std::to_string(sum) + (&line == &lines.back() ? " |" : "/");
-    }
-    for (const auto n : boxes) {
-        out += ' ' + std::to_string(n);
-    }
-    return out + (overflow ? " @" + std::to_string(*overflow) : "");
-}
-
+// The layout by hand, glyph by glyph from the entries' definitions: a code with a width line
+// is one glyph; a text entry without one is a glyph per character, each as wide as that
+// character's own entry; an uncovered character is a glyph of @default.
 TEST(ScreenMeasureTest, AgreesWithALayoutByHand) {
     std::mt19937 random(18);
     const auto pick = [&](unsigned n) { return static_cast<unsigned>(random() % n); };
-    const std::string letters = "abc ";
     for (int round = 0; round < 300; ++round) {
         std::string tbl = "*FE=|\nFC=^\n/FF=$\n", font = "FC=box\n";
-        std::map<std::string, unsigned> given;
+        std::map<std::string, unsigned> given; // by hex
         for (int i = 0; i < 7; ++i) {
-            const char code[] = {char('0' + pick(3)), char('0' + pick(10))};
-            std::string text(1, letters[pick(4)]);
-            for (unsigned extra = pick(3) == 0 ? 1 + pick(2) : 0; extra > 0; --extra) {
-                text += letters[pick(4)];
+            const std::string hex = (pick(4) ? "" : "80") + std::to_string(10 + pick(20));
+            std::string text(1 + (pick(3) ? 0 : 1 + pick(2)), ' ');
+            for (char& c : text) {
+                c = "abc "[pick(4)];
             }
-            const std::string hex = (pick(4) == 0 ? "80" : "") + std::string(code, 2);
             tbl += hex + '=' + text + '\n';
-            std::string bytes = hex.size() == 4 ? std::string(1, '\x80') : "";
-            bytes += char((code[0] - '0') * 16 + code[1] - '0');
-            if (pick(2) == 0) {
-                given[bytes] = pick(10);
-                font += hex + '=' + std::to_string(given[bytes]) + '\n';
+            if (pick(2)) {
+                font += hex + '=' + std::to_string(given[hex] = pick(10)) + '\n';
             }
+        }
+        if (pick(4) == 0) {
+            font += "FE=" + std::to_string(given["FE"] = pick(5)) + '\n';
         }
         const unsigned gap = pick(3), dflt = pick(6), room = 5 + pick(25), boxRoom = 1 + pick(3);
         font += "@gap=" + std::to_string(gap) + "\n@default=" + std::to_string(dflt) +
@@ -214,11 +119,57 @@ TEST(ScreenMeasureTest, AgreesWithALayoutByHand) {
             text += u"abc abc|^$x\n"[pick(12)];
         }
         const auto table = encoding::TableEncoding::read(tbl);
-        const ScreenMeasure screen(table, WidthFile::read(font));
-        const TextMeasure m = screen.measure(text);
-        const std::string got =
-            joined(m) + (m.firstOverflow ? " @" + std::to_string(*m.firstOverflow) : "");
-        EXPECT_EQ(got, layoutByHand(table, given, "\xFC", gap, dflt, room, boxRoom, text))
-            << tbl << font << std::string(text.begin(), text.end());
+        const auto& entries = table.entries();
+        const auto ownWidth = [&](char16_t c) { // the shortest code, the file's first on a tie
+            const encoding::TableEntry* own = nullptr;
+            for (const auto& e : entries) {
+                if (e.kind == encoding::EntryKind::Text && e.text == std::u16string(1, c) &&
+                    (!own || e.code.size() < own->code.size())) {
+                    own = &e;
+                }
+            }
+            return own && given.count(hexOf(own->code)) ? given[hexOf(own->code)] : dflt;
+        };
+        std::vector<unsigned> lines{0}, boxes{1};
+        std::optional<std::size_t> overflow;
+        const auto glyph = [&](unsigned width, std::size_t at) {
+            if ((lines.back() += width + gap) > room && !overflow) {
+                overflow = at;
+            }
+        };
+        std::size_t at = 0;
+        for (const auto& piece : greedyPieces(table, text)) {
+            for (; at < piece.start; ++at) {
+                glyph(dflt, at);
+            }
+            const auto& e = entries[static_cast<std::size_t>(piece.entry)];
+            const std::string hex = hexOf(e.code);
+            if (hex == "FC") {
+                lines.push_back(0);
+                boxes.push_back(1);
+            } else if (given.count(hex)) {
+                glyph(given[hex], at);
+            } else if (e.kind == encoding::EntryKind::Text) {
+                for (const char16_t c : e.text) {
+                    glyph(ownWidth(c), at);
+                }
+            }
+            if (e.kind == encoding::EntryKind::LineBreak) {
+                lines.push_back(0);
+                overflow = ++boxes.back() > boxRoom && !overflow ? at : overflow;
+            }
+            at = piece.start + piece.length;
+        }
+        for (; at < text.size(); ++at) {
+            glyph(dflt, at);
+        }
+        const TextMeasure m = ScreenMeasure(table, WidthFile::read(font)).measure(text);
+        std::vector<unsigned> gotLines;
+        for (const auto& line : m.lines) {
+            gotLines.push_back(static_cast<unsigned>(line.width));
+        }
+        EXPECT_EQ(gotLines, lines) << tbl << font << std::string(text.begin(), text.end());
+        EXPECT_EQ(std::vector<unsigned>(m.boxLines.begin(), m.boxLines.end()), boxes);
+        EXPECT_EQ(m.firstOverflow, overflow);
     }
 }

@@ -6,20 +6,15 @@
 
 using namespace screen;
 
-static std::string letterTable() {
-    std::string tbl = "20= \n*FE=<br>\nFC=<box>\n";
-    for (char c = 'a'; c <= 'm'; ++c) {
-        tbl += std::to_string(c - 'a' + 30) + '=' + c + '\n';
-    }
-    return tbl;
-}
+constexpr std::string_view kLetters = "20= \n*FE=<br>\nFC=<box>\n30=a\n31=b\n32=c\n33=d\n34=e\n"
+                                      "35=f\n36=g\n37=h\n38=i\n39=j\n40=k\n41=l\n42=m\n";
 
 static std::string narrow(const std::u16string& text) {
     return {text.begin(), text.end()};
 }
 
 TEST(WrapTest, Rows) {
-    const auto table = encoding::TableEncoding::read(letterTable());
+    const auto table = encoding::TableEncoding::read(kLetters);
     const ScreenMeasure screen(table, WidthFile::read("@line=10\n@lines=2\n@default=1\nFC=box"));
     const struct {
         std::u16string_view in;
@@ -56,7 +51,8 @@ TEST(WrapTest, PropertiesOnRandomLines) {
     std::mt19937 random(18);
     const auto pick = [&](unsigned n) { return static_cast<unsigned>(random() % n); };
     // Proportional widths, and entries that span a blank.
-    const auto table = encoding::TableEncoding::read(letterTable() + "80=e \n81=ab\n82= a\n");
+    const auto table =
+        encoding::TableEncoding::read(std::string(kLetters) + "80=e \n81=ab\n82= a\n");
     int uncut = 0;
     for (int round = 0; round < 400; ++round) {
         std::string font = "@gap=" + std::to_string(pick(2)) +
