@@ -1,0 +1,49 @@
+#include "fit/fit_files.h"
+
+#include "storage/text_encoding.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <string_view>
+
+namespace fit {
+
+// QFile opens a directory without complaint; reading it then gives nothing.
+std::optional<QByteArray> readFile(const QString& path, QString& error) {
+    QFile file(path);
+    if (QFileInfo(path).isDir()) {
+        error = QStringLiteral("cannot read %1: it is a folder").arg(path);
+        return std::nullopt;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+        return std::nullopt;
+    }
+    return file.readAll();
+}
+
+std::optional<encoding::TableEncoding> loadTable(const QString& path, QString& error,
+                                                 QByteArray& warnings) {
+    const auto bytes = readFile(path, error);
+    if (!bytes) {
+        return std::nullopt;
+    }
+    const std::string_view view(bytes->constData(), static_cast<std::size_t>(bytes->size()));
+    auto table = encoding::TableEncoding::read(view, storage::tableDecoderChooser()(view));
+    if (table.entries().empty()) {
+        error = QStringLiteral("%1 holds no entry").arg(path);
+        return std::nullopt;
+    }
+    if (table.skippedLines() > 0) {
+        warnings += QStringLiteral("tavrel-fit: %1: %2 lines not understood and skipped (first: "
+                                   "line %3)\n")
+                        .arg(path)
+                        .arg(table.skippedLines())
+                        .arg(table.firstSkippedLine().value_or(0))
+                        .toUtf8();
+    }
+    return table;
+}
+
+} // namespace fit

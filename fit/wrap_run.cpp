@@ -1,0 +1,104 @@
+#include "fit/wrap_run.h"
+
+#include "core/wrap.h"
+#include "fit/fit_files.h"
+#include "fit/screen_check.h"
+#include "storage/text_encoding.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace fit {
+
+namespace {
+
+constexpr int kAllFit = 0;
+constexpr int kSomeCut = 1;
+constexpr int kBadInput = 2;
+
+void print(std::FILE* stream, const QByteArray& bytes) {
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
+}
+
+int fail(std::FILE* err, const QString& message) {
+    print(err, (QStringLiteral("tavrel-fit: ") + message + u'\n').toUtf8());
+    return kBadInput;
+}
+
+bool sameFile(const QString& a, const QString& b) {
+    const QFileInfo first(a);
+    const QFileInfo second(b);
+    return first.absoluteFilePath() == second.absoluteFilePath() ||
+           (first.exists() && first.canonicalFilePath() == second.canonicalFilePath());
+}
+
+std::u16string_view viewOf(const QString& text) {
+    return {reinterpret_cast<const char16_t*>(text.constData()),
+            static_cast<std::size_t>(text.size())};
+}
+
+} // namespace
+
+int runWrap(const WrapJob& job, std::FILE* out, std::FILE* err) {
+    for (const QString& input : {job.table, job.widths, job.translation}) {
+        if (!job.output.isEmpty() && sameFile(job.output, input)) {
+            return fail(err, QStringLiteral("will not write over the input file %1").arg(input));
+        }
+    }
+    QString error;
+    QByteArray warnings;
+    const auto table = loadTable(job.table, error, warnings);
+    const auto widthBytes = table ? readFile(job.widths, error) : std::nullopt;
+    const auto translationBytes = widthBytes ? readFile(job.translation, error) : std::nullopt;
+    print(err, warnings);
+    if (!translationBytes) {
+        return fail(err, error);
+    }
+    const auto widths = screen::WidthFile::read(
+        std::string_view(widthBytes->constData(), static_cast<std::size_t>(widthBytes->size())));
+    print(err, widthFileWarnings(job.widths, widths));
+    const screen::ScreenMeasure screen(*table, widths);
+    if (!screen.lineBreakText()) {
+        return fail(err, QStringLiteral("%1 has no labelled line break (such as *FE=<br>) to "
+                                        "write between lines")
+                             .arg(job.table));
+    }
+
+    // One line end for the whole output: the input's, CR LF when it has any.
+    const QByteArray lineEnd = translationBytes->contains("\r\n") ? "\r\n" : "\n";
+    QByteArray wrapped;
+    int code = kAllFit;
+    const QStringList lines = storage::decodeStateLines(*translationBytes);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const screen::WrappedLine line = screen::wrapLine(screen, viewOf(lines[i]));
+        const QString text = QString::fromStdU16String(line.text);
+        for (const std::size_t column : line.tooWide) {
+            print(err, QStringLiteral("tavrel-fit: line %1, column %2: a word too wide for a "
+                                      "line was cut\n")
+                           .arg(i + 1)
+                           .arg(column + 1)
+                           .toUtf8());
+        }
+        if (!line.fits) {
+            print(err, QStringLiteral("tavrel-fit: line %1 does not fit after wrapping:\n")
+                               .arg(i + 1)
+                               .toUtf8() +
+                           screenRow(screenVerdict(screen, text), widths));
+        }
+        code = line.fits && line.tooWide.empty() ? code : kSomeCut;
+        wrapped += text.toUtf8() + lineEnd;
+    }
+
+    if (job.output.isEmpty()) {
+        print(out, wrapped);
+        return code;
+    }
+    QSaveFile file(job.output);
+    if (!file.open(QIODevice::WriteOnly) || file.write(wrapped) != wrapped.size() ||
+        !file.commit()) {
+        return fail(err, QStringLiteral("cannot write %1: %2").arg(job.output, file.errorString()));
+    }
+    return code;
+}
+
+} // namespace fit
