@@ -1,9 +1,11 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
-// Byte helpers shared by the two readers of table files.
+// Byte helpers shared by the readers of table and width files.
 namespace bytetext {
 
 // The value of a hexadecimal digit (0-9, a-f, A-F), or -1 for any other byte.
@@ -28,6 +30,34 @@ inline std::u16string widen(std::string_view bytes) {
         text.push_back(static_cast<char16_t>(static_cast<unsigned char>(b)));
     }
     return text;
+}
+
+// A code in big-endian hex: an even number of digits, one to `maxBytes` bytes.
+inline std::optional<std::string> parseHexCode(std::string_view hex, std::size_t maxBytes) {
+    if (hex.empty() || hex.size() % 2 != 0 || hex.size() > 2 * maxBytes) {
+        return std::nullopt;
+    }
+    std::string code;
+    for (std::size_t i = 0; i < hex.size(); i += 2) {
+        const int high = hexDigit(hex[i]);
+        const int low = hexDigit(hex[i + 1]);
+        if (high < 0 || low < 0) {
+            return std::nullopt;
+        }
+        code.push_back(static_cast<char>(high * 16 + low));
+    }
+    return code;
+}
+
+// The UTF-16 units of the character at `at`: 2 for a surrogate pair, else 1 (a lone
+// surrogate is a character of its own).
+inline std::size_t charLength(std::u16string_view text, std::size_t at) {
+    const char16_t unit = text[at];
+    if (unit >= 0xD800 && unit <= 0xDBFF && at + 1 < text.size() && text[at + 1] >= 0xDC00 &&
+        text[at + 1] <= 0xDFFF) {
+        return 2;
+    }
+    return 1;
 }
 
 } // namespace bytetext

@@ -37,22 +37,6 @@ std::optional<std::uint32_t> parseNumber(std::string_view digits) {
     return static_cast<std::uint32_t>(value);
 }
 
-std::optional<std::string> parseCode(std::string_view hex) {
-    if (hex.empty() || hex.size() % 2 != 0 || hex.size() > 2 * kMaxCodeBytes) {
-        return std::nullopt;
-    }
-    std::string code;
-    for (std::size_t i = 0; i < hex.size(); i += 2) {
-        const int high = bytetext::hexDigit(hex[i]);
-        const int low = bytetext::hexDigit(hex[i + 1]);
-        if (high < 0 || low < 0) {
-            return std::nullopt;
-        }
-        code.push_back(static_cast<char>(high * 16 + low));
-    }
-    return code;
-}
-
 bool isBoxWord(std::string_view value) {
     return value.size() == 3 && (value[0] | 0x20) == 'b' && (value[1] | 0x20) == 'o' &&
            (value[2] | 0x20) == 'x';
@@ -87,7 +71,7 @@ LineResult readSetting(std::string_view line, WidthFile& file) {
         }
         return LineResult::UnknownKey;
     }
-    std::optional<std::string> code = parseCode(key);
+    std::optional<std::string> code = bytetext::parseHexCode(key, kMaxCodeBytes);
     if (!code || (!number && !isBoxWord(value))) {
         return LineResult::Skipped;
     }
@@ -102,15 +86,6 @@ LineResult readSetting(std::string_view line, WidthFile& file) {
 }
 
 } // namespace
-
-std::size_t charLength(std::u16string_view text, std::size_t at) {
-    const char16_t unit = text[at];
-    if (unit >= 0xD800 && unit <= 0xDBFF && at + 1 < text.size() && text[at + 1] >= 0xDC00 &&
-        text[at + 1] <= 0xDFFF) {
-        return 2;
-    }
-    return 1;
-}
 
 std::vector<encoding::Piece> greedyPieces(const encoding::TableEncoding& table,
                                           std::u16string_view text) {
@@ -163,7 +138,7 @@ ScreenMeasure::ScreenMeasure(const encoding::TableEncoding& table, WidthFile wid
     std::map<std::u16string_view, std::size_t> single;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const auto& e = entries[i];
-        if (e.kind == EntryKind::Text && charLength(e.text, 0) == e.text.size()) {
+        if (e.kind == EntryKind::Text && bytetext::charLength(e.text, 0) == e.text.size()) {
             const auto [it, added] = single.try_emplace(e.text, i);
             if (!added && entries[it->second].code.size() > e.code.size()) {
                 it->second = i;
@@ -188,7 +163,7 @@ ScreenMeasure::ScreenMeasure(const encoding::TableEncoding& table, WidthFile wid
             advance_[i] = *width + gap;
         } else if (e.kind == EntryKind::Text && !box_[i]) {
             for (std::size_t at = 0; at < e.text.size();) {
-                const std::size_t length = charLength(e.text, at);
+                const std::size_t length = bytetext::charLength(e.text, at);
                 advance_[i] += charWidth(std::u16string_view(e.text).substr(at, length)) + gap;
                 at += length;
             }
@@ -229,7 +204,7 @@ TextMeasure ScreenMeasure::measure(std::u16string_view text) const {
         }
     };
     const auto skipUncovered = [&](std::size_t from, std::size_t to) {
-        for (std::size_t at = from; at < to; at += charLength(text, at)) {
+        for (std::size_t at = from; at < to; at += bytetext::charLength(text, at)) {
             add(uncoveredAdvance(), at);
         }
     };

@@ -106,7 +106,4 @@ private:
 std::vector<encoding::Piece> greedyPieces(const encoding::TableEncoding& table,
                                           std::u16string_view text);
 
-// 2 for a surrogate pair at `at`, else 1: a character is a code point.
-std::size_t charLength(std::u16string_view text, std::size_t at);
-
 } // namespace screen

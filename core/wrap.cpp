@@ -1,5 +1,7 @@
 #include "core/wrap.h"
 
+#include "core/byte_text.h"
+
 #include <algorithm>
 
 namespace screen {
@@ -63,14 +65,14 @@ private:
             std::vector<std::size_t> ends;
             std::size_t at = 0;
             for (const encoding::Piece& p : greedyPieces(screen_.table(), line)) {
-                for (; at < p.start; at += charLength(line, at)) {
-                    ends.push_back(at + charLength(line, at));
+                for (; at < p.start; at += bytetext::charLength(line, at)) {
+                    ends.push_back(at + bytetext::charLength(line, at));
                 }
                 at = p.start + p.length;
                 ends.push_back(at);
             }
-            for (; at < line.size(); at += charLength(line, at)) {
-                ends.push_back(at + charLength(line, at));
+            for (; at < line.size(); at += bytetext::charLength(line, at)) {
+                ends.push_back(at + bytetext::charLength(line, at));
             }
             ends.erase(ends.begin(), std::upper_bound(ends.begin(), ends.end(), head.size()));
             std::size_t cut = ends.front();

@@ -1,14 +1,14 @@
 #include "fit/screen_check.h"
 
+#include "fit/fit_io.h"
+
 #include <cstdio>
 #include <string_view>
 
 namespace fit {
 
 ScreenVerdict screenVerdict(const screen::ScreenMeasure& screen, const QString& text) {
-    const std::u16string_view view(reinterpret_cast<const char16_t*>(text.constData()),
-                                   static_cast<std::size_t>(text.size()));
-    const screen::TextMeasure measure = screen.measure(view);
+    const screen::TextMeasure measure = screen.measure(viewOf(text));
     ScreenVerdict verdict;
     verdict.widest = measure.widest();
     verdict.lines = measure.fullest();

@@ -1,7 +1,7 @@
 #include "fit/wrap_run.h"
 
 #include "core/wrap.h"
-#include "fit/fit_files.h"
+#include "fit/fit_io.h"
 #include "fit/screen_check.h"
 #include "storage/text_encoding.h"
 
@@ -12,16 +12,8 @@ namespace fit {
 
 namespace {
 
-constexpr int kAllFit = 0;
-constexpr int kSomeCut = 1;
-constexpr int kBadInput = 2;
-
-void print(std::FILE* stream, const QByteArray& bytes) {
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
-}
-
 int fail(std::FILE* err, const QString& message) {
-    print(err, (QStringLiteral("tavrel-fit: ") + message + u'\n').toUtf8());
+    complain(err, message);
     return kBadInput;
 }
 
@@ -30,11 +22,6 @@ bool sameFile(const QString& a, const QString& b) {
     const QFileInfo second(b);
     return first.absoluteFilePath() == second.absoluteFilePath() ||
            (first.exists() && first.canonicalFilePath() == second.canonicalFilePath());
-}
-
-std::u16string_view viewOf(const QString& text) {
-    return {reinterpret_cast<const char16_t*>(text.constData()),
-            static_cast<std::size_t>(text.size())};
 }
 
 } // namespace
@@ -85,7 +72,7 @@ int runWrap(const WrapJob& job, std::FILE* out, std::FILE* err) {
                                .toUtf8() +
                            screenRow(screenVerdict(screen, text), widths));
         }
-        code = line.fits && line.tooWide.empty() ? code : kSomeCut;
+        code = line.fits && line.tooWide.empty() ? code : kSomeOver;
         wrapped += text.toUtf8() + lineEnd;
     }
 

@@ -1,4 +1,4 @@
-#include "fit/fit_files.h"
+#include "fit/fit_io.h"
 
 #include "storage/text_encoding.h"
 
@@ -8,6 +8,14 @@
 #include <string_view>
 
 namespace fit {
+
+void print(std::FILE* stream, const QByteArray& bytes) {
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
+}
+
+void complain(std::FILE* err, const QString& message) {
+    print(err, (QStringLiteral("tavrel-fit: ") + message + u'\n').toUtf8());
+}
 
 // QFile opens a directory without complaint; reading it then gives nothing.
 std::optional<QByteArray> readFile(const QString& path, QString& error) {
