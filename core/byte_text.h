@@ -32,6 +32,23 @@ inline std::u16string widen(std::string_view bytes) {
     return text;
 }
 
+// Calls `onLine(lineNumber, line)` for each line of a text file, numbered from 1: a UTF-8 byte
+// order mark at the start is dropped, lines end at LF and a CR just before it is dropped.
+template <typename OnLine> void forEachLine(std::string_view fileBytes, OnLine&& onLine) {
+    if (fileBytes.substr(0, 3) == "\xEF\xBB\xBF") {
+        fileBytes.remove_prefix(3);
+    }
+    for (std::size_t lineNumber = 1; !fileBytes.empty(); ++lineNumber) {
+        const std::size_t lf = fileBytes.find('\n');
+        std::string_view line = fileBytes.substr(0, lf);
+        fileBytes.remove_prefix(lf == std::string_view::npos ? fileBytes.size() : lf + 1);
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        onLine(lineNumber, line);
+    }
+}
+
 // A code in big-endian hex: an even number of digits, one to `maxBytes` bytes.
 inline std::optional<std::string> parseHexCode(std::string_view hex, std::size_t maxBytes) {
     if (hex.empty() || hex.size() % 2 != 0 || hex.size() > 2 * maxBytes) {

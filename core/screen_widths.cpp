@@ -93,22 +93,11 @@ std::vector<encoding::Piece> greedyPieces(const encoding::TableEncoding& table,
 }
 
 WidthFile WidthFile::read(std::string_view fileBytes) {
-    if (fileBytes.substr(0, 3) == "\xEF\xBB\xBF") {
-        fileBytes.remove_prefix(3);
-    }
     WidthFile file;
-    std::size_t lineNumber = 0;
-    while (!fileBytes.empty()) {
-        const std::size_t lf = fileBytes.find('\n');
-        std::string_view line = fileBytes.substr(0, lf);
-        fileBytes.remove_prefix(lf == std::string_view::npos ? fileBytes.size() : lf + 1);
-        ++lineNumber;
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
+    bytetext::forEachLine(fileBytes, [&file](std::size_t lineNumber, std::string_view line) {
         line = trimmed(line.substr(0, line.find('#')));
         if (line.empty()) {
-            continue;
+            return;
         }
         switch (readSetting(line, file)) {
         case LineResult::Understood:
@@ -124,7 +113,7 @@ WidthFile WidthFile::read(std::string_view fileBytes) {
             }
             break;
         }
-    }
+    });
     return file;
 }
 
