@@ -93,7 +93,7 @@ QByteArray formatRows(const ScriptCheck& check, const QStringList& translation) 
     QByteArray out;
     out.reserve(static_cast<qsizetype>(check.over) * 96 + 256);
     std::array<char, 96> row{};
-    if (check.over > 0) {
+    if (check.over + check.offScreen > 0) {
         std::snprintf(row.data(), row.size(), "%6s %7s %7s %6s %9s  %s\n", "line", "budget",
                       "bytes", "over", "uncovered", "translation");
         out += row.data();
@@ -114,6 +114,9 @@ QByteArray formatRows(const ScriptCheck& check, const QStringList& translation) 
         out += row.data();
         out += preview(translation.value(static_cast<qsizetype>(i))).toUtf8();
         out += '\n';
+        if (line.screen) {
+            out += screenRow(*line.screen, *check.widths);
+        }
     }
     QString summary;
     summary += QStringLiteral("%1 lines checked (%2), %3 over budget; original %4 bytes, "
@@ -123,6 +126,9 @@ QByteArray formatRows(const ScriptCheck& check, const QStringList& translation) 
                    .arg(check.over)
                    .arg(check.originalBytes)
                    .arg(check.translationBytes);
+    if (check.widths) {
+        summary += QStringLiteral("; %1 over the screen").arg(check.offScreen);
+    }
     if (firstUncoveredLine) {
         const LineCheck& line = check.lines[*firstUncoveredLine];
         summary += QStringLiteral("; characters of the translation not in the table: %1 "
@@ -148,20 +154,26 @@ QByteArray formatJson(const ScriptCheck& check) {
         std::snprintf(buffer.data(), buffer.size(),
                       "{\"line\": %zu, \"original\": {\"greedy\": %zu, \"optimal\": %zu, "
                       "\"uncovered\": %zu}, \"translation\": {\"greedy\": %zu, \"optimal\": %zu, "
-                      "\"uncovered\": %zu}, \"budget\": %zu, \"fits\": %s}%s\n",
+                      "\"uncovered\": %zu}, \"budget\": %zu, ",
                       i + 1, line.original.greedy, line.original.optimal, line.original.uncovered,
                       line.translation.greedy, line.translation.optimal, line.translation.uncovered,
-                      line.budget, line.fits ? "true" : "false",
-                      i + 1 < check.lines.size() ? "," : "");
+                      line.budget);
         out += buffer.data();
+        out += line.screen ? screenJson(*line.screen) + ", " : QByteArray();
+        out += line.fits ? "\"fits\": true}" : "\"fits\": false}";
+        out += i + 1 < check.lines.size() ? ",\n" : "\n";
     }
     std::snprintf(buffer.data(), buffer.size(),
                   "], \"summary\": {\"strategy\": \"%s\", \"checked\": %zu, \"over\": %zu, "
-                  "\"original_bytes\": %zu, \"translation_bytes\": %zu, \"uncovered\": %zu}}\n",
+                  "\"original_bytes\": %zu, \"translation_bytes\": %zu, \"uncovered\": %zu",
                   check.strategy == encoding::Strategy::Optimal ? "optimal" : "greedy",
                   check.lines.size(), check.over, check.originalBytes, check.translationBytes,
                   check.uncovered);
     out += buffer.data();
+    if (check.widths) {
+        out += ", \"off_screen\": " + QByteArray::number(check.offScreen);
+    }
+    out += "}}\n";
     return out;
 }
 

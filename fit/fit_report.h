@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/table_encoding.h"
+#include "fit/screen_check.h"
 
 #include <QByteArray>
 #include <QString>
@@ -24,16 +25,19 @@ struct LineCheck {
     Bytes original;
     Bytes translation;
     std::size_t budget = 0;
-    bool fits = true;
+    std::optional<ScreenVerdict> screen; // with a width file
+    bool fits = true;                    // within the budget and, with a width file, the screen
 };
 
 struct ScriptCheck {
     encoding::Strategy strategy = encoding::Strategy::Greedy;
-    std::vector<LineCheck> lines; // line i + 1 of both files
-    std::size_t over = 0;
+    std::vector<LineCheck> lines;  // line i + 1 of both files
+    std::size_t over = 0;          // lines over their bytes
     std::size_t originalBytes = 0; // under the strategy
     std::size_t translationBytes = 0;
-    std::size_t uncovered = 0; // characters of the translation no entry covers
+    std::size_t uncovered = 0;               // characters of the translation no entry covers
+    std::optional<screen::WidthFile> widths; // the limits, when the screen was checked
+    std::size_t offScreen = 0;               // lines over @line or @lines
 };
 
 // The budget of a line is `limit` when given, else the original line's bytes; both texts are

@@ -1,20 +1,40 @@
 #include "fit/screen_check.h"
 
 #include "fit/fit_io.h"
+#include "fit/fit_report.h"
 
 #include <cstdio>
 #include <string_view>
 
 namespace fit {
 
-ScreenVerdict screenVerdict(const screen::ScreenMeasure& screen, const QString& text) {
+namespace {
+
+ScreenFigures figuresOf(const screen::ScreenMeasure& screen, const QString& text) {
     const screen::TextMeasure measure = screen.measure(viewOf(text));
-    ScreenVerdict verdict;
-    verdict.widest = measure.widest();
-    verdict.lines = measure.fullest();
-    verdict.lineOver = !screen.lineFits(verdict.widest);
-    verdict.boxOver = !screen.boxFits(verdict.lines);
+    return ScreenFigures{measure.widest(), measure.fullest()};
+}
+
+} // namespace
+
+ScreenVerdict screenVerdict(const screen::ScreenMeasure& screen, const QString& original,
+                            const QString& translation) {
+    ScreenVerdict verdict{figuresOf(screen, original), figuresOf(screen, translation)};
+    verdict.lineOver = !screen.lineFits(verdict.translation.widest);
+    verdict.boxOver = !screen.boxFits(verdict.translation.lines);
     return verdict;
+}
+
+void checkScreen(ScriptCheck& check, const screen::ScreenMeasure& screen,
+                 const QStringList& original, const QStringList& translation) {
+    check.widths = screen.widths();
+    for (std::size_t i = 0; i < check.lines.size(); ++i) {
+        LineCheck& line = check.lines[i];
+        const auto at = static_cast<qsizetype>(i);
+        line.screen = screenVerdict(screen, original[at], translation[at]);
+        check.offScreen += line.screen->fits() ? 0 : 1;
+        line.fits = line.fits && line.screen->fits();
+    }
 }
 
 QByteArray screenRow(const ScreenVerdict& verdict, const screen::WidthFile& widths) {
@@ -25,26 +45,37 @@ QByteArray screenRow(const ScreenVerdict& verdict, const screen::WidthFile& widt
     QByteArray row = "        ";
     if (verdict.lineOver) {
         std::snprintf(buffer, sizeof buffer, "px %llu/%u",
-                      static_cast<unsigned long long>(verdict.widest), widths.line.value_or(0));
+                      static_cast<unsigned long long>(verdict.translation.widest),
+                      widths.line.value_or(0));
         row += buffer;
     }
     if (verdict.boxOver) {
         std::snprintf(buffer, sizeof buffer, "%slines %zu/%u", verdict.lineOver ? ", " : "",
-                      verdict.lines, widths.lines.value_or(0));
+                      verdict.translation.lines, widths.lines.value_or(0));
         row += buffer;
     }
     return row + '\n';
 }
 
 QByteArray screenJson(const ScreenVerdict& verdict) {
-    char buffer[96];
-    std::snprintf(buffer, sizeof buffer, "\"widest\": %llu, \"lines\": %zu, \"on_screen\": %s",
-                  static_cast<unsigned long long>(verdict.widest), verdict.lines,
-                  verdict.fits() ? "true" : "false");
+    char buffer[160];
+    std::snprintf(buffer, sizeof buffer,
+                  "\"screen\": {\"original\": {\"widest\": %llu, \"lines\": %zu}, "
+                  "\"translation\": {\"widest\": %llu, \"lines\": %zu}, \"fits\": %s}",
+                  static_cast<unsigned long long>(verdict.original.widest), verdict.original.lines,
+                  static_cast<unsigned long long>(verdict.translation.widest),
+                  verdict.translation.lines, verdict.fits() ? "true" : "false");
     return buffer;
 }
 
-QByteArray widthFileWarnings(const QString& path, const screen::WidthFile& widths) {
+std::optional<screen::WidthFile> loadWidthFile(const QString& path, QString& error,
+                                               QByteArray& warnings) {
+    const auto bytes = readFile(path, error);
+    if (!bytes) {
+        return std::nullopt;
+    }
+    auto widths = screen::WidthFile::read(
+        std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())));
     QString out;
     if (widths.skippedLines > 0) {
         out += QStringLiteral("tavrel-fit: %1: %2 lines not understood and skipped (first: line "
@@ -59,7 +90,8 @@ QByteArray widthFileWarnings(const QString& path, const screen::WidthFile& width
                    .arg(widths.unknownKeys)
                    .arg(widths.firstUnknownKeyLine.value_or(0));
     }
-    return out.toUtf8();
+    warnings += out.toUtf8();
+    return widths;
 }
 
 } // namespace fit

@@ -8,29 +8,49 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
-// The screen half of tavrel-fit: each line of a translation laid out with the width file.
+// The screen half of tavrel-fit: each line of a script laid out with the width file.
 namespace fit {
 
-struct ScreenVerdict {
-    std::uint64_t widest = 0; // the widest line of the text
+struct ScriptCheck;
+
+// The screen figures of one text.
+struct ScreenFigures {
+    std::uint64_t widest = 0; // its widest line
     std::size_t lines = 0;    // the lines of its fullest box
-    bool lineOver = false;    // wider than @line
-    bool boxOver = false;     // more lines than @lines
+};
+
+// A line of the script on screen: the translation is held to the limits.
+struct ScreenVerdict {
+    ScreenFigures original;
+    ScreenFigures translation;
+    bool lineOver = false; // the translation has a line wider than @line
+    bool boxOver = false;  // the translation has a box of more than @lines lines
     bool fits() const { return !lineOver && !boxOver; }
 };
 
-ScreenVerdict screenVerdict(const screen::ScreenMeasure& screen, const QString& text);
+ScreenVerdict screenVerdict(const screen::ScreenMeasure& screen, const QString& original,
+                            const QString& translation);
+
+// Measures every line of both texts and holds the translation's to the limits: sets each
+// line's verdict, takes the lines off the screen out of `fits` and counts them in
+// `offScreen` (`over` stays the count of lines over their bytes).
+void checkScreen(ScriptCheck& check, const screen::ScreenMeasure& screen,
+                 const QStringList& original, const QStringList& translation);
 
 // The limits a line goes over, indented under its row: "        px 150/144, lines 4/3\n";
 // nothing when it fits.
 QByteArray screenRow(const ScreenVerdict& verdict, const screen::WidthFile& widths);
 
-// The JSON members of one line: `"widest": N, "lines": N, "on_screen": true`.
+// The JSON member of one line: `"screen": {"original": {"widest": N, "lines": N},
+// "translation": {...}, "fits": true}`.
 QByteArray screenJson(const ScreenVerdict& verdict);
 
-// What tavrel-fit says on stderr about a width file it read: the lines it skipped and the
-// `@` keys it does not know, one message each, "tavrel-fit: " and a line end included.
-QByteArray widthFileWarnings(const QString& path, const screen::WidthFile& widths);
+// A width file read and parsed. Nothing, with `error` set, when it cannot be read; the lines
+// it skips and the `@` keys it does not know add a message each (line end included) to
+// `warnings` and do not stop the run.
+std::optional<screen::WidthFile> loadWidthFile(const QString& path, QString& error,
+                                               QByteArray& warnings);
 
 } // namespace fit

@@ -35,16 +35,13 @@ int runWrap(const WrapJob& job, std::FILE* out, std::FILE* err) {
     QString error;
     QByteArray warnings;
     const auto table = loadTable(job.table, error, warnings);
-    const auto widthBytes = table ? readFile(job.widths, error) : std::nullopt;
-    const auto translationBytes = widthBytes ? readFile(job.translation, error) : std::nullopt;
+    const auto widths = table ? loadWidthFile(job.widths, error, warnings) : std::nullopt;
+    const auto translationBytes = widths ? readFile(job.translation, error) : std::nullopt;
     print(err, warnings);
     if (!translationBytes) {
         return fail(err, error);
     }
-    const auto widths = screen::WidthFile::read(
-        std::string_view(widthBytes->constData(), static_cast<std::size_t>(widthBytes->size())));
-    print(err, widthFileWarnings(job.widths, widths));
-    const screen::ScreenMeasure screen(*table, widths);
+    const screen::ScreenMeasure screen(*table, *widths);
     if (!screen.lineBreakText()) {
         return fail(err, QStringLiteral("%1 has no labelled line break (such as *FE=<br>) to "
                                         "write between lines")
@@ -70,7 +67,7 @@ int runWrap(const WrapJob& job, std::FILE* out, std::FILE* err) {
             print(err, QStringLiteral("tavrel-fit: line %1 does not fit after wrapping:\n")
                                .arg(i + 1)
                                .toUtf8() +
-                           screenRow(screenVerdict(screen, text), widths));
+                           screenRow(screenVerdict(screen, text, text), *widths));
         }
         code = line.fits && line.tooWide.empty() ? code : kSomeOver;
         wrapped += text.toUtf8() + lineEnd;

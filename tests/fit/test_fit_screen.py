@@ -14,7 +14,7 @@ def write(name, text):
 LETTERS = "".join(f"{0x61 + i:02X}={chr(0x61 + i)}\n" for i in range(26)) + "20= \n/FF=<end>\n"
 TBL = ["--table", write("t.tbl", LETTERS + "*FE=<br>\nFC=<box>\n")]
 WID = ["--widths", write("t.wid", "# fixed width\r\n@line=10\r\n@lines=2\r\n@default=1\r\nFC=box\r\n")]
-ORIG = write("orig", "aaaa aaaa aaaa\nbb\ncc\n")
+ORIG = write("orig", "aaaa aaaa aaaa\nbb\nccc\n")
 FITS = write("fits", "aaaa<br>bbbb\nbb\nc<box>c\n")
 OVER = write("over", "aaaaaaaaaaa\nb<br>b<br>b\ncc\n")
 WRAP = write("wrap", "aaa bbb ccc\r\naaaa bbbbb ccc dd<br>ee\r\n")
@@ -25,29 +25,31 @@ ROWS = [([*TBL, *WID, ORIG, FITS], 0, r"^3 lines checked"),
         ([*TBL, *WID, ORIG, OVER, "--limit", "20"], 1,
          r"(?m)^ +1 .*\n +px 11/10$\n(?s:.*)^ +2 .*\n +lines 3/2$"),
         ([*TBL, *WID, ORIG, OVER, "--limit", "20", "--json"], 1,
-         {"widest": 11, "lines": 1, "on_screen": False, "fits": False}),
+         {"screen": {"original": {"widest": 14, "lines": 1},
+                     "translation": {"widest": 11, "lines": 1}, "fits": False}, "fits": False}),
         ([*TBL, "--widths", write("bad.wid", "@line=x\nzz=1\n"), ORIG, FITS], 0, r"0 over"),
         ([*TBL, *WID, "--wrap", WRAP], 0, r"^aaa bbb<br>ccc\r\naaaa bbbbb<br>ccc dd ee\r\n$"),
-        ([*TBL, *WID, "--wrap", CUT], 1, r"^ab<br>abcdefghij<br>klm\n$")]
+        ([*TBL, *WID, "--wrap", CUT], 1, r"^ab<br>abcdefghij<box>klm\n$")]
 ROWS += [(args, 2, None) for args in (
     [*TBL, "--widths", MISSING, ORIG, FITS], [*TBL, "--widths", MISSING, "--wrap", WRAP],
     ["--table", write("nobr.tbl", LETTERS), *WID, "--wrap", WRAP], [*TBL, "--wrap", WRAP],
     [*TBL, *WID, "--wrap", WRAP, "-o", WRAP], [*TBL, *WID, "--wrap", ORIG, FITS])]
 failed = 0
 for args, code, want in ROWS:
-    done = subprocess.run([FIT, *args], capture_output=True, text=True, newline="", timeout=60)
+    done = subprocess.run([FIT, *args], capture_output=True, timeout=60)
+    out, err = done.stdout.decode(), done.stderr.decode()  # CR LF kept
     if want is None:
-        ok = not done.stdout and done.stderr.startswith("tavrel-fit: ")
+        ok = not out and err.startswith("tavrel-fit: ")
     elif isinstance(want, dict):
-        ok = want.items() <= json.loads(done.stdout)["lines"][0].items()
+        ok = want.items() <= json.loads(out)["lines"][0].items()
     else:
-        ok = re.search(want, done.stdout)
+        ok = re.search(want, out)
     if done.returncode != code or not ok:
         failed += 1
-        print(f"FAIL {args}: {done.returncode} {done.stdout[-500:]!r} {done.stderr!r}")
+        print(f"FAIL {args}: {done.returncode} {out[-500:]!r} {err!r}")
 OUT = os.path.join(FOLDER.name, "out")  # -o, and the cut said with its line and column
 done = subprocess.run([FIT, *TBL, *WID, "--wrap", CUT, "-o", OUT], capture_output=True, text=True)
-if done.returncode != 1 or open(OUT).read() != "ab<br>abcdefghij<br>klm\n" or \
+if done.returncode != 1 or open(OUT).read() != "ab<br>abcdefghij<box>klm\n" or \
         "line 1, column 14" not in done.stderr:
     failed += 1
     print(f"FAIL -o: {done.returncode} {done.stderr!r}")
