@@ -33,11 +33,10 @@ typedef struct {
 
 typedef xcb_void_cookie_t (*shm_put_image_fn)(xcb_connection_t*, uint32_t, uint32_t, uint16_t,
                                               uint16_t, uint16_t, uint16_t, uint16_t, uint16_t,
-                                              int16_t, int16_t, uint8_t, uint8_t, uint8_t,
-                                              uint32_t, uint32_t);
-typedef xcb_void_cookie_t (*copy_area_fn)(xcb_connection_t*, uint32_t, uint32_t, uint32_t,
-                                          int16_t, int16_t, int16_t, int16_t, uint16_t,
-                                          uint16_t);
+                                              int16_t, int16_t, uint8_t, uint8_t, uint8_t, uint32_t,
+                                              uint32_t);
+typedef xcb_void_cookie_t (*copy_area_fn)(xcb_connection_t*, uint32_t, uint32_t, uint32_t, int16_t,
+                                          int16_t, int16_t, int16_t, uint16_t, uint16_t);
 
 static int noted;
 

@@ -1,12 +1,17 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
 // Byte helpers shared by the readers of table and width files.
 namespace bytetext {
+
+// Turns the bytes of a table entry's text into UTF-16. Core keeps bytes; the caller knows the
+// file's character set and hands the two readers a decoder. An empty one means `widen`.
+using Decoder = std::function<std::u16string(std::string_view entryText)>;
 
 // The value of a hexadecimal digit (0-9, a-f, A-F), or -1 for any other byte.
 constexpr int hexDigit(char c) noexcept {
@@ -22,7 +27,7 @@ constexpr int hexDigit(char c) noexcept {
     return -1;
 }
 
-// Each byte as the code point of the same value (Latin-1).
+// Each byte as the code point of the same value (Latin-1): the decoding when none is given.
 inline std::u16string widen(std::string_view bytes) {
     std::u16string text;
     text.reserve(bytes.size());

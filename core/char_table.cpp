@@ -3,39 +3,16 @@
 #include "core/byte_text.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <fstream>
 #include <limits>
-
-std::u16string CharTable::widenBytes(std::string_view bytes) {
-    return bytetext::widen(bytes);
-}
 
 namespace {
 
 constexpr std::int32_t kMaxCounter = std::numeric_limits<std::int32_t>::max();
 
-// Reads a whole file; false if it cannot be opened or read to its end. C stdio reports a read
-// error (such as reading a directory, which opens fine on Linux) where a stream would only
-// report an early end.
-bool readWholeFile(const std::filesystem::path& path, std::string& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        return false;
-    }
-    std::array<char, 64 * 1024> chunk;
-    std::size_t got = 0;
-    while ((got = std::fread(chunk.data(), 1, chunk.size(), file)) > 0) {
-        bytes.append(chunk.data(), got);
-    }
-    const bool ok = std::ferror(file) == 0;
-    std::fclose(file);
-    return ok;
-}
-
-void store(CharTable::Entry& entry, std::string_view bytes, const CharTable::DecodeEntry& decode) {
+void store(CharTable::Entry& entry, std::string_view bytes, const bytetext::Decoder& decode) {
     entry.bytes.assign(bytes);
-    entry.text = decode ? decode(bytes) : CharTable::widenBytes(bytes);
+    entry.text = decode ? decode(bytes) : bytetext::widen(bytes);
 }
 
 } // namespace
@@ -63,7 +40,8 @@ std::int32_t CharTable::hexToByte(std::string_view text) {
     return static_cast<std::int32_t>(result);
 }
 
-CharTable::LoadStatus CharTable::parse(std::string_view fileBytes, const DecodeEntry& decode) {
+CharTable::LoadStatus CharTable::parse(std::string_view fileBytes,
+                                       const bytetext::Decoder& decode) {
     // The counter of consumed bytes doubles as the position of the next byte. A file longer
     // than the counter can count ends where the counter would overflow, like a file that ends.
     std::int32_t counter = 0;
@@ -122,15 +100,9 @@ CharTable::LoadStatus CharTable::parse(std::string_view fileBytes, const DecodeE
     return LoadStatus::Complete;
 }
 
-CharTable::LoadStatus CharTable::load(const std::filesystem::path& table,
-                                      const std::filesystem::path& dumpPath,
-                                      const ChooseDecoder& choose) {
-    std::string bytes;
-    if (!readWholeFile(table, bytes)) {
-        return LoadStatus::CannotOpen;
-    }
-    const DecodeEntry decode = choose ? choose(bytes) : DecodeEntry{};
-    const LoadStatus status = parse(bytes, decode);
+CharTable::LoadStatus CharTable::load(std::string_view fileBytes, const bytetext::Decoder& decode,
+                                      const std::filesystem::path& dumpPath) {
+    const LoadStatus status = parse(fileBytes, decode);
     if (status == LoadStatus::Complete) {
         dump(dumpPath); // a dump that fails is not the load's failure
     }

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "core/byte_text.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -24,14 +25,8 @@ public:
         std::u16string text; // `bytes` decoded when the entry was stored
     };
 
-    // Turns an entry's bytes into text.
-    using DecodeEntry = std::function<std::u16string(std::string_view)>;
-    // Picks the decoder for one load, given the whole file's bytes; called once per load.
-    using ChooseDecoder = std::function<DecodeEntry(std::string_view wholeFile)>;
-
     enum class LoadStatus {
         Complete,    // every byte of the file was consumed by whole entries
-        CannotOpen,  // the file could not be opened or read; nothing was parsed
         ReadPastEnd, // the grammar asked for a byte beyond the end; what was stored stays
     };
 
@@ -41,24 +36,19 @@ public:
     // INT32_MAX.
     static std::int32_t hexToByte(std::string_view text);
 
-    // Each byte as the code point of the same value (Latin-1): the decoding of an entry when no
-    // decoder is given.
-    static std::u16string widenBytes(std::string_view bytes);
-
     // Reads entries by counting bytes, without searching for '=' or line ends: two code bytes,
     // one skipped byte, the first value byte whatever it is, further value bytes up to the next
     // CR (not part of the value), one skipped byte after the CR. The parse is complete when the
     // bytes consumed equal the file's length after a whole entry. A read beyond the end stops
     // at once: entries already stored stay, and the entry under way keeps its value as far as
     // it was read, or is left untouched if the end came before its first value byte. Storing a
-    // value replaces the entry. An empty `decode` stores each byte as widenBytes does.
-    LoadStatus parse(std::string_view fileBytes, const DecodeEntry& decode);
+    // value replaces the entry. An empty `decode` stores each byte as bytetext::widen does.
+    LoadStatus parse(std::string_view fileBytes, const bytetext::Decoder& decode);
 
-    // Reads the file `table` whole, asks `choose` for the decoder, parses it and, only when the
-    // parse is complete, dumps the table to `dumpPath` (a failed dump is not reported).
-    // Failures come back as the result; nothing throws from file access.
-    LoadStatus load(const std::filesystem::path& table, const std::filesystem::path& dumpPath,
-                    const ChooseDecoder& choose);
+    // A table file's load: parses its bytes and, only when the parse is complete, dumps the
+    // table to `dumpPath` (a failed dump is not reported). The caller reads the file.
+    LoadStatus load(std::string_view fileBytes, const bytetext::Decoder& decode,
+                    const std::filesystem::path& dumpPath);
 
     // The dump text: one line per non-empty entry in ascending code order, the code as two
     // upper-case hex digits, '=', the stored bytes unchanged, CR LF. An empty table gives "".

@@ -34,9 +34,7 @@ bool isBlank(std::string_view line) {
     return line.find_first_not_of(" \t") == std::string_view::npos;
 }
 
-using Decode = std::function<std::u16string(std::string_view)>;
-
-std::optional<TableEntry> parseLine(std::string_view line, const Decode& decode) {
+std::optional<TableEntry> parseLine(std::string_view line, const bytetext::Decoder& decode) {
     const char lead = line.front();
     if (lead == '*') {
         const std::string_view rest = line.substr(1);
@@ -105,8 +103,8 @@ std::optional<std::size_t> TextCost::stopsFitting(std::size_t budget, Strategy s
     return std::nullopt;
 }
 
-TableEncoding TableEncoding::read(std::string_view fileBytes, const TextDecoder& decode) {
-    const Decode text = decode ? decode : Decode(bytetext::widen);
+TableEncoding TableEncoding::read(std::string_view fileBytes, const bytetext::Decoder& decode) {
+    const bytetext::Decoder text = decode ? decode : bytetext::Decoder(bytetext::widen);
     if (fileBytes.substr(0, 3) == "\xEF\xBB\xBF") {
         fileBytes.remove_prefix(3);
     }

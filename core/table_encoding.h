@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/byte_text.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -16,9 +18,6 @@
 // two ways: greedily (longest entry first, what the common inserters emit) and optimally
 // (fewest bytes that still read back as the same text).
 namespace encoding {
-
-// Turns the bytes of an entry's text into UTF-16; the caller knows the file's character set.
-using TextDecoder = std::function<std::u16string(std::string_view entryText)>;
 
 enum class EntryKind {
     Text,      // HH..=text
@@ -72,7 +71,7 @@ public:
     // bad or odd hex, codes over four bytes, no '=', an empty text) are skipped and counted.
     // A UTF-8 byte order mark at the start is dropped; lines end at LF, a CR before it is
     // dropped. An empty `decode` takes each byte as the code point of the same value.
-    static TableEncoding read(std::string_view fileBytes, const TextDecoder& decode = {});
+    static TableEncoding read(std::string_view fileBytes, const bytetext::Decoder& decode = {});
 
     const std::vector<TableEntry>& entries() const { return entries_; }
     std::size_t skippedLines() const { return skipped_; }

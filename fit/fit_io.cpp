@@ -38,7 +38,8 @@ std::optional<encoding::TableEncoding> loadTable(const QString& path, QString& e
         return std::nullopt;
     }
     const std::string_view view(bytes->constData(), static_cast<std::size_t>(bytes->size()));
-    auto table = encoding::TableEncoding::read(view, storage::tableDecoderChooser()(view));
+    auto table = encoding::TableEncoding::read(
+        view, storage::tableEntryDecoder(view, storage::TableCharsets::Utf8OrWindows1252));
     if (table.entries().empty()) {
         error = QStringLiteral("%1 holds no entry").arg(path);
         return std::nullopt;

@@ -1,5 +1,7 @@
 #include "fit/fit_report.h"
 
+#include "storage/text_encoding.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -14,12 +16,6 @@ namespace {
 constexpr qsizetype kPreviewLength = 30;
 // Fewer lines are not worth a thread.
 constexpr std::size_t kLinesPerWorker = 4096;
-
-// constData() never detaches or copies, so threads may share the lists.
-std::u16string_view viewOf(const QString& text) {
-    return {reinterpret_cast<const char16_t*>(text.constData()),
-            static_cast<std::size_t>(text.size())};
-}
 
 Bytes bytesOf(const encoding::TextCost& cost, encoding::Strategy strategy) {
     const encoding::Encoding& chosen = cost.of(strategy);
@@ -53,8 +49,8 @@ ScriptCheck checkScript(const encoding::TableEncoding& table, const QStringList&
         for (std::size_t i = begin; i < end; ++i) {
             LineCheck& line = check.lines[i];
             const auto at = static_cast<qsizetype>(i);
-            line.original = bytesOf(table.encode(viewOf(original[at])), strategy);
-            line.translation = bytesOf(table.encode(viewOf(translation[at])), strategy);
+            line.original = bytesOf(table.encode(storage::utf16View(original[at])), strategy);
+            line.translation = bytesOf(table.encode(storage::utf16View(translation[at])), strategy);
             line.budget = limit.value_or(chosen(line.original));
             line.fits = chosen(line.translation) <= line.budget;
         }

@@ -10,7 +10,7 @@ BUILD_PACKAGES=(
 )
 # The test suite: unit and GUI tests, end-to-end tests in a real X server, fuzz targets.
 TEST_PACKAGES=(
-  libgtest-dev libgmock-dev
+  libgtest-dev libgmock-dev clang-format
   xvfb xauth x11-xkb-utils openbox xdotool xclip x11-utils imagemagick
   python3 python3-pyatspi at-spi2-core dbus dbus-x11
   clang libclang-rt-14-dev

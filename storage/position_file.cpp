@@ -105,7 +105,7 @@ void PositionFile::fillUnreadable(const std::array<int, positionLineCount>& defa
     }
 }
 
-std::optional<QString> PositionFile::write(const QString& path) const {
+SaveResult PositionFile::write(const QString& path) const {
     QStringList lines;
     for (const std::optional<QString>& text : lines_) {
         lines.append(text.value_or(QString()));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storage/text_file.h"
+
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
@@ -44,9 +46,7 @@ public:
     void fillUnreadable(const std::array<int, positionLineCount>& defaults);
 
     // Writes exactly six lines (a line still missing is written empty) in UTF-8 with CR LF.
-    // On failure the previous file is left whole and the error, naming the file, is returned;
-    // nullopt means saved.
-    std::optional<QString> write(const QString& path) const;
+    SaveResult write(const QString& path) const;
 
 private:
     std::array<std::optional<QString>, positionLineCount> lines_;

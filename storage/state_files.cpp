@@ -7,9 +7,6 @@ namespace storage {
 
 namespace {
 
-// The main window's client area in twips.
-constexpr int mainWidthTwips = 4230;
-constexpr int mainHeightTwips = 5910;
 // Room for the main window's frame between it and the Fast Counter.
 constexpr int fastGapPixels = 16;
 
@@ -20,15 +17,18 @@ int roundHalfEven(double value) {
 
 } // namespace
 
-std::array<int, positionLineCount>
-defaultPositionsTwips(const QRect& availableScreen, double twipsPerPixelX, double twipsPerPixelY) {
-    const int widthPixels = roundHalfEven(mainWidthTwips / twipsPerPixelX);
-    const int heightPixels = roundHalfEven(mainHeightTwips / twipsPerPixelY);
+std::array<int, positionLineCount> defaultPositionsTwips(QSize mainWindowTwips,
+                                                         const QRect& availableScreen,
+                                                         double twipsPerPixelX,
+                                                         double twipsPerPixelY) {
+    const int widthPixels = roundHalfEven(mainWindowTwips.width() / twipsPerPixelX);
+    const int heightPixels = roundHalfEven(mainWindowTwips.height() / twipsPerPixelY);
     const int left = availableScreen.x() + (availableScreen.width() - widthPixels) / 2;
     const int top = availableScreen.y() + (availableScreen.height() - heightPixels) / 2;
     const int mainLeft = roundHalfEven(left * twipsPerPixelX);
     const int mainTop = roundHalfEven(top * twipsPerPixelY);
-    const int fastLeft = mainLeft + mainWidthTwips + roundHalfEven(fastGapPixels * twipsPerPixelX);
+    const int fastLeft =
+        mainLeft + mainWindowTwips.width() + roundHalfEven(fastGapPixels * twipsPerPixelX);
     return {mainLeft, mainTop, fastLeft, mainTop, mainLeft, mainTop};
 }
 
@@ -49,7 +49,7 @@ PositionFile StateFiles::readPositions() const {
     reportAll(file.problems());
     if (!file.existed()) {
         file.fillUnreadable(defaults_());
-        reportIfAny(file.write(path));
+        reportIfFailed(file.write(path));
     }
     return file;
 }
@@ -59,7 +59,7 @@ TextLines StateFiles::readTexts() const {
     TextLines lines = readTextFile(path);
     reportAll(lines.problems);
     if (!lines.existed) {
-        reportIfAny(writeTextFile(path, QString(), QString()));
+        reportIfFailed(writeTextFile(path, QString(), QString()));
     }
     return lines;
 }
@@ -71,11 +71,11 @@ void StateFiles::savePosition(PositionLine left, int leftTwips, int topTwips) co
     file.setTwips(left, leftTwips);
     file.setTwips(static_cast<PositionLine>(left + 1), topTwips);
     file.fillUnreadable(defaults_());
-    reportIfAny(file.write(path));
+    reportIfFailed(file.write(path));
 }
 
 void StateFiles::saveTexts(const QString& orig, const QString& trans) const {
-    reportIfAny(writeTextFile(textFilePath(), orig, trans));
+    reportIfFailed(writeTextFile(textFilePath(), orig, trans));
 }
 
 int StateFiles::defaultTwips(PositionLine line) const {
@@ -92,9 +92,9 @@ void StateFiles::reportAll(const QStringList& problems) const {
     }
 }
 
-void StateFiles::reportIfAny(const std::optional<QString>& problem) const {
-    if (problem) {
-        reportAll({*problem});
+void StateFiles::reportIfFailed(const SaveResult& save) const {
+    if (!save.saved()) {
+        reportAll({save.problem()});
     }
 }
 

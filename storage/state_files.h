@@ -4,6 +4,7 @@
 #include "storage/text_file.h"
 
 #include <QRect>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -15,12 +16,14 @@
 namespace storage {
 
 // Left and Top in twips, in the order of the position file's lines: the main window (client
-// area 4230 x 5910 twips) centred on `availableScreen` (in pixels), the Fast Counter beside it
-// on the right with 16 pixels of room between, the Mini Counter at the main window's place.
-// Pixels and twips convert by rounding half to even: pixels = twips / twipsPerPixel,
-// twips = pixels * twipsPerPixel.
-std::array<int, positionLineCount>
-defaultPositionsTwips(const QRect& availableScreen, double twipsPerPixelX, double twipsPerPixelY);
+// area `mainWindowTwips`, as its design gives it) centred on `availableScreen` (in pixels), the
+// Fast Counter beside it on the right with 16 pixels of room between, the Mini Counter at the
+// main window's place. Pixels and twips convert by rounding half to even:
+// pixels = twips / twipsPerPixel, twips = pixels * twipsPerPixel.
+std::array<int, positionLineCount> defaultPositionsTwips(QSize mainWindowTwips,
+                                                         const QRect& availableScreen,
+                                                         double twipsPerPixelX,
+                                                         double twipsPerPixelY);
 
 class StateFiles final {
 public:
@@ -54,7 +57,7 @@ public:
 
 private:
     void reportAll(const QStringList& problems) const;
-    void reportIfAny(const std::optional<QString>& problem) const;
+    void reportIfFailed(const SaveResult& save) const;
 
     QString folder_;
     Defaults defaults_;

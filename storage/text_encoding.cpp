@@ -26,8 +26,7 @@ bool hasHighByte(std::string_view bytes) {
 }
 
 std::u16string toU16(const QString& s) {
-    return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()),
-                          static_cast<std::size_t>(s.size()));
+    return std::u16string(utf16View(s));
 }
 
 // QString::fromUtf8 drops a byte order mark at the start of what it is given; here a U+FEFF
@@ -40,6 +39,40 @@ QString fromUtf8KeepingBom(QByteArrayView bytes) {
 
 QByteArrayView viewOf(std::string_view s) {
     return QByteArrayView(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+QString decodeShiftJis(QByteArrayView bytes, bool* clean = nullptr) {
+    QStringDecoder decoder("Shift_JIS", QStringDecoder::Flag::Stateless);
+    const QString text = decoder.decode(bytes);
+    if (clean != nullptr) {
+        *clean = decoder.isValid() && !decoder.hasError();
+    }
+    return text;
+}
+
+// True when the text of every entry decodes cleanly as Shift-JIS and one holds a two-byte
+// character (which decodes to fewer characters than it has bytes).
+bool looksLikeShiftJis(std::string_view wholeFile) {
+    bool twoByte = false;
+    while (!wholeFile.empty()) {
+        const std::size_t end = wholeFile.find('\n');
+        std::string_view line = wholeFile.substr(0, end);
+        wholeFile.remove_prefix(end == std::string_view::npos ? wholeFile.size() : end + 1);
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        const std::size_t equals = line.find('=');
+        if (line.starts_with('#') || equals == std::string_view::npos) {
+            continue;
+        }
+        const QByteArrayView text = viewOf(line.substr(equals + 1));
+        bool clean = false;
+        twoByte = decodeShiftJis(text, &clean).size() < text.size() || twoByte;
+        if (!clean) {
+            return false;
+        }
+    }
+    return twoByte;
 }
 
 } // namespace
@@ -144,13 +177,14 @@ QByteArray encodeStateLines(const QStringList& lines) {
     return out;
 }
 
-EntryDecoderChooser tableDecoderChooser() {
-    return [](std::string_view wholeFile) -> EntryDecoder {
-        if (hasHighByte(wholeFile) && isValidUtf8(viewOf(wholeFile))) {
-            return [](std::string_view entry) { return toU16(decodeStateText(viewOf(entry))); };
-        }
-        return [](std::string_view entry) { return toU16(decodeWindows1252(viewOf(entry))); };
-    };
+bytetext::Decoder tableEntryDecoder(std::string_view wholeFile, TableCharsets charsets) {
+    if (hasHighByte(wholeFile) && isValidUtf8(viewOf(wholeFile))) {
+        return [](std::string_view entry) { return toU16(decodeStateText(viewOf(entry))); };
+    }
+    if (charsets == TableCharsets::Utf8ShiftJisOrWindows1252 && looksLikeShiftJis(wholeFile)) {
+        return [](std::string_view entry) { return toU16(decodeShiftJis(viewOf(entry))); };
+    }
+    return [](std::string_view entry) { return toU16(decodeWindows1252(viewOf(entry))); };
 }
 
 } // namespace storage

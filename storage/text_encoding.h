@@ -1,18 +1,26 @@
 #pragma once
 
+#include "core/byte_text.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
-#include <functional>
-#include <string>
 #include <string_view>
 
 // Decoding of the bytes the program reads from disk. The state files are written as UTF-8;
 // a file from an older copy or another editor that is not valid UTF-8 is taken as
 // Windows-1252, so every byte still gives one character and nothing is lost.
 namespace storage {
+
+// The characters of `text` as the UTF-16 view that core's functions take; valid while `text`
+// lives and is not changed. constData() never detaches or copies (utf16() may), so threads
+// may share the strings they view.
+inline std::u16string_view utf16View(const QString& text) {
+    return {reinterpret_cast<const char16_t*>(text.constData()),
+            static_cast<std::size_t>(text.size())};
+}
 
 // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF, no truncated sequence.
 bool isValidUtf8(QByteArrayView bytes);
@@ -34,13 +42,20 @@ QStringList decodeStateLines(QByteArrayView bytes);
 // The bytes of a state file: each line in UTF-8, no byte order mark, each ended by CR LF.
 QByteArray encodeStateLines(const QStringList& lines);
 
-// Character tables keep the bytes of each entry; the character an entry stands for depends
-// on the file it came from. The chooser is given the whole file and returns the decoder for
-// its entries: UTF-8 when the file is valid UTF-8 and holds at least one byte of 0x80 or more,
-// otherwise Windows-1252. An entry that is not valid UTF-8 on its own (a multi-byte character
-// cut by the table's byte-count grammar) falls back to Windows-1252, one character per byte.
-using EntryDecoder = std::function<std::u16string(std::string_view entry)>;
-using EntryDecoderChooser = std::function<EntryDecoder(std::string_view wholeFile)>;
-EntryDecoderChooser tableDecoderChooser();
+// Character tables keep the bytes of each entry; the character an entry stands for depends on
+// the file it came from, which is read once and handed to its readers with the decoder that
+// tableEntryDecoder chooses for them from the whole file.
+enum class TableCharsets {
+    // The one-byte table that typing goes through (and tavrel-fit): UTF-8 when the file is valid
+    // UTF-8 and holds at least one byte of 0x80 or more, otherwise Windows-1252. An entry that
+    // is not valid UTF-8 on its own (a character cut by the one-byte grammar) falls back to
+    // Windows-1252, one character per byte.
+    Utf8OrWindows1252,
+    // The main window's byte line: as above, except that a file that is not valid UTF-8 is
+    // Shift-JIS when the text of every entry (what follows the first '=' of a line that is no
+    // '#' comment) decodes cleanly as Shift-JIS and at least one holds a two-byte character.
+    Utf8ShiftJisOrWindows1252,
+};
+bytetext::Decoder tableEntryDecoder(std::string_view wholeFile, TableCharsets charsets);
 
 } // namespace storage

@@ -43,14 +43,16 @@ StateFileBytes readStateFile(const QString& path) {
     return {std::move(bytes), std::move(problem)};
 }
 
-std::optional<QString> saveStateFile(const QString& path, const QByteArray& bytes) {
+SaveResult saveStateFile(const QString& path, const QByteArray& bytes) {
     const QFileInfo info(path);
     if (!QDir().mkpath(info.absolutePath())) {
-        return QStringLiteral("Cannot save %1: cannot create its folder").arg(path);
+        return SaveResult::failure(
+            QStringLiteral("Cannot save %1: cannot create its folder").arg(path));
     }
     QSaveFile file(path);
     const auto cannotSave = [&] {
-        return QStringLiteral("Cannot save %1: %2").arg(path, file.errorString());
+        return SaveResult::failure(
+            QStringLiteral("Cannot save %1: %2").arg(path, file.errorString()));
     };
     if (!file.open(QIODevice::WriteOnly)) {
         return cannotSave();
@@ -58,14 +60,11 @@ std::optional<QString> saveStateFile(const QString& path, const QByteArray& byte
     // Qt 6.4's commit() ignores a flush that fails (a full disk, a file size limit), so the
     // flush is checked here: the old file must stay whole then.
     if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString error = cannotSave(); // before cancelling, which may reset the error
+        SaveResult failed = cannotSave(); // before cancelling, which may reset the error
         file.cancelWriting();
-        return error;
+        return failed;
     }
-    if (!file.commit()) {
-        return cannotSave();
-    }
-    return std::nullopt;
+    return file.commit() ? SaveResult::success() : cannotSave();
 }
 
 TextLines parseTextFile(QByteArrayView bytes) {
@@ -99,8 +98,7 @@ TextLines readTextFile(const QString& path) {
     return result;
 }
 
-std::optional<QString> writeTextFile(const QString& path, const QString& orig,
-                                     const QString& trans) {
+SaveResult writeTextFile(const QString& path, const QString& orig, const QString& trans) {
     return saveStateFile(path, encodeStateLines({singleLine(orig), singleLine(trans)}));
 }
 

@@ -11,6 +11,22 @@
 // main window and the Mini Counter. Also the two file steps both state files are built on.
 namespace storage {
 
+// What a save did. `saved()` is the test; a failed save holds why, naming the file. A failed
+// save has left the previous file whole.
+class [[nodiscard]] SaveResult {
+public:
+    static SaveResult success() { return SaveResult(std::nullopt); }
+    static SaveResult failure(QString why) { return SaveResult(std::move(why)); }
+
+    bool saved() const { return !problem_.has_value(); }
+    // Empty when saved.
+    QString problem() const { return problem_.value_or(QString()); }
+
+private:
+    explicit SaveResult(std::optional<QString> problem) : problem_(std::move(problem)) {}
+    std::optional<QString> problem_;
+};
+
 struct TextLines {
     std::optional<QString> orig;  // nullopt when the file has no first line
     std::optional<QString> trans; // nullopt when the file has no second line
@@ -25,10 +41,8 @@ TextLines readTextFile(const QString& path);
 TextLines parseTextFile(QByteArrayView bytes);
 
 // Writes exactly two lines. Any CR or LF is taken out of the texts first: the file cannot hold
-// a line break inside a text. On failure the previous file is left whole and the error, naming
-// the file, is returned; nullopt means saved.
-std::optional<QString> writeTextFile(const QString& path, const QString& orig,
-                                     const QString& trans);
+// a line break inside a text.
+SaveResult writeTextFile(const QString& path, const QString& orig, const QString& trans);
 
 struct StateFileBytes {
     std::optional<QByteArray> bytes; // nullopt when the file is missing or cannot be read
@@ -40,7 +54,6 @@ StateFileBytes readStateFile(const QString& path);
 
 // Replaces the file with `bytes` in one step (a temporary file renamed over the old one), so a
 // crash, a kill or a full disk never leaves half a file. Creates the folder when it is missing.
-// Returns the error naming the file, or nullopt when saved.
-std::optional<QString> saveStateFile(const QString& path, const QByteArray& bytes);
+SaveResult saveStateFile(const QString& path, const QByteArray& bytes);
 
 } // namespace storage

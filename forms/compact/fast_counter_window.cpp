@@ -1,5 +1,6 @@
 #include "forms/compact/fast_counter_window.h"
 
+#include "forms/design_names.h"
 #include "platform/system/keep_on_top.h"
 #include "platform/widgets/clickable_label.h"
 #include "platform/widgets/controls.h"
@@ -25,7 +26,7 @@ QAction* addMenuItem(QMenu* menu, const QString& name, const QString& caption) {
 } // namespace
 
 FastCounterWindow::FastCounterWindow(platform::ProgramRun& run, storage::StateFiles& files)
-    : platform::ManagedWindow(QStringLiteral("Form2"), run), files_(files) {}
+    : platform::ManagedWindow(QString::fromUtf8(names::kFastCounter), run), files_(files) {}
 
 FastCounterWindow::~FastCounterWindow() {
     discardWindow();
@@ -41,7 +42,7 @@ platform::WindowShell* FastCounterWindow::createWindow() {
     // Created first, so that it lies below the captions. Presses on the captions go to the
     // window, which ignores them, never to this sibling.
     ui_.margin = new platform::ClickableLabel(window);
-    ui_.margin->setObjectName(QStringLiteral("Label2"));
+    ui_.margin->setObjectName(QString::fromUtf8(names::kMargin));
     ui_.margin->setAutoFillBackground(false);
     ui_.margin->setGeometry(platform::rectFromTwips(0, 0, 1215, 975));
     connect(ui_.margin, &platform::ClickableLabel::pressed, this,
@@ -49,7 +50,7 @@ platform::WindowShell* FastCounterWindow::createWindow() {
 
     platform::addLabel(window, QStringLiteral("Label1"), QStringLiteral("Hai copiato"),
                        palette::kRed, 120, 120, 855, 255);
-    ui_.count = platform::addLabel(window, QStringLiteral("cont"), QStringLiteral("0"),
+    ui_.count = platform::addLabel(window, QString::fromUtf8(names::kCount), QStringLiteral("0"),
                                    palette::kGold, 120, 360, 975, 255);
     platform::addLabel(window, QStringLiteral("Label3"), QStringLiteral("caratteri"), palette::kRed,
                        120, 600, 855, 255);
@@ -72,6 +73,10 @@ void FastCounterWindow::onLoad() {
 }
 
 void FastCounterWindow::onUnload() {
+    savePosition();
+}
+
+void FastCounterWindow::savePosition() {
     if (isLoaded()) {
         const QPoint at = platform::twipsFromPixels(loadedWindow()->pos());
         files_.savePosition(storage::FastLeft, at.x(), at.y());
@@ -86,7 +91,7 @@ void FastCounterWindow::onMarginPressed(Qt::MouseButton button) {
         break;
     case Qt::RightButton:
         // Only this window is saved: the others keep what their last unload wrote.
-        onUnload();
+        savePosition();
         run().end();
         break;
     default:
@@ -95,8 +100,8 @@ void FastCounterWindow::onMarginPressed(Qt::MouseButton button) {
 }
 
 void FastCounterWindow::showCount(int count) {
-    if (window() == nullptr) {
-        return; // the program has ended
+    if (!isLoaded()) {
+        return;
     }
     const QString text = QString::number(count);
     if (ui_.count->text() != text) {

@@ -24,7 +24,7 @@ public:
     FastCounterWindow(platform::ProgramRun& run, storage::StateFiles& files);
     ~FastCounterWindow() override;
 
-    // The watch loop's write; loads the window when it is not loaded.
+    // Shows the clipboard's count; a window that is not loaded shows nothing.
     void showCount(int count);
 
 protected:
@@ -39,6 +39,8 @@ private:
     };
 
     void onMarginPressed(Qt::MouseButton button);
+    // Writes the window's place into the position file: its unload, and the right press.
+    void savePosition();
 
     storage::StateFiles& files_;
     Controls ui_;

@@ -1,6 +1,7 @@
 #include "forms/compact/mini_counter_window.h"
 
 #include "forms/compact/mini_look.h"
+#include "forms/design_names.h"
 #include "platform/system/keep_on_top.h"
 #include "platform/widgets/controls.h"
 #include "platform/widgets/palette.h"
@@ -12,7 +13,7 @@
 #include <QLabel>
 
 MiniCounterWindow::MiniCounterWindow(platform::ProgramRun& run, storage::StateFiles& files)
-    : platform::ManagedWindow(QStringLiteral("Form3"), run), files_(files) {}
+    : platform::ManagedWindow(QString::fromUtf8(names::kMiniCounter), run), files_(files) {}
 
 MiniCounterWindow::~MiniCounterWindow() {
     discardWindow();
@@ -27,17 +28,20 @@ platform::WindowShell* MiniCounterWindow::createWindow() {
     QLabel* original =
         platform::addLabel(window, QStringLiteral("Label1"), QStringLiteral("Originale"),
                            palette::kRed, 120, 165, 615, 255);
-    ui_.boxes[0] = platform::addTextBox(window, QStringLiteral("Text1"), 840, 120, 2415, 285);
+    PerBox<platform::TextBox*>& boxes = ui_.boxes;
+    boxes[Box::Original] = platform::addTextBox(
+        window, QString::fromUtf8(names::kBox[Box::Original]), 840, 120, 2415, 285);
     QLabel* translation =
         platform::addLabel(window, QStringLiteral("Label2"), QStringLiteral("Tradotta"),
                            palette::kRed, 120, 525, 615, 255);
-    ui_.boxes[1] = platform::addTextBox(window, QStringLiteral("Text2"), 840, 480, 2415, 285);
+    boxes[Box::Translation] = platform::addTextBox(
+        window, QString::fromUtf8(names::kBox[Box::Translation]), 840, 480, 2415, 285);
     // The captions name the boxes for assistive technology.
-    original->setBuddy(ui_.boxes[0]);
-    translation->setBuddy(ui_.boxes[1]);
-    QWidget::setTabOrder(ui_.boxes[0], ui_.boxes[1]);
+    original->setBuddy(boxes[Box::Original]);
+    translation->setBuddy(boxes[Box::Translation]);
+    QWidget::setTabOrder(boxes[Box::Original], boxes[Box::Translation]);
 
-    for (platform::TextBox* box : ui_.boxes) {
+    for (platform::TextBox* box : boxes.items) {
         // Tool tips follow every movement over a box, buttons pressed or not.
         box->setMouseTracking(true);
         connect(box, &platform::TextBox::mouseMoved, this, [this, box] { showCountsToolTip(box); });
@@ -57,8 +61,8 @@ void MiniCounterWindow::onLoad() {
 
     const storage::TextLines texts = files_.readTexts();
     // Line breaks are taken out: the boxes hold one line each.
-    ui_.boxes[0]->setBoxText(texts.orig.value_or(QString()));
-    ui_.boxes[1]->setBoxText(texts.trans.value_or(QString()));
+    ui_.boxes[Box::Original]->setBoxText(texts.orig.value_or(QString()));
+    ui_.boxes[Box::Translation]->setBoxText(texts.trans.value_or(QString()));
 
     show();
     if (left.has_value() != top.has_value()) {
@@ -71,14 +75,14 @@ void MiniCounterWindow::onLoad() {
 void MiniCounterWindow::onUnload() {
     const QPoint at = platform::twipsFromPixels(loadedWindow()->pos());
     files_.savePosition(storage::MiniLeft, at.x(), at.y());
-    files_.saveTexts(ui_.boxes[0]->text(), ui_.boxes[1]->text());
+    files_.saveTexts(ui_.boxes[Box::Original]->text(), ui_.boxes[Box::Translation]->text());
 }
 
 void MiniCounterWindow::showDifference() {
-    const auto original = static_cast<std::int32_t>(ui_.boxes[0]->text().size());
-    const auto translation = static_cast<std::int32_t>(ui_.boxes[1]->text().size());
+    const auto original = static_cast<std::int32_t>(ui_.boxes[Box::Original]->text().size());
+    const auto translation = static_cast<std::int32_t>(ui_.boxes[Box::Translation]->text().size());
     const MiniLook look = miniLook(original, translation);
-    platform::setTextColour(ui_.boxes[1], look.translationColour);
+    platform::setTextColour(ui_.boxes[Box::Translation], look.translationColour);
     lengthDifference_ = translation - original;
     loadedWindow()->setWindowTitle(look.caption);
 }

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "forms/box.h"
 #include "platform/widgets/managed_window.h"
 
-#include <array>
 #include <cstdint>
 
 namespace platform {
@@ -39,7 +39,7 @@ private:
     void showCountsToolTip(platform::TextBox* box);
 
     struct Controls {
-        std::array<platform::TextBox*, 2> boxes{}; // the original, the translation
+        PerBox<platform::TextBox*> boxes;
     };
 
     storage::StateFiles& files_;

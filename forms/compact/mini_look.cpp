@@ -2,7 +2,7 @@
 
 #include "core/text_stats.h"
 #include "platform/widgets/palette.h"
-#include "platform/widgets/text_box.h"
+#include "storage/text_encoding.h"
 
 #include <string_view>
 
@@ -22,7 +22,7 @@ MiniLook miniLook(std::int32_t lenOriginal, std::int32_t lenTranslation) {
 }
 
 QString countsToolTip(const QString& text) {
-    const std::u16string_view view = platform::utf16View(text);
+    const std::u16string_view view = storage::utf16View(text);
     return QStringLiteral("Spazi:%1 Parole:%2 Frasi:%3")
         .arg(textstats::countSpaces(view))
         .arg(textstats::countWords(view))

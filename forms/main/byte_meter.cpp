@@ -5,8 +5,9 @@
 
 bool ByteMeter::load(const QByteArray& tableFile) {
     const std::string_view bytes(tableFile.constData(), static_cast<std::size_t>(tableFile.size()));
-    encoding::TableEncoding table =
-        encoding::TableEncoding::read(bytes, storage::tableDecoderChooser()(bytes));
+    encoding::TableEncoding table = encoding::TableEncoding::read(
+        bytes,
+        storage::tableEntryDecoder(bytes, storage::TableCharsets::Utf8ShiftJisOrWindows1252));
     if (table.entries().empty()) {
         clear();
         return false;
@@ -21,17 +22,15 @@ void ByteMeter::clear() {
     costs_ = {};
 }
 
-void ByteMeter::setText(Text which, const QString& text) {
+void ByteMeter::setText(Box which, const QString& text) {
     if (encoding_) {
-        costs_[which] = encoding_->encode(
-            std::u16string_view(reinterpret_cast<const char16_t*>(text.constData()),
-                                static_cast<std::size_t>(text.size())));
+        costs_[which] = encoding_->encode(storage::utf16View(text));
     }
 }
 
 ByteMeter::Look ByteMeter::look() const {
-    const encoding::TextCost& original = costs_[Original];
-    const encoding::TextCost& translation = costs_[Translation];
+    const encoding::TextCost& original = costs_[Box::Original];
+    const encoding::TextCost& translation = costs_[Box::Translation];
     const auto greedy = [](const encoding::TextCost& cost) {
         return static_cast<int>(cost.greedy.bytes);
     };

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "core/table_encoding.h"
+#include "forms/box.h"
 
 #include <QColor>
 #include <QString>
 
-#include <array>
 #include <optional>
 
 // The bytes the two texts take in the game's encoding, under the table file the translator
@@ -13,8 +13,6 @@
 // tool tip. Each text is encoded again only when it changes.
 class ByteMeter final {
 public:
-    enum Text { Original = 0, Translation = 1 };
-
     struct Look {
         QString caption;    // "Byte: 15 / 12"
         QString difference; // "+3", "0", "-2"
@@ -28,11 +26,11 @@ public:
     bool isLoaded() const { return encoding_.has_value(); }
 
     // Encodes one text again after it changed.
-    void setText(Text which, const QString& text);
+    void setText(Box which, const QString& text);
 
     Look look() const;
 
 private:
     std::optional<encoding::TableEncoding> encoding_;
-    std::array<encoding::TextCost, 2> costs_;
+    PerBox<encoding::TextCost> costs_;
 };

@@ -1,6 +1,7 @@
 #include "forms/main/main_window.h"
 
 #include "core/text_stats.h"
+#include "forms/design_names.h"
 #include "forms/main/difference.h"
 #include "platform/system/keep_on_top.h"
 #include "platform/widgets/clickable_label.h"
@@ -11,13 +12,14 @@
 #include "platform/widgets/twips.h"
 #include "platform/widgets/window_shell.h"
 #include "storage/state_files.h"
+#include "storage/text_encoding.h"
 
 #include <QLabel>
 
 MainWindow::MainWindow(platform::ProgramRun& run, storage::StateFiles& files, CharTable& table,
                        platform::FileDialog& tableDialog)
-    : platform::ManagedWindow(QStringLiteral("Form1"), run), files_(files), table_(table),
-      tableDialog_(tableDialog) {}
+    : platform::ManagedWindow(QString::fromUtf8(names::kMainWindow), run), files_(files),
+      table_(table), tableDialog_(tableDialog) {}
 
 MainWindow::~MainWindow() {
     discardWindow();
@@ -31,7 +33,7 @@ platform::WindowShell* MainWindow::createWindow() {
 }
 
 void MainWindow::wireControls() {
-    for (const Box box : {Box::Original, Box::Translation}) {
+    for (const Box box : kBoxes) {
         TextBlockControls& block = ui_.block(box);
         connect(block.box, &platform::TextBox::changed, this, [this, box] { recount(box); });
         // The box's own pop-up menu replaces Qt's; every press prepares it.
@@ -75,7 +77,7 @@ void MainWindow::onLoad() {
 
     // Each assignment raises the box's change, which recounts it. An empty text equals the
     // new box's and raises none, so that box is recounted here.
-    for (const Box box : {Box::Original, Box::Translation}) {
+    for (const Box box : kBoxes) {
         platform::TextBox* textBox = ui_.block(box).box;
         textBox->setBoxText((box == Box::Original ? texts.orig : texts.trans).value_or(QString()));
         if (textBox->text().isEmpty()) {
@@ -96,6 +98,10 @@ void MainWindow::onLoad() {
 }
 
 void MainWindow::onUnload() {
+    saveState();
+}
+
+void MainWindow::saveState() {
     const QPoint at = platform::twipsFromPixels(ui_.window->pos());
     files_.savePosition(storage::MainLeft, at.x(), at.y());
     files_.saveTexts(ui_.block(Box::Original).box->text(), ui_.block(Box::Translation).box->text());
@@ -110,14 +116,13 @@ void MainWindow::recount(Box box) {
 
     const TextBlockControls& block = ui_.block(box);
     const QString current = block.box->text();
-    const std::u16string_view view = platform::utf16View(current);
+    const std::u16string_view view = storage::utf16View(current);
     block.characters->setText(QString::number(current.size()));
     block.spaces->setText(QString::number(textstats::countSpaces(view)));
     block.words->setText(QString::number(textstats::countWords(view)));
     block.sentences->setText(QString::number(textstats::countSentences(view)));
     if (byteMeter_.isLoaded()) {
-        byteMeter_.setText(box == Box::Original ? ByteMeter::Original : ByteMeter::Translation,
-                           current);
+        byteMeter_.setText(box, current);
         showBytes();
     }
 }

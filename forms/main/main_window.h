@@ -47,11 +47,12 @@ Q_SIGNALS:
 protected:
     platform::WindowShell* createWindow() override;
     void onLoad() override;
-    // Saves the window's position and both texts.
     void onUnload() override;
 
 private:
     void wireControls();
+    // Writes the window's position and both texts: its unload, and ESCI.
+    void saveState();
 
     // Counters.
     void recount(Box box);

@@ -29,9 +29,8 @@ void MainWindow::closeAboutFace() {
 }
 
 void MainWindow::saveAndExit() {
-    // Saves this window only, then ends at once: no other unload runs, not even this one
-    // a second time.
-    onUnload();
+    // Saves this window only, then ends at once: no unload runs, not even this window's.
+    saveState();
     run().end();
 }
 

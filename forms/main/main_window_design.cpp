@@ -1,5 +1,6 @@
 #include "forms/main/main_window_design.h"
 
+#include "forms/design_names.h"
 #include "platform/widgets/clickable_label.h"
 #include "platform/widgets/controls.h"
 #include "platform/widgets/palette.h"
@@ -28,88 +29,80 @@ QString text(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
 
-// One text block: title, character count, box, words, spaces and sentences.
-struct BlockNames {
-    const char* frame;
+// One text block: title, character count, box, words, spaces and sentences. The names of its
+// captions; those of the frame, the box and the counts come from the box.
+struct BlockCaptions {
     const char* title;
     const char* titleCaption;
     int titleWidth;
     const char* charsLabel;
-    const char* chars;
-    const char* box;
     const char* wordsLabel;
-    const char* words;
     int wordsWidth;
     const char* spacesLabel;
-    const char* spaces;
     int spacesWidth;
     const char* sentencesLabel;
-    const char* sentences;
 };
 
-void addTextBlock(QWidget* parent, int top, const BlockNames& n, TextBlockControls& block) {
-    QFrame* frame = platform::addFrame(parent, text(n.frame), 120, top, 3735, 1215);
+void addTextBlock(QWidget* parent, int top, Box which, const BlockCaptions& n,
+                  TextBlockControls& block) {
+    QFrame* frame = platform::addFrame(parent, text(names::kBlock[which]), 120, top, 3735, 1215);
     QLabel* title = addLabel(frame, text(n.title), text(n.titleCaption), pal::kRed, 120, 240,
                              n.titleWidth, 255);
     addLabel(frame, text(n.charsLabel), text("Caratteri usati:"), pal::kGold, 1920, 240, 1095, 255);
-    block.characters =
-        addLabel(frame, text(n.chars), text("0"), pal::kLightBlue, 3000, 240, 615, 255);
-    block.box = platform::addTextBox(frame, text(n.box), 120, 480, 3495, 285);
+    block.characters = addLabel(frame, text(names::kCharacters[which]), text("0"), pal::kLightBlue,
+                                3000, 240, 615, 255);
+    block.box = platform::addTextBox(frame, text(names::kBox[which]), 120, 480, 3495, 285);
     title->setBuddy(block.box); // the box's name for assistive technology
     addLabel(frame, text(n.wordsLabel), text("Parole:"), pal::kGold, 120, 840, 495, 255);
-    block.words =
-        addLabel(frame, text(n.words), text("0"), pal::kLightBlue, 720, 840, n.wordsWidth, 255);
+    block.words = addLabel(frame, text(names::kWords[which]), text("0"), pal::kLightBlue, 720, 840,
+                           n.wordsWidth, 255);
     addLabel(frame, text(n.spacesLabel), text("Spazi:"), pal::kGold, 1440, 840, 495, 255);
-    block.spaces =
-        addLabel(frame, text(n.spaces), text("0"), pal::kLightBlue, 1920, 840, n.spacesWidth, 255);
+    block.spaces = addLabel(frame, text(names::kSpaces[which]), text("0"), pal::kLightBlue, 1920,
+                            840, n.spacesWidth, 255);
     addLabel(frame, text(n.sentencesLabel), text(" Frasi:"), pal::kGold, 2520, 840, 495, 255);
-    block.sentences =
-        addLabel(frame, text(n.sentences), text("0"), pal::kLightBlue, 3000, 840, 615, 255);
+    block.sentences = addLabel(frame, text(names::kSentences[which]), text("0"), pal::kLightBlue,
+                               3000, 840, 615, 255);
 }
 
 // A picture button: the normal and the pressed look of one bar in one container.
-platform::PressedLookPair* addButton(QWidget* parent, const char* pairName, const char* normal,
-                                     const char* pressed, const char* letters, int left, int top,
-                                     int width, int height, int pressedOffsetTwips = 0) {
+platform::PressedLookPair* addButton(QWidget* parent, const names::PictureButton& names,
+                                     const char* letters, int left, int top, int width, int height,
+                                     int pressedOffsetTwips = 0) {
     const QRect area = rectFromTwips(left, top, width, height);
     auto* normalLook = new platform::ButtonLook(text(letters), false);
-    normalLook->setObjectName(text(normal));
+    normalLook->setObjectName(text(names.normal));
     normalLook->resize(area.size());
     auto* pressedLook = new platform::ButtonLook(text(letters), true);
-    pressedLook->setObjectName(text(pressed));
+    pressedLook->setObjectName(text(names.pressed));
     pressedLook->resize(area.size());
     const QPoint pressedAt(platform::pixelsFromTwipsX(pressedOffsetTwips), 0);
     auto* pair =
         new platform::PressedLookPair(normalLook, QPoint(0, 0), pressedLook, pressedAt, parent);
-    pair->setObjectName(text(pairName));
+    pair->setObjectName(text(names.pair));
     pair->setAccessibleName(text(letters));
     pair->move(area.topLeft());
     return pair;
 }
 
-// The pop-up menu of a box: six commands and two separators. `names` holds the eight items'
-// names in menu order.
-void addMenu(QWidget* window, const char* name, const char* title,
-             const std::array<const char*, 8>& names, TextBlockControls& block) {
+// The pop-up menu of a box: six commands and two separators, named after the design's.
+void addMenu(QWidget* window, Box which, const char* title,
+             const std::array<const char*, 2>& separators, TextBlockControls& block) {
     auto* menu = new QMenu(text(title), window);
-    menu->setObjectName(text(name));
-    const auto item = [&](std::size_t index, const char* caption) {
+    menu->setObjectName(text(names::kMenu[which]));
+    const auto item = [&](const names::BoxNames& name, const char* caption) {
         QAction* action = menu->addAction(text(caption));
-        action->setObjectName(text(names[index]));
+        action->setObjectName(text(name[which]));
         return action;
     };
-    const auto separator = [&](std::size_t index) {
-        menu->addSeparator()->setObjectName(text(names[index]));
-    };
     block.menu = menu;
-    block.undo = item(0, "&Annulla");
-    separator(1);
-    block.cut = item(2, "&Taglia");
-    block.copy = item(3, "&Copia");
-    block.paste = item(4, "&Incolla");
-    block.remove = item(5, "&Elimina");
-    separator(6);
-    block.selectAll = item(7, "Sele&ziona tutto");
+    block.undo = item(names::kUndo, "&Annulla");
+    menu->addSeparator()->setObjectName(text(separators[0]));
+    block.cut = item(names::kCut, "&Taglia");
+    block.copy = item(names::kCopy, "&Copia");
+    block.paste = item(names::kPaste, "&Incolla");
+    block.remove = item(names::kDelete, "&Elimina");
+    menu->addSeparator()->setObjectName(text(separators[1]));
+    block.selectAll = item(names::kSelectAll, "Sele&ziona tutto");
 }
 
 void addAboutFace(QWidget* window, MainWindowControls& ui) {
@@ -131,49 +124,50 @@ void addAboutFace(QWidget* window, MainWindowControls& ui) {
     label8->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label8->setGeometry(rectFromTwips(1800, 1080, 2175, 1815));
     addLabel(window, text("Label6"), text("Home page"), pal::kLightBlue, 2520, 3000, 855, 255);
-    ui.homePage = platform::addClickableLabel(window, text("url"), homePageAddress(), pal::kGold,
-                                              1920, 3240, 2055, 255);
+    ui.homePage = platform::addClickableLabel(window, text(names::kHomePage), homePageAddress(),
+                                              pal::kGold, 1920, 3240, 2055, 255);
     ui.homePage->setCursor(Qt::PointingHandCursor);
-    ui.back =
-        addButton(window, "backPair", "back1", "back2", "INDIETRO", 1065, 3720, 2100, 525, 15);
+    ui.back = addButton(window, names::kBack, "INDIETRO", 1065, 3720, 2100, 525, 15);
 }
 
 void addWorkingFace(QWidget* window, MainWindowControls& ui) {
-    QFrame* frame1 = platform::addFrame(window, text("Frame1"), 120, 600, 3960, 5175);
+    QFrame* frame1 = platform::addFrame(window, text(names::kWorkingFace), 120, 600, 3960, 5175);
     ui.workingFace = frame1;
     frame1->setStyleSheet(QString()); // the working face itself draws no line
 
-    addTextBlock(frame1, 120,
-                 {"Frame3", "Label1", "Testo da tradurre", 1215, "Label4", "car1", "Text1",
-                  "Label7", "par1", 615, "Label9", "spa1", 495, "Label14", "fra1"},
-                 ui.block(Box::Original));
-    addTextBlock(frame1, 1320,
-                 {"Frame4", "Label2", "Testo da sostituire", 1335, "Label5", "car2", "Text2",
-                  "Label10", "par2", 495, "Label11", "spa2", 615, "Label12", "fra2"},
+    addTextBlock(
+        frame1, 120, Box::Original,
+        {"Label1", "Testo da tradurre", 1215, "Label4", "Label7", 615, "Label9", 495, "Label14"},
+        ui.block(Box::Original));
+    addTextBlock(frame1, 1320, Box::Translation,
+                 {"Label2", "Testo da sostituire", 1335, "Label5", "Label10", 495, "Label11", 615,
+                  "Label12"},
                  ui.block(Box::Translation));
 
     QFrame* frame2 = platform::addFrame(frame1, text("Frame2"), 840, 2520, 2295, 615);
-    ui.differenceCaption =
-        addLabel(frame2, text("Label3"), text("Differenza:"), pal::kRed, 240, 240, 855, 255);
-    ui.plusSign = addLabel(frame2, text("labpiù"), text("+"), pal::kRed, 1080, 240, 135, 255);
-    ui.difference = addLabel(frame2, text("differ"), text("0"), pal::kYellow, 1200, 240, 975, 255);
-    ui.bytes = addLabel(frame2, text("labByte"), text("Byte: 0 / 0"), pal::kLightBlue, 240,
+    ui.differenceCaption = addLabel(frame2, text(names::kDifferenceCaption), text("Differenza:"),
+                                    pal::kRed, 240, 240, 855, 255);
+    ui.plusSign =
+        addLabel(frame2, text(names::kPlusSign), text("+"), pal::kRed, 1080, 240, 135, 255);
+    ui.difference =
+        addLabel(frame2, text(names::kDifference), text("0"), pal::kYellow, 1200, 240, 975, 255);
+    ui.bytes = addLabel(frame2, text(names::kBytes), text("Byte: 0 / 0"), pal::kLightBlue, 240,
                         kByteRowTop, 1335, 255);
-    ui.byteDifference =
-        addLabel(frame2, text("byteDiffer"), text("0"), pal::kYellow, 1560, kByteRowTop, 615, 255);
+    ui.byteDifference = addLabel(frame2, text(names::kByteDifference), text("0"), pal::kYellow,
+                                 1560, kByteRowTop, 615, 255);
     ui.bytes->hide();
     ui.byteDifference->hide();
 
     QFrame* frame5 = platform::addFrame(frame1, text("Frame5"), 120, 3128, 3735, 1080);
-    ui.tableCheck = platform::addCheckBox(frame5, text("Check1"), text("Utilizzare il file TBL"),
-                                          pal::kRed, 120, 240, 1695, 255);
-    ui.tableName = addLabel(frame5, text("nTBL"), text("Nome del file TBL"), pal::kLightBlue, 2040,
-                            240, 1575, 255);
-    ui.loadTable = addButton(frame5, "imTBLPair", "imTBL1", "imTBL2", "CARICA TABLE {TBL}", 240,
-                             600, 3300, 330);
+    ui.tableCheck =
+        platform::addCheckBox(frame5, text(names::kTableCheck), text("Utilizzare il file TBL"),
+                              pal::kRed, 120, 240, 1695, 255);
+    ui.tableName = addLabel(frame5, text(names::kTableName), text("Nome del file TBL"),
+                            pal::kLightBlue, 2040, 240, 1575, 255);
+    ui.loadTable = addButton(frame5, names::kLoadTable, "CARICA TABLE {TBL}", 240, 600, 3300, 330);
 
-    ui.about = addButton(frame1, "abPair", "ab1", "ab2", "ABOUT", 120, 4440, 1575, 525);
-    ui.exit = addButton(frame1, "escPair", "esc1", "esc2", "ESCI", 2280, 4440, 1575, 525);
+    ui.about = addButton(frame1, names::kAbout, "ABOUT", 120, 4440, 1575, 525);
+    ui.exit = addButton(frame1, names::kExit, "ESCI", 2280, 4440, 1575, 525);
 }
 
 } // namespace
@@ -184,17 +178,15 @@ MainWindowControls buildMainWindowDesign() {
         Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
         Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
     ui.window = window;
-    platform::setUpWindow(window, QStringLiteral("Tavrel Counter"), 4230, 5910);
+    platform::setUpWindow(window, QStringLiteral("Tavrel Counter"), kMainWindowTwips.width(),
+                          kMainWindowTwips.height());
 
     // The about face lies on the window, underneath the working face.
     addAboutFace(window, ui);
     addWorkingFace(window, ui);
 
-    addMenu(window, "m0", "menù Text1",
-            {"mAnn", "mnullo1", "mCut", "mCopy", "mInc", "mDel", "mnullo2", "mSelT"},
-            ui.block(Box::Original));
-    addMenu(window, "m1", "menù Text2",
-            {"mAnn2", "mNullo3", "mCut2", "mCopy2", "mInc2", "mDel2", "mNullo4", "mSelT2"},
+    addMenu(window, Box::Original, "menù Text1", {"mnullo1", "mnullo2"}, ui.block(Box::Original));
+    addMenu(window, Box::Translation, "menù Text2", {"mNullo3", "mNullo4"},
             ui.block(Box::Translation));
 
     QWidget::setTabOrder(ui.block(Box::Translation).box, ui.tableCheck);

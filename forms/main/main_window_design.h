@@ -1,5 +1,8 @@
 #pragma once
 
+#include "forms/box.h"
+
+#include <QSize>
 #include <QString>
 
 #include <array>
@@ -16,9 +19,6 @@ class PressedLookPair;
 class TextBox;
 class WindowShell;
 } // namespace platform
-
-// The two text blocks of the main window, in this order.
-enum class Box { Original, Translation };
 
 // One text block: the box, its four counts and its pop-up menu with the six commands.
 struct TextBlockControls {
@@ -39,7 +39,7 @@ struct TextBlockControls {
 // The controls the main window works with, filled once where the design builds them.
 struct MainWindowControls {
     platform::WindowShell* window = nullptr;
-    std::array<TextBlockControls, 2> blocks;
+    PerBox<TextBlockControls> blocks;
     QFrame* workingFace = nullptr; // lies over the about face
     QLabel* differenceCaption = nullptr;
     QLabel* difference = nullptr;
@@ -55,8 +55,11 @@ struct MainWindowControls {
     platform::PressedLookPair* back = nullptr;
     platform::ClickableLabel* homePage = nullptr;
 
-    TextBlockControls& block(Box box) { return blocks[static_cast<std::size_t>(box)]; }
+    TextBlockControls& block(Box box) { return blocks[box]; }
 };
+
+// The main window's client area in twips; also where a first run centres it.
+inline constexpr QSize kMainWindowTwips(4230, 5910);
 
 // Rows of the difference frame, in twips from its top: the difference alone, as designed, or
 // moved up to make room for the byte line under it.

@@ -16,16 +16,40 @@
 #include <QLabel>
 
 #include <filesystem>
-#include <vector>
+#include <optional>
+#include <string_view>
 
 namespace {
 
+// Normalised copies of the table, written beside it: after the load, and after the choice.
 const char* const kLoadDump = "tdf.txt";
 const char* const kChoiceDump = "tbl.txt";
 
 // The file's name as the file system spells it, for the standard library's file access.
 std::filesystem::path filesystemPath(const QString& path) {
     return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+// The table's folder becomes the working folder. The dumps do not need it (they are written by
+// full path); Qt's open-file dialog does: with no folder of its own to go back to, it opens in
+// the working folder, so the next choice starts beside this table.
+void enterTableFolder(const QString& folder) {
+    if (!QDir::setCurrent(folder)) {
+        qWarning("tavrel-counter: cannot make %s the working folder", qUtf8Printable(folder));
+    }
+}
+
+// The whole file, or nothing when it cannot be opened or read (a folder cannot be opened).
+std::optional<QByteArray> readTableFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        return std::nullopt;
+    }
+    return bytes;
 }
 
 } // namespace
@@ -42,7 +66,7 @@ void MainWindow::wireTable() {
                 }
             });
 
-    for (const Box box : {Box::Original, Box::Translation}) {
+    for (const Box box : kBoxes) {
         platform::TextBox* textBox = ui_.block(box).box;
         // The box announces a key before acting on it, so the table decides first.
         connect(textBox, &platform::TextBox::keyPressed, this, [this, box](const QKeyEvent& key) {
@@ -61,43 +85,39 @@ void MainWindow::wireTable() {
 
 void MainWindow::chooseTable() {
     Q_EMIT modalStarted();
-    const std::optional<QString> chosen = tableDialog_.chooseTable(window());
+    const std::optional<QString> chosen = tableDialog_.chooseTable(loadedWindow());
     Q_EMIT modalFinished();
     if (!chosen || !isLoaded()) {
         return;
     }
     const QFileInfo file(*chosen);
-
-    // The dumps are relative names: with the table's folder as the working directory they
-    // land beside the table, where a translator looks for them.
-    if (!QDir::setCurrent(file.absolutePath())) {
-        qWarning("tavrel-counter: cannot make %s the working folder; the table dumps go to %s",
-                 qUtf8Printable(file.absolutePath()), qUtf8Printable(QDir::currentPath()));
-    }
+    const QDir folder = file.absoluteDir();
+    enterTableFolder(folder.absolutePath());
     ui_.tableName->setText(file.fileName());
 
-    // A table that cannot be read, or ends inside an entry, still turns table mode on with
-    // whatever the table holds now.
-    switch (table_.load(filesystemPath(file.absoluteFilePath()), kLoadDump,
-                        storage::tableDecoderChooser())) {
-    case CharTable::LoadStatus::Complete:
-        break;
-    case CharTable::LoadStatus::CannotOpen:
+    // One read serves both readers: the one-byte table that typing goes through, and the byte
+    // line under the difference, which reads the same bytes as the common table format (codes
+    // of several bytes, entries of several characters). A table that cannot be read, or ends
+    // inside an entry, still turns table mode on with whatever the table holds now.
+    const std::optional<QByteArray> bytes = readTableFile(file.absoluteFilePath());
+    const std::string_view view =
+        bytes ? std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size()))
+              : std::string_view();
+    const QString loadDump = folder.filePath(QLatin1String(kLoadDump));
+    if (!bytes) {
         qWarning("tavrel-counter: cannot read the table %s", qUtf8Printable(*chosen));
-        break;
-    case CharTable::LoadStatus::ReadPastEnd:
+    } else if (table_.load(
+                   view,
+                   storage::tableEntryDecoder(view, storage::TableCharsets::Utf8OrWindows1252),
+                   filesystemPath(loadDump)) == CharTable::LoadStatus::ReadPastEnd) {
         qWarning("tavrel-counter: the table %s ends inside an entry; the entries before the end "
                  "are in use and %s was not written",
-                 qUtf8Printable(*chosen), kLoadDump);
-        break;
+                 qUtf8Printable(*chosen), qUtf8Printable(loadDump));
     }
-
-    // The byte line under the difference counts with the same file, read as the common
-    // table format (codes of several bytes, entries of several characters).
-    QFile tableFile(file.absoluteFilePath());
-    if (tableFile.open(QIODevice::ReadOnly) && byteMeter_.load(tableFile.readAll())) {
-        byteMeter_.setText(ByteMeter::Original, ui_.block(Box::Original).box->text());
-        byteMeter_.setText(ByteMeter::Translation, ui_.block(Box::Translation).box->text());
+    if (bytes && byteMeter_.load(*bytes)) {
+        for (const Box box : kBoxes) {
+            byteMeter_.setText(box, ui_.block(box).box->text());
+        }
     } else {
         byteMeter_.clear();
     }
@@ -106,9 +126,9 @@ void MainWindow::chooseTable() {
     setTableMode(true);
     // Checked by the program: the check box acts only when the focus leaves it.
     ui_.tableCheck->setChecked(true);
-    if (!table_.dump(kChoiceDump)) {
-        qWarning("tavrel-counter: cannot write %s in %s", kChoiceDump,
-                 qUtf8Printable(QDir::currentPath()));
+    const QString choiceDump = folder.filePath(QLatin1String(kChoiceDump));
+    if (!table_.dump(filesystemPath(choiceDump))) {
+        qWarning("tavrel-counter: cannot write %s", qUtf8Printable(choiceDump));
     }
 }
 
@@ -119,7 +139,7 @@ void MainWindow::applyTableCheckBox() {
 
 void MainWindow::setTableMode(bool on) {
     tableMode_ = on;
-    for (const TextBlockControls& block : ui_.blocks) {
+    for (const TextBlockControls& block : ui_.blocks.items) {
         block.box->setLocked(on);
     }
 }
@@ -134,7 +154,7 @@ void MainWindow::handleTableKey(Box box, const tablekeys::TableKey& key) {
     const edit::BoxState before = boxState(box);
     undo_ = edit::UndoSnapshot{before.text, before.selectionStart};
     const auto holds = [this](const QString& character) {
-        return table_.holds(platform::utf16View(character));
+        return table_.holds(storage::utf16View(character));
     };
     if (const std::optional<edit::BoxState> after = tablekeys::applyTableKey(before, key, holds)) {
         // The box's change notification recounts it.

@@ -1,5 +1,6 @@
 #include "forms/modes/program.h"
 
+#include "forms/main/main_window_design.h"
 #include "platform/widgets/on_screen.h"
 #include "platform/widgets/twips.h"
 
@@ -14,7 +15,7 @@ std::array<int, storage::positionLineCount> defaultPositions() {
     if (const QScreen* primary = QGuiApplication::primaryScreen()) {
         screen = primary->availableGeometry();
     }
-    return storage::defaultPositionsTwips(screen, platform::twipsPerPixelX(),
+    return storage::defaultPositionsTwips(kMainWindowTwips, screen, platform::twipsPerPixelX(),
                                           platform::twipsPerPixelY());
 }
 
@@ -30,7 +31,7 @@ Program::Program(const QString& folder, platform::FileDialog& tableDialog,
                  std::function<void()> leaveEventLoop)
     : run_(std::move(leaveEventLoop)), files_(folder, defaultPositions, reportProblem),
       main_(run_, files_, table_, tableDialog), fast_(run_, files_), mini_(run_, files_),
-      fastHost_(run_), loop_(run_, clipboard_, [this](int count) { fast_.showCount(count); }),
+      fastHost_(run_), loop_(run_, clipboard_, [this](int count) { writeClipboardCount(count); }),
       cycle_(main_, mini_, fastHost_) {
     for (platform::ManagedWindow* host : {static_cast<platform::ManagedWindow*>(&main_),
                                           static_cast<platform::ManagedWindow*>(&mini_),
@@ -72,4 +73,14 @@ void Program::makeHost(platform::ManagedWindow& host) {
             platform::whenOnScreen(host.loadedWindow(), showFastCounter);
         }
     });
+}
+
+void Program::writeClipboardCount(int count) {
+    // The count goes into the Fast Counter, loaded first when it is not (the window manager
+    // closed it). That load is a step of the mode cycle: the switch happens here, and the
+    // count is written into the Fast Counter of the next host.
+    if (!fast_.isLoaded()) {
+        fast_.load();
+    }
+    fast_.showCount(count);
 }

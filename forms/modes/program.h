@@ -46,6 +46,7 @@ public:
 
 private:
     void makeHost(platform::ManagedWindow& host);
+    void writeClipboardCount(int count);
 
     platform::ProgramRun run_;
     storage::StateFiles files_;

@@ -25,8 +25,8 @@ class WatchLoop final : public QObject {
     Q_DISABLE_COPY_MOVE(WatchLoop)
 
 public:
-    // `showCount` writes the count on the Fast Counter, loading it when it is not loaded
-    // (which is how a Fast Counter closed from its title bar comes back).
+    // `showCount` writes the count on the Fast Counter; the program's writer loads a Fast
+    // Counter that is not loaded, which is how one closed from its title bar comes back.
     WatchLoop(platform::ProgramRun& run, platform::ClipboardCounter& counter,
               std::function<void(int)> showCount);
     ~WatchLoop() override;

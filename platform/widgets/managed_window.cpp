@@ -66,11 +66,6 @@ void ManagedWindow::unload() {
     }
 }
 
-QWidget* ManagedWindow::window() {
-    load();
-    return window_.data();
-}
-
 QWidget* ManagedWindow::loadedWindow() const {
     return window_.data();
 }

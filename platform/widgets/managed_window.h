@@ -38,10 +38,7 @@ public:
 
     bool isLoaded() const { return window_ != nullptr; }
 
-    // The on-screen window, loading it first; nullptr once the program has ended.
-    QWidget* window();
-
-    // The on-screen window if loaded, without loading it.
+    // The on-screen window while loaded, otherwise nullptr; never loads.
     QWidget* loadedWindow() const;
 
 Q_SIGNALS:

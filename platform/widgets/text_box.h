@@ -66,9 +66,4 @@ bool keyLeavesTextAlone(const QKeyEvent& event);
 // The text without carriage returns and line feeds.
 QString withoutLineBreaks(QString text);
 
-// A string's UTF-16 code units, for the counting functions; valid while the string lives.
-inline std::u16string_view utf16View(const QString& text) {
-    return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
-}
-
 } // namespace platform

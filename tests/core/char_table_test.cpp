@@ -19,7 +19,7 @@ using Status = CharTable::LoadStatus;
 using Entries = std::map<int, std::string>;
 constexpr auto kComplete = Status::Complete;
 constexpr auto kPastEnd = Status::ReadPastEnd;
-const auto latin1 = CharTable::widenBytes;
+const auto latin1 = bytetext::widen;
 
 Entries entriesOf(const CharTable& table) {
     Entries entries;
@@ -79,8 +79,8 @@ TEST(CharTableTest, HoldsOnlyWholeEntryTexts) {
     }
 }
 
-// Only a complete parse replaces the dump. The chooser is given the whole file; its decoder
-// here puts the file's first three bytes before the entry's, to tell which load stored it.
+// Only a complete parse replaces the dump. The decoder here puts the file's first three bytes
+// before the entry's, to tell which load stored it.
 TEST(CharTableTest, LoadsDumpOnlyAfterACompleteParseAndKeepEarlierEntries) {
     std::string name = (fs::temp_directory_path() / "char_table_test_XXXXXX").string();
     ASSERT_NE(::mkdtemp(name.data()), nullptr);
@@ -89,7 +89,7 @@ TEST(CharTableTest, LoadsDumpOnlyAfterACompleteParseAndKeepEarlierEntries) {
         std::ifstream in(dir / "tdf.txt", std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     };
-    const auto tagged = [](std::string_view whole) -> CharTable::DecodeEntry {
+    const auto tagged = [](std::string_view whole) -> bytetext::Decoder {
         return [tag = std::string(whole.substr(0, 3))](std::string_view bytes) {
             return latin1(tag + std::string(bytes));
         };
@@ -99,19 +99,14 @@ TEST(CharTableTest, LoadsDumpOnlyAfterACompleteParseAndKeepEarlierEntries) {
     ASSERT_TRUE(table.dump(dir / "tdf.txt")); // an empty table, an empty file
     EXPECT_EQ(dumped(), "");
     EXPECT_FALSE(table.dump(dir / "no" / "tdf.txt"));
-    // the table file (none: missing), the load's result, the dump file after it
-    const std::tuple<std::optional<std::string>, Status, std::string> rows[] = {
+    // the table file, the load's result, the dump file after it
+    const std::tuple<std::string, Status, std::string> rows[] = {
         {"42=\xC3\xA9\r\n0a=x\r\n", kComplete, "0A=x\r\n42=\xC3\xA9\r\n"},
         {"41=A\r\n42=B", kPastEnd, "old"},
-        {std::nullopt, Status::CannotOpen, "old"},
         {"42=Z\r\n43=C\r\n", kComplete, "0A=x\r\n41=A\r\n42=Z\r\n43=C\r\n"}};
     for (const auto& [bytes, status, dump] : rows) {
         std::ofstream(dir / "tdf.txt") << "old";
-        fs::remove(dir / "a.tbl");
-        if (bytes) {
-            std::ofstream(dir / "a.tbl") << *bytes;
-        }
-        EXPECT_EQ(table.load(dir / "a.tbl", dir / "tdf.txt", tagged), status) << dump;
+        EXPECT_EQ(table.load(bytes, tagged(bytes), dir / "tdf.txt"), status) << dump;
         EXPECT_EQ(dumped(), dump);
     }
     EXPECT_EQ(table.entry(0x0A).text, u"42=x");

@@ -140,9 +140,13 @@ class Session:
     def prop(self, win, name):
         return self.x(["xprop", "-id", str(win), name], check=False)
 
-    def stacking(self):  # {id: caption}, bottom to top
-        return {win: self.prop(win, "WM_NAME").partition('"')[2].rstrip()[:-1] for win in
-                re.findall(r"0x[0-9a-f]+", self.x(["xprop", "-root", "_NET_CLIENT_LIST_STACKING"]))}
+    def stacking(self):
+        """{id: caption}, bottom to top. After a kill the client list may still hold an id that
+        no longer exists (xprop answers BadWindow) or openbox's unnamed frame of the dead
+        client; neither has a name, and both are left out."""
+        listed = self.x(["xprop", "-root", "_NET_CLIENT_LIST_STACKING"])
+        names = {win: self.prop(win, "WM_NAME") for win in re.findall(r"0x[0-9a-f]+", listed)}
+        return {win: out.partition('"')[2].rstrip()[:-1] for win, out in names.items() if '"' in out}
 
     def wait_windows(self, captions, timeout=10):  # until exactly these; {caption: id}
         def shown():

@@ -6,6 +6,9 @@
 
 namespace {
 
+using namespace names;
+constexpr Box kOne = Box::Original, kTwo = Box::Translation;
+
 const QByteArray kCord = "1500\r\n1200\r\n6000\r\n1200\r\n3000\r\n4500\r\n";
 
 class ModesTest : public ProgramTest {
@@ -24,8 +27,8 @@ protected:
 
 // Three left presses lead back to main mode; texts travel, moved windows come back.
 TEST_F(ModesTest, LeftPressesGoThroughMiniAndFastModeBackToMain) {
-    type(box(main(), 1), QStringLiteral("uno"));
-    type(box(main(), 2), QStringLiteral("quattro"));
+    type(box(main(), kOne), QStringLiteral("uno"));
+    type(box(main(), kTwo), QStringLiteral("quattro"));
     main().loadedWindow()->move(-400, 50);
     const struct {
         const char* state;
@@ -45,24 +48,24 @@ TEST_F(ModesTest, LeftPressesGoThroughMiniAndFastModeBackToMain) {
         EXPECT_EQ(fast().loadedWindow()->pos(), QPoint(700, 10));
         setClipboard(QString(++copied, QLatin1Char('x'))); // the new loop counts
         program->watchLoop().runPass();
-        EXPECT_EQ(caption(fast(), "cont"), QString::number(copied));
+        EXPECT_EQ(caption(fast(), kCount), QString::number(copied));
         if (&mini() == mode.host) {
-            EXPECT_EQ(box(mini(), 1)->text() + mini().loadedWindow()->windowTitle(),
+            EXPECT_EQ(box(mini(), kOne)->text() + mini().loadedWindow()->windowTitle(),
                       QStringLiteral("unoMini Counter [+4]"));
-            type(box(mini(), 2), QStringLiteral("!"));
+            type(box(mini(), kTwo), QStringLiteral("!"));
         }
     }
     // Fast mode left the Mini Counter's texts in the file for the main window.
-    EXPECT_EQ(box(main(), 2)->text(), QStringLiteral("quattro!"));
-    EXPECT_EQ(caption(main(), "differ"), QStringLiteral("5"));
+    EXPECT_EQ(box(main(), kTwo)->text(), QStringLiteral("quattro!"));
+    EXPECT_EQ(caption(main(), kDifference), QStringLiteral("5"));
     EXPECT_EQ(main().loadedWindow()->pos(), QPoint(-400, 50));
     EXPECT_EQ(mini().lengthDifference(), 5);
 }
 
 TEST_F(ModesTest, RightPressSavesOnlyTheFastCounterAndOtherPressesDoNothing) {
-    type(box(main(), 1), QStringLiteral("perso"));
+    type(box(main(), kOne), QStringLiteral("perso"));
     pressFast(Qt::MiddleButton);
-    pressFast(Qt::LeftButton, get(fast(), "cont")->mapTo(fast().loadedWindow(), QPoint(2, 2)));
+    pressFast(Qt::LeftButton, get(fast(), kCount)->mapTo(fast().loadedWindow(), QPoint(2, 2)));
     EXPECT_EQ(state(), QStringLiteral("2200"));
     fast().loadedWindow()->move(30, 40);
     pressFast(Qt::RightButton);
@@ -81,8 +84,8 @@ TEST_F(ModesTest, ClosingAHostSavesItAndTheFastCounterAndEnds) {
         }
         platform::ManagedWindow& host = inMini ? static_cast<platform::ManagedWindow&>(mini())
                                                : static_cast<platform::ManagedWindow&>(main());
-        box(host, 1)->clear();
-        type(box(host, 1), QStringLiteral("kept"));
+        box(host, kOne)->clear();
+        type(box(host, kOne), QStringLiteral("kept"));
         host.loadedWindow()->move(10, 20);
         fast().loadedWindow()->move(30, 40);
         host.loadedWindow()->close();
@@ -107,16 +110,16 @@ TEST_F(ModesTest, TheLoopFollowsItsHostAndAFailedReadStopsOnlyTheCount) {
     EXPECT_FALSE(program->watchLoop().isRunning());
     setClipboard(QStringLiteral("abc"));
     program->watchLoop().runPass();
-    EXPECT_EQ(caption(fast(), "cont"), QStringLiteral("0"));
+    EXPECT_EQ(caption(fast(), kCount), QStringLiteral("0"));
     // Everything else goes on, and the next switch counts again.
     pressFast(Qt::LeftButton);
     program->watchLoop().runPass();
-    EXPECT_EQ(caption(fast(), "cont"), QStringLiteral("3"));
+    EXPECT_EQ(caption(fast(), kCount), QStringLiteral("3"));
 
     // Passes also come from the event loop, following the real clipboard.
     program->clipboard().setReaderForTests({});
     QGuiApplication::clipboard()->setText(QStringLiteral("dodici lett"));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return caption(fast(), "cont") == QLatin1String("11"); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return caption(fast(), kCount) == QLatin1String("11"); }));
     program->fastModeHost().unload();
     program->watchLoop().runPass();
     EXPECT_FALSE(program->watchLoop().isRunning());
@@ -125,7 +128,9 @@ TEST_F(ModesTest, TheLoopFollowsItsHostAndAFailedReadStopsOnlyTheCount) {
 // The Mini Counter opens with what it can read; typing retitles and recolours, moves refresh tips.
 TEST_F(ModesTest, TheMiniCounterShowsTheDifferenceAndTheCounts) {
     program.reset();
-    QPoint unplaced; // where the window opens by itself
+    QWidget probe(nullptr, Qt::Tool); // a new window opens where the platform puts it
+    probe.show();
+    const QPoint unplaced = probe.pos();
     const struct {
         QByteArray miniLines; // lines 5 and 6 of the position file
         QByteArray texts;
@@ -140,28 +145,27 @@ TEST_F(ModesTest, TheMiniCounterShowsTheDifferenceAndTheCounts) {
         writeFile("test", row.texts);
         program = std::make_unique<Program>(folder.path(), dialog, [this] { ++ends; });
         mini().load();
-        unplaced = row.x == -1 && row.y == -1 ? mini().loadedWindow()->pos() : unplaced;
         EXPECT_TRUE(mini().loadedWindow()->isVisible());
         EXPECT_EQ(mini().loadedWindow()->pos(),
                   QPoint(row.x == -1 ? unplaced.x() : row.x, row.y == -1 ? unplaced.y() : row.y));
         EXPECT_EQ(mini().loadedWindow()->windowTitle(),
                   QStringLiteral("Mini Counter") + QLatin1String(row.caption));
     }
-    const auto moveOver = [this](int n) {
+    const auto moveOver = [this](Box which) {
         QMouseEvent move(QEvent::MouseMove, QPointF(2, 2),
-                         box(mini(), n)->mapToGlobal(QPointF(2, 2)), Qt::NoButton, {}, {});
-        QCoreApplication::sendEvent(box(mini(), n), &move);
-        return box(mini(), n)->toolTip();
+                         box(mini(), which)->mapToGlobal(QPointF(2, 2)), Qt::NoButton, {}, {});
+        QCoreApplication::sendEvent(box(mini(), which), &move);
+        return box(mini(), which)->toolTip();
     };
-    QTest::keyClicks(box(mini(), 1), QStringLiteral("o. Si"));
+    QTest::keyClicks(box(mini(), kOne), QStringLiteral("o. Si"));
     EXPECT_EQ(mini().loadedWindow()->windowTitle(), QStringLiteral("Mini Counter [-9]"));
-    EXPECT_EQ(platform::textColour(box(mini(), 2)), palette::kGreen);
+    EXPECT_EQ(platform::textColour(box(mini(), kTwo)), palette::kGreen);
     EXPECT_EQ(mini().lengthDifference(), -9);
-    QTest::keyClicks(box(mini(), 2), QStringLiteral("abcdefghij"));
-    EXPECT_EQ(platform::textColour(box(mini(), 2)), palette::kRed);
-    EXPECT_EQ(platform::textColour(box(mini(), 1)), palette::kWhite);
-    EXPECT_EQ(moveOver(1), QStringLiteral("Spazi:1 Parole:2 Frasi:1"));
-    EXPECT_EQ(moveOver(2), QStringLiteral("Spazi:0 Parole:1 Frasi:0"));
+    QTest::keyClicks(box(mini(), kTwo), QStringLiteral("abcdefghij"));
+    EXPECT_EQ(platform::textColour(box(mini(), kTwo)), palette::kRed);
+    EXPECT_EQ(platform::textColour(box(mini(), kOne)), palette::kWhite);
+    EXPECT_EQ(moveOver(kOne), QStringLiteral("Spazi:1 Parole:2 Frasi:1"));
+    EXPECT_EQ(moveOver(kTwo), QStringLiteral("Spazi:0 Parole:1 Frasi:0"));
 }
 
 } // namespace

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "forms/design_names.h"
 #include "forms/modes/program.h"
+#include "platform/system/file_dialog.h"
 #include "platform/widgets/text_box.h"
-#include "tests/support/fake_file_dialog.h"
 
 #include <QClipboard>
 #include <QFile>
@@ -13,7 +14,22 @@
 #include <QWindow>
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <memory>
+
+// Answers from a queue, one per call (an empty queue cancels); `whileOpen` runs inside each call.
+struct FakeFileDialog final : platform::FileDialog {
+    std::deque<std::optional<QString>> answers;
+    std::function<void()> whileOpen = [] {};
+    int calls = 0;
+    std::optional<QString> chooseTable(QWidget*) override {
+        ++calls;
+        whileOpen();
+        const std::optional<QString> answer = answers.empty() ? std::nullopt : answers.front();
+        answers.empty() ? void() : answers.pop_front();
+        return answer;
+    }
+};
 
 // The whole program as main() wires it, in a temporary folder, with a fake file dialog, its end
 // recorded instead of leaving the test, and the clipboard read from `clipboard`.
@@ -29,13 +45,11 @@ protected:
         program.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-
     // A new clipboard text, read as after a change; nothing stands for a read that fails.
     void setClipboard(std::optional<QString> text) {
         clipboard = std::move(text);
         program->clipboard().setReaderForTests([this] { return clipboard; });
     }
-
     // The program's start; the Fast Counter follows once the main window is on screen.
     void start() {
         program->start();
@@ -45,18 +59,23 @@ protected:
     FastCounterWindow& fast() { return program->fastCounter(); }
     MiniCounterWindow& mini() { return program->miniCounter(); }
 
-    template <typename T = QWidget> T* get(platform::ManagedWindow& window, const char* name) {
-        T* found = window.loadedWindow()->findChild<T*>(QString::fromUtf8(name));
-        EXPECT_NE(found, nullptr) << name;
+    // A control of a loaded window by its design name. One that is missing fails the test and
+    // gives a stand-in, so that the test goes on to its end instead of crashing.
+    template <typename T = QWidget> T* get(platform::ManagedWindow& window, names::Name name) {
+        QWidget* shown = window.loadedWindow();
+        T* found = shown ? shown->findChild<T*>(QString::fromUtf8(name)) : nullptr;
+        if (found == nullptr) {
+            ADD_FAILURE() << "no control named " << name << " in " << window.objectName().data();
+            found = new T();
+        }
         return found;
     }
-    platform::TextBox* box(platform::ManagedWindow& window, int n) {
-        return get<platform::TextBox>(window, n == 1 ? "Text1" : "Text2");
+    platform::TextBox* box(platform::ManagedWindow& window, Box which) {
+        return get<platform::TextBox>(window, names::kBox[which]);
     }
-    QString caption(platform::ManagedWindow& window, const char* name) {
+    QString caption(platform::ManagedWindow& window, names::Name name) {
         return get<QLabel>(window, name)->text();
     }
-
     // Real input through the window; `at` in window pixels, the widget's centre unless told.
     static void click(QWidget* widget, Qt::MouseButton button, QPoint at = {}) {
         QPointer<QWindow> handle = widget->window()->windowHandle();
@@ -74,9 +93,9 @@ protected:
     // Per window in the order main, Fast, Mini, Fast mode's host: 0 unloaded, 1 loaded, 2 shown.
     QString state() {
         QString text;
-        for (QObject* window :
-             QList<QObject*>{&main(), &fast(), &mini(), &program->fastModeHost()}) {
-            const QWidget* shown = static_cast<platform::ManagedWindow*>(window)->loadedWindow();
+        for (platform::ManagedWindow* window : std::initializer_list<platform::ManagedWindow*>{
+                 &main(), &fast(), &mini(), &program->fastModeHost()}) {
+            const QWidget* shown = window->loadedWindow();
             text += QLatin1Char(!shown ? '0' : shown->isVisible() ? '2' : '1');
         }
         return text;

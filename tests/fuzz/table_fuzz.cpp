@@ -10,14 +10,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using Status = CharTable::LoadStatus;
     const std::string_view file(reinterpret_cast<const char*>(data), size);
     CharTable table;
-    const Status status = table.parse(file, CharTable::widenBytes);
+    const Status status = table.parse(file, bytetext::widen);
 
     bool anyEntry = false;
     for (std::size_t code = 0; code < 256; ++code) {
         // A value is a run of the file, with a CR only first, decoded from exactly its bytes.
         const CharTable::Entry& entry = table.entry(code);
         anyEntry = anyEntry || !entry.bytes.empty();
-        assert(entry.text == CharTable::widenBytes(entry.bytes));
+        assert(entry.text == bytetext::widen(entry.bytes));
         assert(file.find(entry.bytes) != file.npos && entry.bytes.find('\r', 1) == file.npos);
     }
     // A complete parse consumed whole entries: at least one, the last ended by CR and one byte.
@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The dump of any table reads back as the same table, completely.
     CharTable reread;
-    assert(reread.parse(table.formatDump(), CharTable::widenBytes) ==
+    assert(reread.parse(table.formatDump(), bytetext::widen) ==
            (anyEntry ? Status::Complete : Status::ReadPastEnd));
     for (std::size_t code = 0; code < 256; ++code) {
         assert(reread.entry(code).bytes == table.entry(code).bytes);

@@ -59,7 +59,9 @@ TEST(ManagedWindow, LoadsUnloadsOnceEachAndEndsForGood) {
     QObject::connect(&window, &platform::ManagedWindow::closedByUser, [&] { ++closed; });
     window.unload();
     window.counter = 7;
-    QWidget* first = window.window(); // reaching the window loads it, hidden
+    EXPECT_EQ(window.loadedWindow(), nullptr);
+    window.load(); // hidden; a second load does nothing
+    QWidget* first = window.loadedWindow();
     window.load();
     EXPECT_TRUE(window.loadedWindow() == first && !first->isVisible());
     EXPECT_EQ(first->objectName(), QStringLiteral("Probe"));

@@ -47,15 +47,22 @@ TEST(StorageTest, StateFilesSplitIntoLinesAndSaveAsUtf8WithCrLf) {
               "Citt\xC3\xA0\r\n\r\n\xEF\xBB\xBF\r\n"_ba);
 }
 
+// The typing table's reading, then the byte line's, which may also take Shift-JIS.
 TEST(StorageTest, TableEntriesAreDecodedAsTheWholeFileDecides) {
-    // whole file, entry, its text
-    const std::tuple<std::string, std::string, std::u16string> rows[] = {
-        {"41=A\r\n", "\xC3\xA9", u"Ã©"}, // no byte >= 0x80: Windows-1252
-        {"E9=\xC3\xA9\r\n", "\xC3\xA9", u"é"},
-        {"E9=\xC3\xA9\r\n", "\xC3", u"Ã"}, // a character cut in two
-        {"80=\x80\r\n81=\xC3\xA9\r\n", "\x80\xC3\xA9", u"€Ã©"}};
-    for (const auto& [file, entry, text] : rows) {
-        EXPECT_EQ(storage::tableDecoderChooser()(file)(entry), text) << file;
+    // whole file, entry, its text for typing, its text for the byte line
+    const std::tuple<std::string, std::string, std::u16string, std::u16string> rows[] = {
+        {"41=A\r\n", "\xC3\xA9", u"Ã©", u"Ã©"}, // no byte >= 0x80: Windows-1252
+        {"E9=\xC3\xA9\r\n", "\xC3\xA9", u"é", u"é"},
+        {"E9=\xC3\xA9\r\n", "\xC3", u"Ã", u"Ã"}, // a character cut in two
+        {"80=\x80\r\n81=\xC3\xA9\r\n", "\x80\xC3\xA9", u"€Ã©", u"€Ã©"},
+        {"#\x80\r\n8140=\x93\xFA\r\n*FE\r\n41=A=\xB1\r", "\x93\xFA\xB1", u"“ú±", u"日ｱ"},
+        {"41=\x93\xFA\r\n42=\xE9\r\n", "\x93\xFA", u"“ú", u"“ú"}, // é is no Shift-JIS
+        {"41=\xB1\r\n", "\xB1", u"±", u"±"}};                     // no two-byte character
+    for (const auto& [file, entry, typing, byteLine] : rows) {
+        using enum storage::TableCharsets;
+        EXPECT_EQ(storage::tableEntryDecoder(file, Utf8OrWindows1252)(entry), typing) << file;
+        EXPECT_EQ(storage::tableEntryDecoder(file, Utf8ShiftJisOrWindows1252)(entry), byteLine)
+            << file;
     }
 }
 
@@ -73,7 +80,7 @@ TEST(StorageTest, TextFileHoldsTwoLinesAndIsReplacedInOneStep) {
     QTemporaryDir dir;
     const QString path = dir.filePath(u"a/test"_s);
     for (const auto& [bytes, orig, trans, problems] : rows) {
-        ASSERT_TRUE(!bytes || !storage::saveStateFile(path, *bytes)); // creates the folder
+        ASSERT_TRUE(!bytes || storage::saveStateFile(path, *bytes).saved()); // makes the folder
         const storage::TextLines lines = storage::readTextFile(path);
         EXPECT_EQ(std::tuple(lines.existed, lines.orig, lines.trans),
                   std::tuple(!!bytes, orig, trans));
@@ -82,15 +89,15 @@ TEST(StorageTest, TextFileHoldsTwoLinesAndIsReplacedInOneStep) {
     }
     const QString other = dir.filePath(u"old"_s);
     ASSERT_EQ(::link(QFile::encodeName(path).constData(), QFile::encodeName(other).constData()), 0);
-    EXPECT_EQ(storage::writeTextFile(path, u" Città\r\n"_s, u"\na\rb"_s), none);
+    EXPECT_TRUE(storage::writeTextFile(path, u" Città\r\n"_s, u"\na\rb"_s).saved());
     EXPECT_EQ(fileBytes(path), " Citt\xC3\xA0\r\nab\r\n");
     EXPECT_EQ(fileBytes(other), "caf\xE9\r\n\x80");
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& message) {
         ADD_FAILURE() << message.toStdString();
     });
     for (const QString& bad : {path + u"/below"_s, dir.filePath(u"a"_s)}) {
-        const std::optional<QString> error = storage::saveStateFile(bad, "bad");
-        EXPECT_TRUE(error && error->contains(bad)) << bad.toStdString();
+        const storage::SaveResult failed = storage::saveStateFile(bad, "bad");
+        EXPECT_TRUE(!failed.saved() && failed.problem().contains(bad)) << bad.toStdString();
     }
     qInstallMessageHandler(nullptr);
     // A file size limit (as a full disk) cuts the write: the save fails, the old file stays.
@@ -99,7 +106,7 @@ TEST(StorageTest, TextFileHoldsTwoLinesAndIsReplacedInOneStep) {
     ::signal(SIGXFSZ, SIG_IGN);
     const rlimit small{16, old.rlim_max};
     ::setrlimit(RLIMIT_FSIZE, &small);
-    EXPECT_TRUE(storage::saveStateFile(path, QByteArray(1000, 'x')).has_value());
+    EXPECT_FALSE(storage::saveStateFile(path, QByteArray(1000, 'x')).saved());
     ::setrlimit(RLIMIT_FSIZE, &old);
     EXPECT_EQ(fileBytes(path), " Citt\xC3\xA0\r\nab\r\n");
 }
@@ -126,13 +133,13 @@ TEST(StorageTest, PositionFileReadsWhatCanBeReadAndTheNextSaveIsComplete) {
         SCOPED_TRACE(name);
         QTemporaryDir dir;
         const QString path = dir.filePath(u"cord"_s);
-        ASSERT_EQ(storage::saveStateFile(path, bytes), none);
+        ASSERT_TRUE(storage::saveStateFile(path, bytes).saved());
         const storage::PositionFile file = storage::PositionFile::read(path);
         EXPECT_EQ(file.problems().filter(path).size(), problems);
         EXPECT_EQ(file.problems().size(), problems);
         storage::PositionFile filled = file;
         filled.fillUnreadable(defaults);
-        ASSERT_EQ(filled.write(path), none);
+        ASSERT_TRUE(filled.write(path).saved());
         const storage::PositionFile saved = storage::PositionFile::read(path);
         for (int i = 0; i < 6; ++i) {
             const auto which = storage::PositionLine(i);
@@ -151,7 +158,8 @@ TEST(StorageTest, DefaultsCentreTheMainWindowWithTheFastCounterBesideIt) {
         {QRect(100, 50, 1920, 1081), 12, 10, {10608, 2950, 15030, 2950, 10608, 2950}},
         {QRect(-1280, 0, 1280, 1024), 13.5, 13.5, {-10760, 3956, -6314, 3956, -10760, 3956}}};
     for (const auto& [screen, perPixelX, perPixelY, twips] : rows) {
-        EXPECT_EQ(storage::defaultPositionsTwips(screen, perPixelX, perPixelY), twips) << perPixelX;
+        EXPECT_EQ(storage::defaultPositionsTwips({4230, 5910}, screen, perPixelX, perPixelY), twips)
+            << perPixelX;
     }
 }
 
@@ -177,7 +185,7 @@ TEST(StorageTest, StateFilesCreateOnFirstRunAndSaveOnlyTheirOwnLines) {
          "  1200\r\n-45.0\r\n-15\r\n300\r\n+7\r\n6\r\n", 2},
         {"10\r\n20\r\nabc\r\n40", storage::MiniLeft, 7, 8, "10\r\n20\r\n3\r\n40\r\n7\r\n8\r\n", 2}};
     for (const auto& [before, left, leftTwips, topTwips, after, problems] : rows) {
-        ASSERT_EQ(storage::saveStateFile(files.positionFilePath(), before), none);
+        ASSERT_TRUE(storage::saveStateFile(files.positionFilePath(), before).saved());
         reports.clear();
         files.savePosition(left, leftTwips, topTwips);
         EXPECT_EQ(fileBytes(files.positionFilePath()), after) << before.constData();
