@@ -35,7 +35,8 @@ ROWS = [([*TBL, *WID, ORIG, FITS], 0, r"^3 lines checked"),
 ROWS += [(args, 2, r"^tavrel-fit: [^\n]+\n$") for args in (
     [*TBL, "--widths", MISSING, ORIG, FITS], [*TBL, "--widths", MISSING, "--wrap", WRAP],
     ["--table", write("nobr.tbl", LETTERS), *WID, "--wrap", WRAP], [*TBL, "--wrap", WRAP],
-    [*TBL, *WID, "--wrap", WRAP, "-o", WRAP], [*TBL, *WID, "--wrap", ORIG, FITS])]
+    [*TBL, *WID, "--wrap", WRAP, "-o", WRAP], [*TBL, *WID, "--wrap", ORIG, FITS],
+    [*TBL, "--widths", write("noline.wid", "@lines=2\n"), "--wrap", WRAP])]
 failed = 0
 for args, code, want in ROWS:
     done = subprocess.run([FIT, *args], capture_output=True, timeout=60)
