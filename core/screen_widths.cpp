@@ -89,7 +89,7 @@ LineResult readSetting(std::string_view line, WidthFile& file) {
 
 std::vector<encoding::Piece> greedyPieces(const encoding::TableEncoding& table,
                                           std::u16string_view text) {
-    return table.encode(text).greedy.pieces;
+    return table.encode(text, encoding::EncodeRequest{true, false, true}).greedy.pieces;
 }
 
 WidthFile WidthFile::read(std::string_view fileBytes) {

@@ -44,6 +44,15 @@ std::optional<encoding::TableEncoding> loadTable(const QString& path, QString& e
         error = QStringLiteral("%1 holds no entry").arg(path);
         return std::nullopt;
     }
+    const auto warn = [&](std::size_t count, std::size_t firstLine, const char* what) {
+        if (count > 0) {
+            warnings += QStringLiteral("tavrel-fit: %1: %2: %3 (first: line %4)\n")
+                            .arg(path, QLatin1String(what))
+                            .arg(count)
+                            .arg(firstLine)
+                            .toUtf8();
+        }
+    };
     if (table.skippedLines() > 0) {
         warnings += QStringLiteral("tavrel-fit: %1: %2 lines not understood and skipped (first: "
                                    "line %3)\n")
@@ -52,6 +61,11 @@ std::optional<encoding::TableEncoding> loadTable(const QString& path, QString& e
                         .arg(table.firstSkippedLine().value_or(0))
                         .toUtf8();
     }
+    const encoding::TableWarnings& found = table.warnings();
+    warn(found.sameCodeOtherText.count, found.sameCodeOtherText.firstLine,
+         "entries giving a code another text than an earlier entry, the game shows only one");
+    warn(found.prefixCode.count, found.prefixCode.firstLine,
+         "entries whose code starts a longer code, lines may be misread");
     return table;
 }
 

@@ -7,7 +7,6 @@
 
 #include <cstdio>
 #include <optional>
-#include <string_view>
 
 // What tavrel-fit reads and writes: files, and one-line messages for what goes wrong.
 namespace fit {
@@ -21,13 +20,6 @@ void print(std::FILE* stream, const QByteArray& bytes);
 
 // "tavrel-fit: <message>" and a line end on `err`.
 void complain(std::FILE* err, const QString& message);
-
-// A view of the text's UTF-16 units; constData() never detaches or copies, so threads may
-// share the strings.
-inline std::u16string_view viewOf(const QString& text) {
-    return {reinterpret_cast<const char16_t*>(text.constData()),
-            static_cast<std::size_t>(text.size())};
-}
 
 // The whole file; nothing, with `error` set, when it cannot be read or is a folder.
 std::optional<QByteArray> readFile(const QString& path, QString& error);

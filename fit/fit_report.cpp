@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdio>
 #include <string_view>
 #include <system_error>
@@ -14,72 +15,164 @@ namespace fit {
 namespace {
 
 constexpr qsizetype kPreviewLength = 30;
-// Fewer lines are not worth a thread.
-constexpr std::size_t kLinesPerWorker = 4096;
+// Fewer texts (or rows), and fewer characters, are not worth a thread.
+constexpr std::size_t kTextsPerShare = 4096;
+constexpr std::size_t kCharactersPerShare = 1 << 20;
 
 Bytes bytesOf(const encoding::TextCost& cost, encoding::Strategy strategy) {
     const encoding::Encoding& chosen = cost.of(strategy);
-    return Bytes{cost.greedy.bytes, cost.optimal.bytes, chosen.uncovered, chosen.firstUncovered};
+    return Bytes{cost.greedy.bytes,
+                 cost.optimal.bytes,
+                 chosen.uncovered,
+                 chosen.firstUncovered,
+                 cost.misread ? std::make_shared<const encoding::Misread>(*cost.misread) : nullptr,
+                 cost.cannotBeWrittenAt};
 }
 
-// The first characters of a line, a surrogate pair never cut.
-QString preview(const QString& text) {
+// Lines are independent and encode() keeps its buffers per thread, so a long script is shared
+// out among the cores: work(begin, end, share) for each share of [0, count); without a thread
+// to be had, this one does the share. Returns how many shares there were.
+template <typename Work> unsigned inShares(std::size_t count, bool worthThreads, const Work& work) {
+    const unsigned shares =
+        worthThreads ? std::clamp(std::thread::hardware_concurrency(), 1u, 8u) : 1;
+    std::vector<std::thread> threads;
+    for (unsigned share = 1; share < shares; ++share) {
+        const std::size_t begin = count * share / shares;
+        const std::size_t end = count * (share + 1) / shares;
+        try {
+            threads.emplace_back(work, begin, end, share);
+        } catch (const std::system_error&) {
+            work(begin, end, share);
+        }
+    }
+    work(0, count / shares, 0);
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    return shares;
+}
+
+// The verdict that fails a translation under the strategy, as the line under its row.
+QString verdictOf(const Bytes& text, encoding::Strategy strategy) {
+    if (strategy == encoding::Strategy::Greedy && text.misread) {
+        return QStringLiteral("misread at column %1: the game reads \"%2\"")
+            .arg(text.misread->at + 1)
+            .arg(QString::fromUtf8(jsonString(text.misread->reads)));
+    }
+    if (strategy == encoding::Strategy::Optimal && text.cannotBeWrittenAt) {
+        return QStringLiteral("cannot be written: no encoding that reads back reaches column %1")
+            .arg(*text.cannotBeWrittenAt + 1);
+    }
+    return {};
+}
+
+// "1 line", "2 lines".
+QString counted(std::size_t count, const char* one, const char* many) {
+    return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
+}
+
+// The first characters of a line in UTF-8, a surrogate pair never cut.
+void appendPreview(QByteArray& out, const QString& text) {
     if (text.size() <= kPreviewLength) {
-        return text;
+        out += QStringView(text).toUtf8();
+        return;
     }
-    qsizetype cut = kPreviewLength;
-    if (text.at(cut - 1).isHighSurrogate()) {
-        --cut;
+    const qsizetype cut =
+        text.at(kPreviewLength - 1).isHighSurrogate() ? kPreviewLength - 1 : kPreviewLength;
+    out += QStringView(text).first(cut).toUtf8();
+    out += "\xE2\x80\xA6"; // U+2026
+}
+
+// A number right-aligned in `width` columns; with `sign`, "+" before one not below zero.
+void appendNumber(QByteArray& out, long long value, int width, bool sign = false) {
+    std::array<char, 24> digits{};
+    char* first = digits.data() + 1;
+    char* last = std::to_chars(first, digits.data() + digits.size(), value).ptr;
+    if (sign && value >= 0) {
+        *--first = '+';
     }
-    return text.left(cut) + u'\u2026';
+    out.append(std::max<qsizetype>(0, width - (last - first)), ' ');
+    out.append(first, last - first);
 }
 
 } // namespace
 
+QByteArray jsonString(std::u16string_view text) {
+    QString out;
+    for (const char16_t unit : text) {
+        if (unit == u'"' || unit == u'\\') {
+            out += u'\\';
+            out += QChar(unit);
+        } else if (unit == u'\n') {
+            out += QStringLiteral("\\n");
+        } else if (unit < 0x20) {
+            out += QStringLiteral("\\u%1").arg(static_cast<int>(unit), 4, 16, QLatin1Char('0'));
+        } else {
+            out += QChar(unit);
+        }
+    }
+    return out.toUtf8();
+}
+
 ScriptCheck checkScript(const encoding::TableEncoding& table, const QStringList& original,
                         const QStringList& translation, encoding::Strategy strategy,
-                        std::optional<std::size_t> limit) {
+                        std::optional<std::size_t> limit, bool bothStrategies,
+                        const screen::ScreenMeasure* screen) {
     ScriptCheck check;
     check.strategy = strategy;
     const bool optimal = strategy == encoding::Strategy::Optimal;
     const auto chosen = [optimal](const Bytes& b) { return optimal ? b.optimal : b.greedy; };
+    check.bothStrategies = bothStrategies;
+    const encoding::EncodeRequest request{bothStrategies || !optimal, bothStrategies || optimal,
+                                          false};
     const auto count = static_cast<std::size_t>(std::min(original.size(), translation.size()));
     check.lines.resize(count);
-    const auto checkRange = [&](std::size_t begin, std::size_t end) {
-        for (std::size_t i = begin; i < end; ++i) {
-            LineCheck& line = check.lines[i];
-            const auto at = static_cast<qsizetype>(i);
-            line.original = bytesOf(table.encode(storage::utf16View(original[at])), strategy);
-            line.translation = bytesOf(table.encode(storage::utf16View(translation[at])), strategy);
-            line.budget = limit.value_or(chosen(line.original));
-            line.fits = chosen(line.translation) <= line.budget;
-        }
-    };
-    // Lines are independent and encode() keeps its buffers per thread, so a long script is
-    // shared out among the cores; without a thread to be had, this one does the share.
-    const unsigned workers =
-        count < kLinesPerWorker ? 1 : std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
-    std::vector<std::thread> threads;
-    for (unsigned w = 1; w < workers; ++w) {
-        const std::size_t begin = count * w / workers;
-        const std::size_t end = count * (w + 1) / workers;
-        try {
-            threads.emplace_back(checkRange, begin, end);
-        } catch (const std::system_error&) {
-            checkRange(begin, end);
+    if (screen) {
+        for (LineCheck& line : check.lines) {
+            line.screen.emplace();
         }
     }
-    checkRange(0, count / workers);
-    for (std::thread& thread : threads) {
-        thread.join();
+    // The texts are shared out, two a line: a script of one long line takes two threads.
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto at = static_cast<qsizetype>(i);
+        characters += static_cast<std::size_t>(original[at].size() + translation[at].size());
     }
+    const bool worthThreads = 2 * count >= kTextsPerShare || characters >= kCharactersPerShare;
+    inShares(2 * count, worthThreads, [&](std::size_t begin, std::size_t end, unsigned) {
+        for (std::size_t k = begin; k < end; ++k) {
+            const auto at = static_cast<qsizetype>(k / 2);
+            const QString& text = k % 2 == 0 ? original[at] : translation[at];
+            Bytes& bytes =
+                k % 2 == 0 ? check.lines[k / 2].original : check.lines[k / 2].translation;
+            bytes = bytesOf(table.encode(storage::utf16View(text), request), strategy);
+            if (screen) {
+                ScreenVerdict& verdict = *check.lines[k / 2].screen;
+                (k % 2 == 0 ? verdict.original : verdict.translation) =
+                    screenFigures(*screen, text);
+            }
+        }
+    });
 
-    for (const LineCheck& line : check.lines) {
+    for (std::size_t i = 0; i < count; ++i) {
+        LineCheck& line = check.lines[i];
+        line.budget = limit.value_or(chosen(line.original));
+        line.fits = chosen(line.translation) <= line.budget &&
+                    (optimal ? !line.translation.cannotBeWrittenAt : !line.translation.misread);
+        if (!check.firstUncoveredLine && line.translation.firstUncovered) {
+            check.firstUncoveredLine = i;
+        }
         check.over += line.fits ? 0 : 1;
+        if (screen) {
+            judgeScreen(*line.screen, *screen);
+            check.offScreen += line.screen->fits() ? 0 : 1;
+            line.fits = line.fits && line.screen->fits();
+        }
         check.originalBytes += chosen(line.original);
         check.translationBytes += chosen(line.translation);
         check.uncovered += line.translation.uncovered;
     }
+    check.widths = screen ? std::optional(screen->widths()) : std::nullopt;
     return check;
 }
 
@@ -94,38 +187,59 @@ QByteArray formatRows(const ScriptCheck& check, const QStringList& translation) 
                       "bytes", "over", "uncovered", "translation");
         out += row.data();
     }
-    std::optional<std::size_t> firstUncoveredLine;
-    for (std::size_t i = 0; i < check.lines.size(); ++i) {
-        const LineCheck& line = check.lines[i];
-        if (!firstUncoveredLine && line.translation.uncovered > 0) {
-            firstUncoveredLine = i;
-        }
-        if (line.fits) {
-            continue;
-        }
-        const std::size_t bytes = optimal ? line.translation.optimal : line.translation.greedy;
-        std::snprintf(row.data(), row.size(), "%6zu %7zu %7zu %+6lld %9zu  ", i + 1, line.budget,
-                      bytes, static_cast<long long>(bytes - line.budget),
-                      line.translation.uncovered);
-        out += row.data();
-        out += preview(translation.value(static_cast<qsizetype>(i))).toUtf8();
-        out += '\n';
-        if (line.screen) {
-            out += screenRow(*line.screen, *check.widths);
-        }
+    // Rows of a share of the lines into their own bytes, joined in order afterwards.
+    std::array<QByteArray, 8> parts;
+    const unsigned shares = inShares(
+        check.lines.size(), check.over >= kTextsPerShare,
+        [&](std::size_t begin, std::size_t end, unsigned share) {
+            QByteArray& part = parts[share];
+            part.reserve(static_cast<qsizetype>(end - begin) * 100);
+            for (std::size_t i = begin; i < end; ++i) {
+                const LineCheck& line = check.lines[i];
+                if (line.fits) {
+                    continue;
+                }
+                const std::size_t bytes =
+                    optimal ? line.translation.optimal : line.translation.greedy;
+                const auto number = [](std::size_t n) { return static_cast<long long>(n); };
+                appendNumber(part, number(i + 1), 6);
+                part += ' ';
+                appendNumber(part, number(line.budget), 7);
+                part += ' ';
+                appendNumber(part, number(bytes), 7);
+                part += ' ';
+                appendNumber(part, number(bytes) - number(line.budget), 6, true);
+                part += ' ';
+                appendNumber(part, number(line.translation.uncovered), 9);
+                part += "  ";
+                appendPreview(part, translation.at(static_cast<qsizetype>(i)));
+                part += '\n';
+                const QString verdict = verdictOf(line.translation, check.strategy);
+                if (!verdict.isEmpty()) {
+                    part += "        ";
+                    part += verdict.toUtf8();
+                    part += '\n';
+                }
+                if (line.screen) {
+                    part += screenRow(*line.screen, *check.widths);
+                }
+            }
+        });
+    for (unsigned share = 0; share < shares; ++share) {
+        out += parts[share];
     }
     QString summary;
-    summary += QStringLiteral("%1 lines checked (%2), %3 over budget; original %4 bytes, "
-                              "translation %5 bytes")
-                   .arg(check.lines.size())
+    summary += QStringLiteral("%1 checked (%2), %3 over budget; original %4, translation %5")
+                   .arg(counted(check.lines.size(), "line", "lines"))
                    .arg(optimal ? QStringLiteral("optimal") : QStringLiteral("greedy"))
                    .arg(check.over)
-                   .arg(check.originalBytes)
-                   .arg(check.translationBytes);
+                   .arg(counted(check.originalBytes, "byte", "bytes"))
+                   .arg(counted(check.translationBytes, "byte", "bytes"));
     if (check.widths) {
-        summary += QStringLiteral("; %1 over the screen").arg(check.offScreen);
+        summary +=
+            QStringLiteral("; %1 over the screen").arg(counted(check.offScreen, "line", "lines"));
     }
-    if (firstUncoveredLine) {
+    if (const auto firstUncoveredLine = check.firstUncoveredLine) {
         const LineCheck& line = check.lines[*firstUncoveredLine];
         summary += QStringLiteral("; characters of the translation not in the table: %1 "
                                   "(first: line %2, column %3)")
@@ -138,36 +252,66 @@ QByteArray formatRows(const ScriptCheck& check, const QStringList& translation) 
     return out;
 }
 
-// Written through snprintf rather than QJsonDocument, which takes seconds for a script of
-// 100,000 lines: every value is a number or a boolean, so nothing needs escaping. One line of
-// the script per line of output keeps a diff of two reports readable.
+// Written by hand rather than through QJsonDocument, which takes seconds for a script of
+// 100,000 lines. One line of the script per line of output keeps a diff of two reports readable.
 QByteArray formatJson(const ScriptCheck& check) {
     QByteArray out = "{\"lines\": [\n";
-    out.reserve(static_cast<qsizetype>(check.lines.size()) * 200 + 256);
-    std::array<char, 256> buffer{};
+    out.reserve(static_cast<qsizetype>(check.lines.size()) * 300 + 256);
+    const bool greedy = check.bothStrategies || check.strategy == encoding::Strategy::Greedy;
+    const bool optimal = check.bothStrategies || check.strategy == encoding::Strategy::Optimal;
+    std::array<char, 160> buffer{};
+    const auto text = [&](const char* name, const Bytes& bytes) {
+        std::snprintf(buffer.data(), buffer.size(),
+                      "\"%s\": {\"greedy\": %zu, \"optimal\": %zu, \"uncovered\": %zu", name,
+                      bytes.greedy, bytes.optimal, bytes.uncovered);
+        out += buffer.data();
+        if (greedy) {
+            out += ", \"misread\": ";
+            if (bytes.misread) {
+                out += "{\"column\": " + QByteArray::number(bytes.misread->at + 1) +
+                       ", \"reads\": \"" + jsonString(bytes.misread->reads) + "\"}";
+            } else {
+                out += "null";
+            }
+        }
+        if (optimal) {
+            out += ", \"cannot_be_written\": ";
+            out += bytes.cannotBeWrittenAt
+                       ? "{\"column\": " + QByteArray::number(*bytes.cannotBeWrittenAt + 1) + '}'
+                       : QByteArray("null");
+        }
+        out += "}, ";
+    };
     for (std::size_t i = 0; i < check.lines.size(); ++i) {
         const LineCheck& line = check.lines[i];
-        std::snprintf(buffer.data(), buffer.size(),
-                      "{\"line\": %zu, \"original\": {\"greedy\": %zu, \"optimal\": %zu, "
-                      "\"uncovered\": %zu}, \"translation\": {\"greedy\": %zu, \"optimal\": %zu, "
-                      "\"uncovered\": %zu}, \"budget\": %zu, ",
-                      i + 1, line.original.greedy, line.original.optimal, line.original.uncovered,
-                      line.translation.greedy, line.translation.optimal, line.translation.uncovered,
-                      line.budget);
+        out += "{\"line\": " + QByteArray::number(i + 1) + ", ";
+        text("original", line.original);
+        text("translation", line.translation);
+        if (line.screen) {
+            out += screenJson(*line.screen) + ", ";
+        }
+        std::snprintf(buffer.data(), buffer.size(), "\"budget\": %zu, \"fits\": %s}%s\n",
+                      line.budget, line.fits ? "true" : "false",
+                      i + 1 < check.lines.size() ? "," : "");
         out += buffer.data();
-        out += line.screen ? screenJson(*line.screen) + ", " : QByteArray();
-        out += line.fits ? "\"fits\": true}" : "\"fits\": false}";
-        out += i + 1 < check.lines.size() ? ",\n" : "\n";
     }
     std::snprintf(buffer.data(), buffer.size(),
                   "], \"summary\": {\"strategy\": \"%s\", \"checked\": %zu, \"over\": %zu, "
-                  "\"original_bytes\": %zu, \"translation_bytes\": %zu, \"uncovered\": %zu",
+                  "\"original_bytes\": %zu, \"translation_bytes\": %zu, \"uncovered\": %zu, ",
                   check.strategy == encoding::Strategy::Optimal ? "optimal" : "greedy",
                   check.lines.size(), check.over, check.originalBytes, check.translationBytes,
                   check.uncovered);
     out += buffer.data();
     if (check.widths) {
-        out += ", \"off_screen\": " + QByteArray::number(check.offScreen);
+        out += "\"off_screen\": " + QByteArray::number(check.offScreen) + ", ";
+    }
+    out += "\"first_uncovered\": ";
+    if (const auto firstUncoveredLine = check.firstUncoveredLine) {
+        const std::size_t column = *check.lines[*firstUncoveredLine].translation.firstUncovered + 1;
+        out += "{\"line\": " + QByteArray::number(*firstUncoveredLine + 1) +
+               ", \"column\": " + QByteArray::number(column) + '}';
+    } else {
+        out += "null";
     }
     out += "}}\n";
     return out;

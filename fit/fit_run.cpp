@@ -1,5 +1,6 @@
 #include "fit/fit_run.h"
 
+#include "core/screen_widths.h"
 #include "core/table_encoding.h"
 #include "fit/fit_io.h"
 #include "fit/fit_options.h"
@@ -8,8 +9,11 @@
 #include "fit/wrap_run.h"
 #include "storage/text_encoding.h"
 
+#include <algorithm>
 #include <optional>
 #include <string_view>
+#include <system_error>
+#include <thread>
 
 namespace fit {
 
@@ -46,8 +50,29 @@ int run(const QStringList& arguments, std::FILE* out, std::FILE* err) {
         return kBadInput;
     }
 
-    const QStringList original = storage::decodeStateLines(*originalBytes);
-    const QStringList translation = storage::decodeStateLines(*translationBytes);
+    // Decoding is a good part of the work on a long script: the two files in parallel.
+    QStringList original;
+    QStringList translation;
+    {
+        std::thread other;
+        try {
+            other = std::thread([&] { original = storage::decodeStateLines(*originalBytes); });
+        } catch (const std::system_error&) {
+            original = storage::decodeStateLines(*originalBytes);
+        }
+        translation = storage::decodeStateLines(*translationBytes);
+        if (other.joinable()) {
+            other.join();
+        }
+    }
+    // An editor's empty line at the end of one script only is no line of the script.
+    for (QStringList* longer : {&original, &translation}) {
+        if (longer->size() == std::max(original.size(), translation.size()) &&
+            longer->size() == std::min(original.size(), translation.size()) + 1 &&
+            longer->last().isEmpty()) {
+            longer->removeLast();
+        }
+    }
     if (original.size() != translation.size()) {
         complain(err, QStringLiteral("%1 has %2 lines, %3 has %4")
                           .arg(options.original)
@@ -57,12 +82,13 @@ int run(const QStringList& arguments, std::FILE* out, std::FILE* err) {
         return kBadInput;
     }
 
-    ScriptCheck check = checkScript(
-        *table, original, translation,
-        options.optimal ? encoding::Strategy::Optimal : encoding::Strategy::Greedy, options.limit);
-    if (widths) {
-        checkScreen(check, screen::ScreenMeasure(*table, *widths), original, translation);
-    }
+    const auto screen = widths
+                            ? std::optional<screen::ScreenMeasure>(std::in_place, *table, *widths)
+                            : std::nullopt;
+    const ScriptCheck check =
+        checkScript(*table, original, translation,
+                    options.optimal ? encoding::Strategy::Optimal : encoding::Strategy::Greedy,
+                    options.limit, options.json, screen ? &*screen : nullptr);
     print(out, options.json ? formatJson(check) : formatRows(check, translation));
     return check.over + check.offScreen == 0 ? kAllFit : kSomeOver;
 }

@@ -1,40 +1,21 @@
 #include "fit/screen_check.h"
 
 #include "fit/fit_io.h"
-#include "fit/fit_report.h"
+#include "storage/text_encoding.h"
 
 #include <cstdio>
 #include <string_view>
 
 namespace fit {
 
-namespace {
-
-ScreenFigures figuresOf(const screen::ScreenMeasure& screen, const QString& text) {
-    const screen::TextMeasure measure = screen.measure(viewOf(text));
+ScreenFigures screenFigures(const screen::ScreenMeasure& screen, const QString& text) {
+    const screen::TextMeasure measure = screen.measure(storage::utf16View(text));
     return ScreenFigures{measure.widest(), measure.fullest()};
 }
 
-} // namespace
-
-ScreenVerdict screenVerdict(const screen::ScreenMeasure& screen, const QString& original,
-                            const QString& translation) {
-    ScreenVerdict verdict{figuresOf(screen, original), figuresOf(screen, translation)};
+void judgeScreen(ScreenVerdict& verdict, const screen::ScreenMeasure& screen) {
     verdict.lineOver = !screen.lineFits(verdict.translation.widest);
     verdict.boxOver = !screen.boxFits(verdict.translation.lines);
-    return verdict;
-}
-
-void checkScreen(ScriptCheck& check, const screen::ScreenMeasure& screen,
-                 const QStringList& original, const QStringList& translation) {
-    check.widths = screen.widths();
-    for (std::size_t i = 0; i < check.lines.size(); ++i) {
-        LineCheck& line = check.lines[i];
-        const auto at = static_cast<qsizetype>(i);
-        line.screen = screenVerdict(screen, original[at], translation[at]);
-        check.offScreen += line.screen->fits() ? 0 : 1;
-        line.fits = line.fits && line.screen->fits();
-    }
 }
 
 QByteArray screenRow(const ScreenVerdict& verdict, const screen::WidthFile& widths) {

@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QStringList>
 
 #include <cstddef>
 #include <cstdint>
@@ -12,8 +11,6 @@
 
 // The screen half of tavrel-fit: each line of a script laid out with the width file.
 namespace fit {
-
-struct ScriptCheck;
 
 // The screen figures of one text.
 struct ScreenFigures {
@@ -30,14 +27,11 @@ struct ScreenVerdict {
     bool fits() const { return !lineOver && !boxOver; }
 };
 
-ScreenVerdict screenVerdict(const screen::ScreenMeasure& screen, const QString& original,
-                            const QString& translation);
+// The widest line and the fullest box of a text.
+ScreenFigures screenFigures(const screen::ScreenMeasure& screen, const QString& text);
 
-// Measures every line of both texts and holds the translation's to the limits: sets each
-// line's verdict, takes the lines off the screen out of `fits` and counts them in
-// `offScreen` (`over` stays the count of lines over their bytes).
-void checkScreen(ScriptCheck& check, const screen::ScreenMeasure& screen,
-                 const QStringList& original, const QStringList& translation);
+// Holds the translation's figures to the limits of the width file.
+void judgeScreen(ScreenVerdict& verdict, const screen::ScreenMeasure& screen);
 
 // The limits a line goes over, indented under its row: "        px 150/144, lines 4/3\n";
 // nothing when it fits.

@@ -57,7 +57,7 @@ int runWrap(const WrapJob& job, std::FILE* out, std::FILE* err) {
     int code = kAllFit;
     const QStringList lines = storage::decodeStateLines(*translationBytes);
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const screen::WrappedLine line = screen::wrapLine(screen, viewOf(lines[i]));
+        const screen::WrappedLine line = screen::wrapLine(screen, storage::utf16View(lines[i]));
         const QString text = QString::fromStdU16String(line.text);
         for (const std::size_t column : line.tooWide) {
             print(err, QStringLiteral("tavrel-fit: line %1, column %2: a word too wide for a "
@@ -67,10 +67,12 @@ int runWrap(const WrapJob& job, std::FILE* out, std::FILE* err) {
                            .toUtf8());
         }
         if (!line.fits) {
+            ScreenVerdict verdict{{}, screenFigures(screen, text)};
+            judgeScreen(verdict, screen);
             print(err, QStringLiteral("tavrel-fit: line %1 does not fit after wrapping:\n")
                                .arg(i + 1)
                                .toUtf8() +
-                           screenRow(screenVerdict(screen, text, text), *widths));
+                           screenRow(verdict, *widths));
         }
         code = line.fits && line.tooWide.empty() ? code : kSomeOver;
         wrapped += text.toUtf8() + lineEnd;

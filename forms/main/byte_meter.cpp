@@ -46,6 +46,19 @@ ByteMeter::Look ByteMeter::look() const {
                         .arg(cost.greedy.uncovered)
                         .arg(*cost.greedy.firstUncovered + 1);
         }
+        if (cost.misread) {
+            text += QStringLiteral("; il gioco la legge male: alla colonna %1 legge «%2»")
+                        .arg(cost.misread->at + 1)
+                        .arg(QString::fromStdU16String(cost.misread->reads)
+                                 .replace(QLatin1Char('\n'), QLatin1String("\\n")));
+        } else {
+            text += QStringLiteral("; il gioco la rilegge uguale");
+        }
+        if (cost.cannotBeWrittenAt) {
+            text += QStringLiteral("; nessuna codifica che il gioco rilegga uguale arriva alla "
+                                   "colonna %1")
+                        .arg(*cost.cannotBeWrittenAt + 1);
+        }
         return text;
     };
     return {QStringLiteral("Byte: %1 / %2").arg(greedy(translation)).arg(greedy(original)),

@@ -1,4 +1,5 @@
-"""tavrel-fit as a project's CI runs it: exit codes, the row of a line over budget, JSON."""
+"""tavrel-fit as a project's CI runs it: exit codes, the rows of failed lines and their
+verdicts, the summary's words, table warnings on stderr beside pure JSON, line counts."""
 
 import json, os, re, subprocess, sys, tempfile
 
@@ -16,8 +17,14 @@ TBL = ["--table", write("abcd.tbl", ["61=a", "62=b", "63=c", "64=d", "80=ab", "8
 ORIG, SAME = write("orig", ["abcd", "ab<end>", "bad"]), write("same", ["abcd", "ab<end>", "dab"])
 LONGER = write("longer", ["abcd", "abcd abcd<end>", "bxd"])
 # "abcd": greedy ab c d, optimal a bcd
-ABCD = {"original": {"greedy": 3, "optimal": 2, "uncovered": 0}, "budget": 3, "fits": True}
-# arguments, exit code, what stdout holds: a pattern, or ABCD in the first line of its JSON
+ABCD = {"original": {"greedy": 3, "optimal": 2, "uncovered": 0, "misread": None,
+                     "cannot_be_written": None}, "budget": 3, "fits": True}
+# 81 and 41 start longer codes, 81 is given two texts; x z can only be 81 40, read as y
+MIS = ["--table", write("mis.tbl", ["81=x", "8140=y", "40=z", "41=q", '4140="', "81=w"])]
+MIS_ORIG, MIS_TRANS = write("mis-o", ["xx", "zz", "xx", ""]), write("mis-t", ["xz", "z z", "qz"])
+VERDICTS = [[{"column": 1, "reads": "y"}, {"column": 2}], [None, None],
+            [{"column": 1, "reads": '"'}, {"column": 2}]]
+# arguments, exit code, what stdout holds: a pattern, or a test of the run's JSON (and stderr)
 ROWS = [([*TBL, ORIG, SAME], 0, r"^3 lines checked \(greedy\), 0 over budget"),
         # line 2 greedy: ab c d, blank, ab c d, <end> = 8 bytes against 2; optimal a bcd: 6
         ([*TBL, ORIG, LONGER], 1, r"(?m)^ +2 +2 +8 +\+6 +0  abcd abcd<end>$(?s:.*)characters "
@@ -25,8 +32,20 @@ ROWS = [([*TBL, ORIG, SAME], 0, r"^3 lines checked \(greedy\), 0 over budget"),
         ([*TBL, ORIG, LONGER, "--optimal"], 1, r"(?m)^ +2 +2 +6 +\+4 "),
         ([*TBL, ORIG, SAME, "--limit", "1"], 1, r"(?m)^ +1 +1 +3 +\+2 "),
         ([*TBL, ORIG, SAME, "--limit", "2", "--optimal"], 0, r"0 over budget"),
-        ([*TBL, ORIG, SAME, "--json"], 0, ABCD),
-        (["--help"], 0, r"^usage: tavrel-fit")]
+        ([*TBL, ORIG, SAME, "--json"], 0, lambda out, err: ABCD.items() <= out["lines"][0].items()),
+        (["--help"], 0, r"^usage: tavrel-fit"),
+        ([*MIS, MIS_ORIG, MIS_TRANS], 1, r'(?m)^ +1 +2 +2 +\+0 +0  xz\n {8}misread at column 1: '
+         r'the game reads "y"\n +3 .*\n {8}misread at column 1: the game reads "\\""\n3 lines '
+         r'checked \(greedy\), 2 over budget; original 6 bytes, translation 6 bytes;'),
+        ([*MIS, MIS_ORIG, MIS_TRANS, "--optimal"], 1, r"(?m)^ +3 .*\n {8}cannot be written: no "
+         r"encoding that reads back reaches column 2\n3 lines checked \(optimal\), 2 over"),
+        ([*MIS, write("x", ["x"]), write("x2", ["x", ""])], 0,
+         r"^1 line checked \(greedy\), 0 over budget; original 1 byte, translation 1 byte\n$"),
+        ([*MIS, MIS_ORIG, MIS_TRANS, "--json"], 1, lambda out, err: re.fullmatch(
+            r"(tavrel-fit: \S+: [^\n]+: (1 \(first: line 6|3 \(first: line 1)\)\n){2}", err)
+         and [[line["translation"][key] for key in ("misread", "cannot_be_written")]
+              for line in out["lines"]] == VERDICTS
+         and out["summary"]["first_uncovered"] == {"line": 2, "column": 2})]
 MISSING = os.path.join(FOLDER.name, "missing")
 ROWS += [(args, 2, None) for args in ([*TBL, ORIG, MISSING], ["--table", MISSING, ORIG, SAME],
          ["--table", FOLDER.name, ORIG, SAME], [*TBL, ORIG, write("short", ["abcd"])],
@@ -38,10 +57,20 @@ for args, code, want in ROWS:
     if want is None:  # bad input: nothing on stdout, one line on stderr
         ok = not done.stdout and re.fullmatch(r"tavrel-fit: [^\n]+\n", done.stderr)
     else:
-        ok = (ABCD.items() <= json.loads(done.stdout)["lines"][0].items() if want is ABCD
+        ok = (want(json.loads(done.stdout), done.stderr) if callable(want)
               else re.search(want, done.stdout))
     if done.returncode != code or not ok:
         failed += 1
         print(f"FAIL {args}: {done.returncode} {done.stdout[-500:]!r} {done.stderr!r}")
-print(f"{len(ROWS) - failed} passed, {failed} failed")
+
+# A script of 5,000 lines is shared out among threads, its pieces of 1,000 lines are not.
+LONG = [[" ".join(["xz", "zz", "qz", "x", "q z"][(i * m + k) % 5] for k in range(i % 4 + 1))
+         for i in range(5000)] for m in (7, 3)]
+run = lambda name, o, t: json.loads(subprocess.run([FIT, *MIS, write(name + "o", o), write(
+    name + "t", t), "--json"], capture_output=True, text=True).stdout)["lines"]
+if [dict(line, line=0) for line in run("all", *LONG)] != [dict(line, line=0) for i in range(
+        0, 5000, 1000) for line in run(f"part{i}", LONG[0][i:i + 1000], LONG[1][i:i + 1000])]:
+    failed += 1
+    print("FAIL a long script checked on several threads differs from its pieces")
+print(f"{len(ROWS) + 1 - failed} passed, {failed} failed")
 sys.exit(1 if failed else 0)

@@ -1,0 +1,160 @@
+#pragma once
+
+// The figures of a table encoding by their definitions, found by trying every encoding of a
+// short text: the unit test and the fuzz target hold the encoder against them.
+#include "core/table_encoding.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+namespace oracle {
+
+using Entries = std::vector<encoding::TableEntry>;
+using Written = std::vector<std::pair<std::string, std::size_t>>; // code, text position
+using Best = std::tuple<std::size_t, std::size_t, std::size_t>;   // uncovered, bytes, first
+
+struct Figures {
+    std::pair<std::size_t, std::size_t> greedy;                    // bytes, uncovered
+    std::optional<std::pair<std::size_t, std::u16string>> misread; // at, what is read
+    Best optimal{~0u, 0, 0};
+    std::optional<std::size_t> cannotBeWrittenAt;
+    bool operator==(const Figures&) const = default;
+};
+
+// Where the reader, taking the longest code each time, first takes a longer code than the
+// one written there: the text position of that code and the text of the first entry with the
+// code read (only a line break has a label).
+inline std::optional<std::pair<std::size_t, std::u16string>> misread(const Entries& entries,
+                                                                     const Written& written) {
+    std::string bytes;
+    std::for_each(written.begin(), written.end(), [&](const auto& w) { bytes += w.first; });
+    for (std::size_t i = 0, at = 0; i < written.size(); at += written[i++].first.size()) {
+        const encoding::TableEntry* read = nullptr; // an empty code is no code the reader meets
+        for (std::size_t e = 0; e < entries.size() && !written[i].first.empty(); ++e) {
+            const std::string& code = entries[e].code;
+            if (code.size() > (read ? read->code.size() : written[i].first.size()) &&
+                bytes.compare(at, code.size(), code) == 0) {
+                read = &entries[e];
+            }
+        }
+        if (read) {
+            return std::pair(written[i].second, read->label.empty() ? read->text : read->label);
+        }
+    }
+    return std::nullopt;
+}
+
+inline Figures figures(const Entries& entries, const std::u16string& text) {
+    const auto matches = [&](std::size_t at) { // (entry, length) in the file's order
+        std::vector<std::pair<std::size_t, std::size_t>> out;
+        for (std::size_t e = 0; e < entries.size(); ++e) {
+            for (const std::u16string* t : {&entries[e].text, &entries[e].label}) {
+                if (!t->empty() && text.compare(at, t->size(), *t) == 0) {
+                    out.emplace_back(e, t->size());
+                }
+            }
+        }
+        return out;
+    };
+    const auto skip = [&](std::size_t at) -> std::size_t { // a surrogate pair is one character
+        return (text[at] & 0xFC00) == 0xD800 && (text[at + 1] & 0xFC00) == 0xDC00 ? 2 : 1;
+    };
+    // Every encoding, the greedy one among them: the best that reads back, the best of all,
+    // the furthest read-back start.
+    Figures f;
+    Best anyBest = f.optimal;
+    std::size_t furthest = 0;
+    Written written;
+    const auto walk = [&](auto&& self, std::size_t at, std::size_t uncovered, std::size_t bytes,
+                          std::size_t first, bool greedy) -> void {
+        const auto wrong = misread(entries, written);
+        furthest = std::max(furthest, wrong ? 0 : at);
+        if (at == text.size()) {
+            anyBest = std::min(anyBest, {uncovered, bytes, first});
+            f.optimal = wrong ? f.optimal : std::min(f.optimal, {uncovered, bytes, first});
+            f.greedy = greedy ? std::pair(bytes, uncovered) : f.greedy;
+            f.misread = greedy ? wrong : f.misread;
+            return;
+        }
+        const auto m = matches(at);
+        if (m.empty()) {
+            self(self, at + skip(at), uncovered + 1, bytes, std::min(first, at), greedy);
+        }
+        const auto pick = std::min_element(m.begin(), m.end(), [&](auto a, auto b) {
+            return std::tuple(b.second, entries[a.first].code.size(), a.first) <
+                   std::tuple(a.second, entries[b.first].code.size(), b.first);
+        }); // the greedy choice: longest text, shortest code, first in the file
+        for (auto it = m.begin(); it != m.end(); ++it) {
+            written.emplace_back(entries[it->first].code, at);
+            self(self, at + it->second, uncovered, bytes + written.back().first.size(), first,
+                 greedy && it == pick);
+            written.pop_back();
+        }
+    };
+    walk(walk, 0, 0, 0, ~0u, true);
+    if (std::get<0>(f.optimal) == ~0u) {
+        std::tie(f.cannotBeWrittenAt, f.optimal) = std::pair(furthest, anyBest);
+    }
+    return f;
+}
+
+// A small table and a short text drawn from next(), a byte each time: codes of 1 to 4 bytes 0
+// and 1 (often starting a longer code, or given twice), texts of 1 to 3 letters (one beyond
+// Latin-1, one a surrogate pair), zero-byte tokens, line breaks with and without labels.
+template <typename Next> std::pair<encoding::TableEncoding, std::u16string> drawn(Next next) {
+    const std::u16string_view letters[] = {u"a", u"b", u"\u017A", u"\U0001F600", u"\n"};
+    Entries entries(1 + next() % 6);
+    for (encoding::TableEntry& entry : entries) {
+        const unsigned shape = next(); // code length, kind, text length, label or none
+        entry.kind = static_cast<encoding::EntryKind>(shape / 5 % 3);
+        while (entry.code.size() < shape % 5) {
+            entry.code += static_cast<char>(next() % 2);
+        }
+        for (unsigned n = 0; n < 1 + shape / 15 % 3; ++n) {
+            entry.text += letters[next() % 4];
+        }
+        if (entry.kind == encoding::EntryKind::LineBreak) {
+            entry.label = std::exchange(entry.text, u"\n").substr(0, shape / 128 * 6);
+        }
+    }
+    std::u16string text;
+    for (unsigned n = 0, count = next() % 7; n < count; ++n) {
+        text += letters[next() % 5];
+    }
+    return {encoding::TableEncoding::build(entries), text};
+}
+
+// The same figures from the encoder.
+inline Figures figuresOf(const encoding::TextCost& c) {
+    const auto& [bytes, uncovered, first, pieces] = c.optimal;
+    return {{c.greedy.bytes, c.greedy.uncovered},
+            c.misread ? std::optional(std::pair(c.misread->at, c.misread->reads)) : std::nullopt,
+            {uncovered, bytes, first.value_or(~0u)},
+            c.cannotBeWrittenAt};
+}
+
+// The encoder's figures, with pieces and without, are the oracle's; its optimal pieces cost
+// what it says and read back when the text can be written.
+inline bool agrees(const encoding::TableEncoding& table, const std::u16string& text) {
+    const Figures want = figures(table.entries(), text);
+    for (const bool pieces : {false, true}) {
+        const encoding::TextCost c = table.encode(text, {true, true, pieces});
+        Written written;
+        std::size_t bytes = 0;
+        for (const encoding::Piece& p : c.optimal.pieces) {
+            written.emplace_back(table.entries()[static_cast<std::size_t>(p.entry)].code, p.start);
+            bytes += written.back().first.size();
+        }
+        const bool readsBack = c.cannotBeWrittenAt || !misread(table.entries(), written);
+        if (figuresOf(c) != want || (pieces && (bytes != c.optimal.bytes || !readsBack))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace oracle
