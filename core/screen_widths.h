@@ -89,7 +89,8 @@ public:
     const WidthFile& widths() const { return widths_; }
     const encoding::TableEncoding& table() const { return table_; }
 
-    // Whether `measure` keeps within both limits.
+    // Whether a line this wide, or a box of this many lines, keeps within the width file's
+    // limit; always true when the file sets none.
     bool lineFits(std::uint64_t width) const { return !widths_.line || width <= *widths_.line; }
     bool boxFits(std::size_t lines) const { return !widths_.lines || lines <= *widths_.lines; }
 
