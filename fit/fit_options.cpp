@@ -3,8 +3,9 @@
 namespace fit {
 
 QString usage() {
-    return QStringLiteral("usage: tavrel-fit --table FILE.tbl ORIGINAL.txt TRANSLATION.txt "
-                          "[--optimal] [--limit N] [--json]");
+    return QStringLiteral("usage: tavrel-fit --table FILE.tbl [--widths FILE.wid] ORIGINAL.txt "
+                          "TRANSLATION.txt [--optimal] [--limit N] [--json], or tavrel-fit "
+                          "--wrap --widths FILE.wid --table FILE.tbl TRANSLATION.txt [-o OUT]");
 }
 
 ParsedOptions parseOptions(const QStringList& arguments) {
@@ -21,6 +22,13 @@ ParsedOptions parseOptions(const QStringList& arguments) {
             options.optimal = true;
         } else if (argument == u"--json") {
             options.json = true;
+        } else if (argument == u"--wrap") {
+            options.wrap = true;
+        } else if (argument == u"--widths" || argument == u"-o") {
+            if (i + 1 == arguments.size()) {
+                return fail(argument + QStringLiteral(" needs a value"));
+            }
+            (argument == u"-o" ? options.output : options.widths) = arguments[++i];
         } else if (argument == u"--table" || argument == u"--limit") {
             if (i + 1 == arguments.size()) {
                 return fail(argument + QStringLiteral(" needs a value"));
@@ -44,6 +52,18 @@ ParsedOptions parseOptions(const QStringList& arguments) {
     }
     if (options.table.isEmpty()) {
         return fail(QStringLiteral("--table is missing"));
+    }
+    if (options.wrap) {
+        if (options.widths.isEmpty() || files.size() != 1 || options.json || options.optimal ||
+            options.limit) {
+            return fail(QStringLiteral("--wrap needs --widths and one translation file, and "
+                                       "takes no --json, --optimal or --limit"));
+        }
+        options.translation = files[0];
+        return ParsedOptions{options, {}};
+    }
+    if (!options.output.isEmpty()) {
+        return fail(QStringLiteral("-o is for --wrap"));
     }
     if (files.size() != 2) {
         return fail(QStringLiteral("two script files are needed, the original and the "

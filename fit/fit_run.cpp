@@ -1,12 +1,13 @@
 #include "fit/fit_run.h"
 
+#include "core/screen_widths.h"
 #include "core/table_encoding.h"
+#include "fit/fit_io.h"
 #include "fit/fit_options.h"
 #include "fit/fit_report.h"
+#include "fit/screen_check.h"
+#include "fit/wrap_run.h"
 #include "storage/text_encoding.h"
-
-#include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
 #include <optional>
@@ -15,36 +16,6 @@
 #include <thread>
 
 namespace fit {
-
-namespace {
-
-constexpr int kAllFit = 0;
-constexpr int kSomeOver = 1;
-constexpr int kBadInput = 2;
-
-void print(std::FILE* stream, const QByteArray& bytes) {
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
-}
-
-void complain(std::FILE* err, const QString& message) {
-    print(err, (QStringLiteral("tavrel-fit: ") + message + u'\n').toUtf8());
-}
-
-// QFile opens a directory without complaint; reading it then gives nothing.
-std::optional<QByteArray> readFile(const QString& path, QString& error) {
-    QFile file(path);
-    if (QFileInfo(path).isDir()) {
-        error = QStringLiteral("cannot read %1: it is a folder").arg(path);
-        return std::nullopt;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
-        return std::nullopt;
-    }
-    return file.readAll();
-}
-
-} // namespace
 
 int run(const QStringList& arguments, std::FILE* out, std::FILE* err) {
     const ParsedOptions parsed = parseOptions(arguments);
@@ -58,43 +29,26 @@ int run(const QStringList& arguments, std::FILE* out, std::FILE* err) {
         return kAllFit;
     }
 
+    if (options.wrap) {
+        return runWrap(WrapJob{options.table, options.widths, options.translation, options.output},
+                       out, err);
+    }
+
     QString error;
-    const auto tableBytes = readFile(options.table, error);
-    const auto originalBytes = tableBytes ? readFile(options.original, error) : std::nullopt;
+    QByteArray warnings;
+    const auto table = loadTable(options.table, error, warnings);
+    const auto widths = table && !options.widths.isEmpty()
+                            ? loadWidthFile(options.widths, error, warnings)
+                            : std::nullopt;
+    const bool ready = table && (options.widths.isEmpty() || widths);
+    const auto originalBytes = ready ? readFile(options.original, error) : std::nullopt;
     const auto translationBytes =
         originalBytes ? readFile(options.translation, error) : std::nullopt;
+    print(err, warnings);
     if (!translationBytes) {
         complain(err, error);
         return kBadInput;
     }
-
-    const std::string_view tableView(tableBytes->constData(),
-                                     static_cast<std::size_t>(tableBytes->size()));
-    const auto table = encoding::TableEncoding::read(
-        tableView,
-        storage::tableEntryDecoder(tableView, storage::TableCharsets::Utf8OrWindows1252));
-    if (table.entries().empty()) {
-        complain(err, QStringLiteral("%1 holds no entry").arg(options.table));
-        return kBadInput;
-    }
-    if (table.skippedLines() > 0) {
-        complain(err, QStringLiteral("%1: %2 lines not understood and skipped (first: line %3)")
-                          .arg(options.table)
-                          .arg(table.skippedLines())
-                          .arg(table.firstSkippedLine().value_or(0)));
-    }
-    const auto warn = [&](const encoding::TableWarning& warning, const char* what) {
-        if (warning.count > 0) {
-            complain(err, QStringLiteral("%1: %2: %3 (first: line %4)")
-                              .arg(options.table, QLatin1String(what))
-                              .arg(warning.count)
-                              .arg(warning.firstLine));
-        }
-    };
-    warn(table.warnings().sameCodeOtherText,
-         "entries giving a code another text than an earlier entry, the game shows only one");
-    warn(table.warnings().prefixCode,
-         "entries whose code starts a longer code, lines may be misread");
 
     // Decoding is a good part of the work on a long script: the two files in parallel.
     QStringList original;
@@ -128,12 +82,15 @@ int run(const QStringList& arguments, std::FILE* out, std::FILE* err) {
         return kBadInput;
     }
 
+    const auto screen = widths
+                            ? std::optional<screen::ScreenMeasure>(std::in_place, *table, *widths)
+                            : std::nullopt;
     const ScriptCheck check =
-        checkScript(table, original, translation,
+        checkScript(*table, original, translation,
                     options.optimal ? encoding::Strategy::Optimal : encoding::Strategy::Greedy,
-                    options.limit, options.json);
+                    options.limit, options.json, screen ? &*screen : nullptr);
     print(out, options.json ? formatJson(check) : formatRows(check, translation));
-    return check.over == 0 ? kAllFit : kSomeOver;
+    return check.over + check.offScreen == 0 ? kAllFit : kSomeOver;
 }
 
 } // namespace fit
