@@ -1,10 +1,12 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
-// Byte helpers shared by the two readers of table files.
+// Byte helpers shared by the readers of table and width files.
 namespace bytetext {
 
 // Turns the bytes of a table entry's text into UTF-16. Core keeps bytes; the caller knows the
@@ -33,6 +35,51 @@ inline std::u16string widen(std::string_view bytes) {
         text.push_back(static_cast<char16_t>(static_cast<unsigned char>(b)));
     }
     return text;
+}
+
+// Calls `onLine(lineNumber, line)` for each line of a text file, numbered from 1: a UTF-8 byte
+// order mark at the start is dropped, lines end at LF and a CR just before it is dropped.
+template <typename OnLine> void forEachLine(std::string_view fileBytes, OnLine&& onLine) {
+    if (fileBytes.substr(0, 3) == "\xEF\xBB\xBF") {
+        fileBytes.remove_prefix(3);
+    }
+    for (std::size_t lineNumber = 1; !fileBytes.empty(); ++lineNumber) {
+        const std::size_t lf = fileBytes.find('\n');
+        std::string_view line = fileBytes.substr(0, lf);
+        fileBytes.remove_prefix(lf == std::string_view::npos ? fileBytes.size() : lf + 1);
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        onLine(lineNumber, line);
+    }
+}
+
+// A code in big-endian hex: an even number of digits, one to `maxBytes` bytes.
+inline std::optional<std::string> parseHexCode(std::string_view hex, std::size_t maxBytes) {
+    if (hex.empty() || hex.size() % 2 != 0 || hex.size() > 2 * maxBytes) {
+        return std::nullopt;
+    }
+    std::string code;
+    for (std::size_t i = 0; i < hex.size(); i += 2) {
+        const int high = hexDigit(hex[i]);
+        const int low = hexDigit(hex[i + 1]);
+        if (high < 0 || low < 0) {
+            return std::nullopt;
+        }
+        code.push_back(static_cast<char>(high * 16 + low));
+    }
+    return code;
+}
+
+// The UTF-16 units of the character at `at`: 2 for a surrogate pair, else 1 (a lone
+// surrogate is a character of its own).
+inline std::size_t charLength(std::u16string_view text, std::size_t at) {
+    const char16_t unit = text[at];
+    if (unit >= 0xD800 && unit <= 0xDBFF && at + 1 < text.size() && text[at + 1] >= 0xDC00 &&
+        text[at + 1] <= 0xDFFF) {
+        return 2;
+    }
+    return 1;
 }
 
 } // namespace bytetext

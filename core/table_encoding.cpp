@@ -14,21 +14,8 @@ namespace {
 
 constexpr std::uint32_t kMaxCodeBytes = 4;
 
-// Big-endian hex, an even number of digits, one to four bytes.
 std::optional<std::string> parseCode(std::string_view hex) {
-    if (hex.empty() || hex.size() % 2 != 0 || hex.size() > 2 * kMaxCodeBytes) {
-        return std::nullopt;
-    }
-    std::string code;
-    for (std::size_t i = 0; i < hex.size(); i += 2) {
-        const int high = bytetext::hexDigit(hex[i]);
-        const int low = bytetext::hexDigit(hex[i + 1]);
-        if (high < 0 || low < 0) {
-            return std::nullopt;
-        }
-        code.push_back(static_cast<char>(high * 16 + low));
-    }
-    return code;
+    return bytetext::parseHexCode(hex, kMaxCodeBytes);
 }
 
 bool isBlank(std::string_view line) {
@@ -76,14 +63,7 @@ std::optional<TableEntry> parseLine(std::string_view line, const bytetext::Decod
 }
 
 // A character is a code point: a surrogate pair is skipped whole.
-std::size_t charLength(std::u16string_view text, std::size_t at) {
-    const char16_t unit = text[at];
-    if (unit >= 0xD800 && unit <= 0xDBFF && at + 1 < text.size() && text[at + 1] >= 0xDC00 &&
-        text[at + 1] <= 0xDFFF) {
-        return 2;
-    }
-    return 1;
-}
+using bytetext::charLength;
 
 void skipUncovered(Encoding& encoding, std::size_t at) {
     if (encoding.uncovered++ == 0) {
@@ -152,34 +132,23 @@ bool TableEncoding::ByteSet::contains(std::uint32_t length, std::uint32_t value)
 
 TableEncoding TableEncoding::read(std::string_view fileBytes, const bytetext::Decoder& decode) {
     const bytetext::Decoder text = decode ? decode : bytetext::Decoder(bytetext::widen);
-    if (fileBytes.substr(0, 3) == "\xEF\xBB\xBF") {
-        fileBytes.remove_prefix(3);
-    }
     std::vector<TableEntry> entries;
     std::size_t skipped = 0;
     std::optional<std::size_t> firstSkipped;
-    std::size_t lineNumber = 0;
-    while (!fileBytes.empty()) {
-        const std::size_t lf = fileBytes.find('\n');
-        std::string_view line = fileBytes.substr(0, lf);
-        fileBytes.remove_prefix(lf == std::string_view::npos ? fileBytes.size() : lf + 1);
-        ++lineNumber;
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
+    bytetext::forEachLine(fileBytes, [&](std::size_t lineNumber, std::string_view line) {
         if (isBlank(line) || line.front() == '#') {
-            continue;
+            return;
         }
         std::optional<TableEntry> entry = parseLine(line, text);
         if (!entry || entry->text.empty()) {
             if (skipped++ == 0) {
                 firstSkipped = lineNumber;
             }
-            continue;
+            return;
         }
         entry->line = lineNumber;
         entries.push_back(std::move(*entry));
-    }
+    });
     TableEncoding table = build(std::move(entries));
     table.skipped_ = skipped;
     table.firstSkipped_ = firstSkipped;

@@ -7,17 +7,26 @@ namespace fit {
 
 QString usage() {
     return QStringLiteral(
-        "usage: tavrel-fit --table FILE.tbl (ORIGINAL.txt TRANSLATION.txt | --script DUMP.txt | "
-        "--csv SCRIPT.csv [--columns ORIG,TRANS[,LIMIT]]) [--original-table FILE.tbl] "
-        "[--encoding NAME] [--optimal] [--limit N] [--json]");
+        "usage: tavrel-fit --table FILE.tbl (ORIGINAL.txt TRANSLATION.txt [--widths FILE.wid] | "
+        "--script DUMP.txt | --csv SCRIPT.csv [--columns ORIG,TRANS[,LIMIT]]) "
+        "[--original-table FILE.tbl] [--encoding NAME] [--optimal] [--limit N] [--json], or "
+        "tavrel-fit --wrap --widths FILE.wid --table FILE.tbl TRANSLATION.txt [-o OUT]");
 }
 
 ParsedOptions parseOptions(const QStringList& arguments) {
     FitOptions options;
     QStringList files;
     const auto fail = [](const QString& message) { return ParsedOptions{std::nullopt, message}; };
+    // The options whose value is a file or a name.
+    QString* const text[] = {&options.table, &options.originalTable, &options.script,
+                             &options.csv,   &options.encoding,      &options.widths,
+                             &options.output};
+    const char16_t* const names[] = {u"--table",    u"--original-table", u"--script", u"--csv",
+                                     u"--encoding", u"--widths",         u"-o"};
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
+        const auto named = std::find_if(std::begin(names), std::end(names),
+                                        [&](const char16_t* name) { return argument == name; });
         if (argument == u"--help" || argument == u"-h") {
             options.help = true;
             return ParsedOptions{options, {}};
@@ -26,19 +35,13 @@ ParsedOptions parseOptions(const QStringList& arguments) {
             options.optimal = true;
         } else if (argument == u"--json") {
             options.json = true;
-        } else if (argument == u"--table" || argument == u"--limit" ||
-                   argument == u"--original-table" || argument == u"--script" ||
-                   argument == u"--csv" || argument == u"--columns" || argument == u"--encoding") {
+        } else if (argument == u"--wrap") {
+            options.wrap = true;
+        } else if (named != std::end(names) || argument == u"--limit" || argument == u"--columns") {
             if (i + 1 == arguments.size()) {
                 return fail(argument + QStringLiteral(" needs a value"));
             }
             const QString& value = arguments[++i];
-            QString* const text[] = {&options.table, &options.originalTable, &options.script,
-                                     &options.csv, &options.encoding};
-            const char16_t* const names[] = {u"--table", u"--original-table", u"--script", u"--csv",
-                                             u"--encoding"};
-            const auto named = std::find_if(std::begin(names), std::end(names),
-                                            [&](const char16_t* name) { return argument == name; });
             if (named != std::end(names)) {
                 *text[named - std::begin(names)] = value;
                 continue;
@@ -68,9 +71,25 @@ ParsedOptions parseOptions(const QStringList& arguments) {
     if (options.table.isEmpty()) {
         return fail(QStringLiteral("--table is missing"));
     }
-    if (!options.script.isEmpty() || !options.csv.isEmpty()) {
+    const bool realScript = !options.script.isEmpty() || !options.csv.isEmpty();
+    if (options.wrap) {
+        if (options.widths.isEmpty() || files.size() != 1 || options.json || options.optimal ||
+            options.limit || realScript) {
+            return fail(QStringLiteral("--wrap needs --widths and one translation file, and "
+                                       "takes no --json, --optimal, --limit, --script or --csv"));
+        }
+        options.translation = files[0];
+        return ParsedOptions{options, {}};
+    }
+    if (!options.output.isEmpty()) {
+        return fail(QStringLiteral("-o is for --wrap"));
+    }
+    if (realScript) {
         if (!options.script.isEmpty() && !options.csv.isEmpty()) {
             return fail(QStringLiteral("--script and --csv exclude each other"));
+        }
+        if (!options.widths.isEmpty()) {
+            return fail(QStringLiteral("--widths checks two plain script files"));
         }
         if (!files.isEmpty()) {
             return fail(QStringLiteral("a script given with --script or --csv takes no other "

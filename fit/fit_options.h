@@ -21,6 +21,9 @@ struct FitOptions {
     bool optimal = false;             // budgets and counts under the optimal encoding
     std::optional<std::size_t> limit; // one budget for every line instead of the original's
     bool json = false;
+    QString widths;    // a width file: the screen limits join the byte check
+    bool wrap = false; // re-wrap `translation` to the width file instead of checking
+    QString output;    // --wrap: where the wrapped text goes; standard output when empty
     bool help = false; // the other fields are not filled in
 };
 

@@ -130,7 +130,7 @@ ScriptCheck checkScript(const encoding::TableEncoding& originalTable,
                         const encoding::TableEncoding& translationTable,
                         const QStringList& original, const QStringList& translation,
                         encoding::Strategy strategy, std::optional<std::size_t> limit,
-                        bool bothStrategies) {
+                        bool bothStrategies, const screen::ScreenMeasure* screen) {
     ScriptCheck check;
     check.strategy = strategy;
     const bool optimal = strategy == encoding::Strategy::Optimal;
@@ -139,6 +139,11 @@ ScriptCheck checkScript(const encoding::TableEncoding& originalTable,
     const encoding::EncodeRequest request = requestFor(strategy, bothStrategies);
     const auto count = static_cast<std::size_t>(std::min(original.size(), translation.size()));
     check.lines.resize(count);
+    if (screen) {
+        for (LineCheck& line : check.lines) {
+            line.screen.emplace();
+        }
+    }
     // The texts are shared out, two a line: a script of one long line takes two threads.
     std::size_t characters = 0;
     for (std::size_t i = 0; i < count; ++i) {
@@ -155,6 +160,11 @@ ScriptCheck checkScript(const encoding::TableEncoding& originalTable,
             Bytes& bytes =
                 isOriginal ? check.lines[k / 2].original : check.lines[k / 2].translation;
             bytes = bytesOf(table.encode(storage::utf16View(text), request), strategy);
+            if (screen) {
+                ScreenVerdict& verdict = *check.lines[k / 2].screen;
+                (isOriginal ? verdict.original : verdict.translation) =
+                    screenFigures(*screen, text);
+            }
         }
     });
 
@@ -166,10 +176,16 @@ ScriptCheck checkScript(const encoding::TableEncoding& originalTable,
             check.firstUncoveredLine = i;
         }
         check.over += line.fits ? 0 : 1;
+        if (screen) {
+            judgeScreen(*line.screen, *screen);
+            check.offScreen += line.screen->fits() ? 0 : 1;
+            line.fits = line.fits && line.screen->fits();
+        }
         check.originalBytes += chosen(line.original);
         check.translationBytes += chosen(line.translation);
         check.uncovered += line.translation.uncovered;
     }
+    check.widths = screen ? std::optional(screen->widths()) : std::nullopt;
     return check;
 }
 
@@ -183,7 +199,7 @@ QByteArray formatRows(const ScriptCheck& check, const QStringList& translation,
     QByteArray out;
     out.reserve(static_cast<qsizetype>(check.over) * 96 + 256);
     std::array<char, 96> row{};
-    if (check.over > 0) {
+    if (check.over + check.offScreen > 0) {
         if (fileLines != nullptr) {
             out += "record ";
         }
@@ -228,6 +244,9 @@ QByteArray formatRows(const ScriptCheck& check, const QStringList& translation,
                     part += verdict.toUtf8();
                     part += '\n';
                 }
+                if (line.screen) {
+                    part += screenRow(*line.screen, *check.widths);
+                }
             }
         });
     for (unsigned share = 0; share < shares; ++share) {
@@ -241,6 +260,10 @@ QByteArray formatRows(const ScriptCheck& check, const QStringList& translation,
                    .arg(check.over)
                    .arg(counted(check.originalBytes, "byte", "bytes"))
                    .arg(counted(check.translationBytes, "byte", "bytes"));
+    if (check.widths) {
+        summary +=
+            QStringLiteral("; %1 over the screen").arg(counted(check.offScreen, "line", "lines"));
+    }
     if (const auto firstUncoveredLine = check.firstUncoveredLine) {
         const LineCheck& line = check.lines[*firstUncoveredLine];
         summary += QStringLiteral("; characters of the translation not in the table: %1 "
@@ -301,6 +324,9 @@ QByteArray formatJson(const ScriptCheck& check, const std::vector<std::size_t>* 
         appendTextJson(out, line.original, greedy, optimal);
         out += ", \"translation\": ";
         appendTextJson(out, line.translation, greedy, optimal);
+        if (line.screen) {
+            out += ", " + screenJson(*line.screen);
+        }
         std::snprintf(buffer.data(), buffer.size(), ", \"budget\": %zu, \"fits\": %s}%s\n",
                       line.budget, line.fits ? "true" : "false",
                       i + 1 < check.lines.size() ? "," : "");
@@ -313,6 +339,9 @@ QByteArray formatJson(const ScriptCheck& check, const std::vector<std::size_t>* 
                   check.lines.size(), check.over, check.originalBytes, check.translationBytes,
                   check.uncovered);
     out += buffer.data();
+    if (check.widths) {
+        out += "\"off_screen\": " + QByteArray::number(check.offScreen) + ", ";
+    }
     out += "\"first_uncovered\": ";
     if (const auto firstUncoveredLine = check.firstUncoveredLine) {
         const std::size_t column = *check.lines[*firstUncoveredLine].translation.firstUncovered + 1;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "core/screen_widths.h"
 #include "core/table_encoding.h"
+#include "fit/screen_check.h"
 
 #include <QByteArray>
 #include <QString>
@@ -31,7 +33,9 @@ struct LineCheck {
     Bytes original;
     Bytes translation;
     std::size_t budget = 0;
-    bool fits = true; // within the budget, and the translation's verdict under the strategy
+    std::optional<ScreenVerdict> screen; // with a width file
+    // Within the budget, the translation's verdict under the strategy, and the screen.
+    bool fits = true;
 };
 
 struct ScriptCheck {
@@ -43,17 +47,21 @@ struct ScriptCheck {
     std::size_t translationBytes = 0;
     std::size_t uncovered = 0;                     // characters of the translation no entry covers
     std::optional<std::size_t> firstUncoveredLine; // 0-based: the first such line
+    std::optional<screen::WidthFile> widths;       // the limits, when the screen was checked
+    std::size_t offScreen = 0;                     // lines whose translation is off the screen
 };
 
 // The budget of a line is `limit` when given, else the original line's bytes; both texts are
 // counted with `strategy`, and with the other strategy too when `bothStrategies`, the
 // originals under their own table. A line fails over its budget, or when its translation is
-// misread (greedy) or cannot be written (optimal). The two lists must be as long.
+// misread (greedy) or cannot be written (optimal), or, given a `screen`, when its translation
+// is off the screen (then not counted in `over` but in `offScreen`). The two lists must be as
+// long.
 ScriptCheck checkScript(const encoding::TableEncoding& originalTable,
                         const encoding::TableEncoding& translationTable,
                         const QStringList& original, const QStringList& translation,
                         encoding::Strategy strategy, std::optional<std::size_t> limit,
-                        bool bothStrategies = false);
+                        bool bothStrategies = false, const screen::ScreenMeasure* screen = nullptr);
 
 // What the encoder has to work out for a check under `strategy`.
 encoding::EncodeRequest requestFor(encoding::Strategy strategy, bool bothStrategies);

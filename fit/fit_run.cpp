@@ -1,10 +1,14 @@
 #include "fit/fit_run.h"
 
+#include "core/screen_widths.h"
 #include "core/table_encoding.h"
+#include "fit/fit_io.h"
 #include "fit/fit_options.h"
 #include "fit/fit_report.h"
-#include "fit/input_files.h"
+#include "fit/screen_check.h"
 #include "fit/script_run.h"
+#include "fit/wrap_run.h"
+#include "storage/text_encoding.h"
 
 #include <algorithm>
 #include <optional>
@@ -25,7 +29,12 @@ int run(const QStringList& arguments, std::FILE* out, std::FILE* err) {
         return kAllFit;
     }
 
-    InputReader reader;
+    if (options.wrap) {
+        return runWrap(WrapJob{options.table, options.widths, options.translation, options.output},
+                       out, err);
+    }
+
+    ScriptReader reader;
     reader.err = err;
     if (!options.encoding.isEmpty()) {
         reader.charSet = storage::NamedCharSet::find(options.encoding);
@@ -36,26 +45,33 @@ int run(const QStringList& arguments, std::FILE* out, std::FILE* err) {
             return kBadInput;
         }
     }
-    const auto translationTable = reader.table(options.table);
+    QString& error = reader.error;
+    QByteArray warnings;
+    const auto table = loadTable(options.table, error, warnings, reader.charSet);
     const bool ownTable = !options.originalTable.isEmpty();
     const auto originalTable =
-        translationTable && ownTable ? reader.table(options.originalTable) : std::nullopt;
-    if (!translationTable || (ownTable && !originalTable)) {
-        complain(err, reader.error);
+        table && ownTable ? loadTable(options.originalTable, error, warnings, reader.charSet)
+                          : std::nullopt;
+    const bool tables = table && (!ownTable || originalTable);
+    const auto widths = tables && !options.widths.isEmpty()
+                            ? loadWidthFile(options.widths, error, warnings)
+                            : std::nullopt;
+    const bool ready = tables && (options.widths.isEmpty() || widths);
+    const bool realScript = !options.script.isEmpty() || !options.csv.isEmpty();
+    const auto originalBytes =
+        ready && !realScript ? readFile(options.original, error) : std::nullopt;
+    const auto translationBytes =
+        originalBytes ? readFile(options.translation, error) : std::nullopt;
+    print(err, warnings);
+    if (!ready || (!realScript && !translationBytes)) {
+        complain(err, error);
         return kBadInput;
     }
-    const encoding::TableEncoding& table = *translationTable;
-    const encoding::TableEncoding& originalsTable = ownTable ? *originalTable : table;
-    if (!options.script.isEmpty() || !options.csv.isEmpty()) {
-        return runRealScript(options, reader, originalsTable, table, out);
+    const encoding::TableEncoding& originalsTable = ownTable ? *originalTable : *table;
+    if (realScript) {
+        return runRealScript(options, reader, originalsTable, *table, out);
     }
 
-    const auto originalBytes = reader.bytes(options.original);
-    const auto translationBytes = originalBytes ? reader.bytes(options.translation) : std::nullopt;
-    if (!translationBytes) {
-        complain(err, reader.error);
-        return kBadInput;
-    }
     // Decoding is a good part of the work on a long script: the two files in parallel.
     storage::DecodedInput originalInput;
     storage::DecodedInput translationInput;
@@ -92,12 +108,15 @@ int run(const QStringList& arguments, std::FILE* out, std::FILE* err) {
         return kBadInput;
     }
 
+    const auto screen = widths
+                            ? std::optional<screen::ScreenMeasure>(std::in_place, *table, *widths)
+                            : std::nullopt;
     const ScriptCheck check =
-        checkScript(originalsTable, table, original, translation,
+        checkScript(originalsTable, *table, original, translation,
                     options.optimal ? encoding::Strategy::Optimal : encoding::Strategy::Greedy,
-                    options.limit, options.json);
+                    options.limit, options.json, screen ? &*screen : nullptr);
     print(out, options.json ? formatJson(check) : formatRows(check, translation));
-    return check.over == 0 ? kAllFit : kSomeOver;
+    return check.over + check.offScreen == 0 ? kAllFit : kSomeOver;
 }
 
 } // namespace fit

@@ -6,10 +6,6 @@
 
 namespace fit {
 
-constexpr int kAllFit = 0;
-constexpr int kSomeOver = 1;
-constexpr int kBadInput = 2;
-
 // The whole program but for main(): reads the files, checks every line, prints the rows or
 // the JSON to `out` and a one-line message to `err` on bad input. Returns the exit code:
 // 0 when every line fits, 1 when some do not, 2 on bad input.

@@ -1,6 +1,5 @@
 #include "fit/script_run.h"
 
-#include "fit/fit_run.h"
 #include "fit/script_check.h"
 #include "storage/text_encoding.h"
 
@@ -24,7 +23,7 @@ std::vector<std::u16string> endTokens(const encoding::TableEncoding& table) {
     return ends;
 }
 
-int badLine(const InputReader& reader, const QString& path, std::size_t line,
+int badLine(const ScriptReader& reader, const QString& path, std::size_t line,
             const std::string& message) {
     complain(
         reader.err,
@@ -32,7 +31,7 @@ int badLine(const InputReader& reader, const QString& path, std::size_t line,
     return kBadInput;
 }
 
-int runDump(const FitOptions& options, const QString& text, InputReader& reader,
+int runDump(const FitOptions& options, const QString& text, ScriptReader& reader,
             const encoding::TableEncoding& originalTable,
             const encoding::TableEncoding& translationTable, std::FILE* out) {
     const script::DumpRead read =
@@ -71,7 +70,7 @@ int runDump(const FitOptions& options, const QString& text, InputReader& reader,
     return check.over == 0 && check.blocksOver == 0 ? kAllFit : kSomeOver;
 }
 
-int runCsv(const FitOptions& options, const QString& text, InputReader& reader,
+int runCsv(const FitOptions& options, const QString& text, ScriptReader& reader,
            const encoding::TableEncoding& originalTable,
            const encoding::TableEncoding& translationTable, std::FILE* out) {
     script::CsvColumns columns;
@@ -106,7 +105,7 @@ int runCsv(const FitOptions& options, const QString& text, InputReader& reader,
 
 } // namespace
 
-int runRealScript(const FitOptions& options, InputReader& reader,
+int runRealScript(const FitOptions& options, ScriptReader& reader,
                   const encoding::TableEncoding& originalTable,
                   const encoding::TableEncoding& translationTable, std::FILE* out) {
     const bool dump = !options.script.isEmpty();

@@ -1,0 +1,67 @@
+// The screen measure of a 2,000-character translation, as the main window recounts it at
+// every key, and the re-wrap of one script line.
+#include "core/screen_widths.h"
+#include "core/wrap.h"
+
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <string>
+
+namespace {
+
+// Letters and blank on one byte, 120 two-letter entries, a labelled line break and a box code;
+// a proportional font of 3 to 8 pixels with a gap of 1, 3 lines of 144 pixels a box.
+struct Setup {
+    encoding::TableEncoding table;
+    screen::WidthFile widths;
+    std::u16string text;
+
+    Setup() {
+        std::mt19937 random(7);
+        const std::string letters = "abcdefghijklmnopqrstuvwxyz";
+        std::string tbl = "20= \n*FE=<br>\nFC=<box>\n/FF=<end>\n";
+        std::string wid = "@line=144\n@lines=3\n@gap=1\n@default=6\nFC=box\n20=3\n";
+        for (std::size_t i = 0; i < letters.size(); ++i) {
+            const std::string code = std::to_string(41 + i);
+            tbl += code + '=' + letters[i] + '\n';
+            wid += code + '=' + std::to_string(3 + random() % 6) + '\n';
+        }
+        for (int i = 0; i < 120; ++i) {
+            tbl += std::to_string(8100 + i) + '=' + letters[random() % 26] +
+                   letters[random() % 26] + '\n';
+        }
+        table = encoding::TableEncoding::read(tbl);
+        widths = screen::WidthFile::read(wid);
+        while (text.size() < 2000) {
+            for (int n = 2 + static_cast<int>(random() % 7); n > 0; --n) {
+                text += static_cast<char16_t>(u'a' + random() % 26);
+            }
+            text += random() % 12 == 0 ? u"<br>" : u" ";
+        }
+        text.resize(2000);
+    }
+};
+
+void BM_MeasureATranslationOf2000Characters(benchmark::State& state) {
+    const Setup setup;
+    const screen::ScreenMeasure screen(setup.table, setup.widths);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(screen.measure(setup.text));
+    }
+}
+BENCHMARK(BM_MeasureATranslationOf2000Characters)->Unit(benchmark::kMicrosecond);
+
+void BM_WrapALineOf200Characters(benchmark::State& state) {
+    const Setup setup;
+    const screen::ScreenMeasure screen(setup.table, setup.widths);
+    const std::u16string line = setup.text.substr(0, 200);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(screen::wrapLine(screen, line));
+    }
+}
+BENCHMARK(BM_WrapALineOf200Characters)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,133 @@
+#include "fit/fit_io.h"
+
+#include "storage/text_encoding.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <string_view>
+
+namespace fit {
+
+void print(std::FILE* stream, const QByteArray& bytes) {
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
+}
+
+void complain(std::FILE* err, const QString& message) {
+    print(err, (QStringLiteral("tavrel-fit: ") + message + u'\n').toUtf8());
+}
+
+// QFile opens a directory without complaint; reading it then gives nothing.
+std::optional<QByteArray> readFile(const QString& path, QString& error) {
+    QFile file(path);
+    if (QFileInfo(path).isDir()) {
+        error = QStringLiteral("cannot read %1: it is a folder").arg(path);
+        return std::nullopt;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+        return std::nullopt;
+    }
+    return file.readAll();
+}
+
+namespace {
+
+QString readAsWindows1252(const QString& path) {
+    return QStringLiteral("%1 is not UTF-8: read as Windows-1252 (--encoding NAME reads it in "
+                          "another character set)")
+        .arg(path);
+}
+
+} // namespace
+
+std::optional<encoding::TableEncoding>
+loadTable(const QString& path, QString& error, QByteArray& warnings,
+          const std::optional<storage::NamedCharSet>& charSet) {
+    const auto bytes = readFile(path, error);
+    if (!bytes) {
+        return std::nullopt;
+    }
+    const std::string_view view(bytes->constData(), static_cast<std::size_t>(bytes->size()));
+    const bool utf8 = storage::isValidUtf8(*bytes);
+    if (!utf8 && !charSet) {
+        warnings += QStringLiteral("tavrel-fit: %1\n").arg(readAsWindows1252(path)).toUtf8();
+    }
+    auto table = encoding::TableEncoding::read(
+        view, !utf8 && charSet
+                  ? charSet->entryDecoder()
+                  : storage::tableEntryDecoder(view, storage::TableCharsets::Utf8OrWindows1252));
+    if (table.entries().empty()) {
+        error = QStringLiteral("%1 holds no entry").arg(path);
+        return std::nullopt;
+    }
+    const auto warn = [&](std::size_t count, std::size_t firstLine, const char* what) {
+        if (count > 0) {
+            warnings += QStringLiteral("tavrel-fit: %1: %2: %3 (first: line %4)\n")
+                            .arg(path, QLatin1String(what))
+                            .arg(count)
+                            .arg(firstLine)
+                            .toUtf8();
+        }
+    };
+    if (table.skippedLines() > 0) {
+        warnings += QStringLiteral("tavrel-fit: %1: %2 lines not understood and skipped (first: "
+                                   "line %3)\n")
+                        .arg(path)
+                        .arg(table.skippedLines())
+                        .arg(table.firstSkippedLine().value_or(0))
+                        .toUtf8();
+    }
+    const encoding::TableWarnings& found = table.warnings();
+    warn(found.sameCodeOtherText.count, found.sameCodeOtherText.firstLine,
+         "entries giving a code another text than an earlier entry, the game shows only one");
+    warn(found.prefixCode.count, found.prefixCode.firstLine,
+         "entries whose code starts a longer code, lines may be misread");
+    return table;
+}
+
+storage::DecodedInput ScriptReader::decode(const QByteArray& bytes) const {
+    return storage::decodeInput(bytes, charSet);
+}
+
+QStringList ScriptReader::lines(const QByteArray& bytes, storage::DecodedInput& how) const {
+    const bool utf8 = storage::isValidUtf8(bytes);
+    if (utf8 || !charSet) {
+        // Line by line, without the whole text in between: a long script's common case.
+        how = {{}, utf8 ? storage::InputCharSet::Utf8 : storage::InputCharSet::Windows1252, false};
+        return storage::decodeStateLines(bytes);
+    }
+    how = decode(bytes);
+    QStringList lines = how.text.split(u'\n');
+    how.text.clear();
+    if (lines.back().isEmpty()) {
+        lines.removeLast();
+    }
+    for (QString& line : lines) {
+        if (line.endsWith(u'\r')) {
+            line.chop(1);
+        }
+    }
+    return lines;
+}
+
+void ScriptReader::warnAbout(const QString& path, const storage::DecodedInput& input) const {
+    if (input.charSet == storage::InputCharSet::Windows1252) {
+        complain(err, readAsWindows1252(path));
+    } else if (input.errors) {
+        complain(err, QStringLiteral("%1 holds bytes that are not %2: each read as U+FFFD")
+                          .arg(path, QString::fromLatin1(charSet->name())));
+    }
+}
+
+std::optional<QString> ScriptReader::text(const QString& path) {
+    const auto read = readFile(path, error);
+    if (!read) {
+        return std::nullopt;
+    }
+    storage::DecodedInput input = decode(*read);
+    warnAbout(path, input);
+    return std::move(input.text);
+}
+
+} // namespace fit

@@ -1,0 +1,93 @@
+#include "fit/wrap_run.h"
+
+#include "core/wrap.h"
+#include "fit/fit_io.h"
+#include "fit/screen_check.h"
+#include "storage/text_encoding.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace fit {
+
+namespace {
+
+int fail(std::FILE* err, const QString& message) {
+    complain(err, message);
+    return kBadInput;
+}
+
+bool sameFile(const QString& a, const QString& b) {
+    const QFileInfo first(a);
+    const QFileInfo second(b);
+    return first.absoluteFilePath() == second.absoluteFilePath() ||
+           (first.exists() && first.canonicalFilePath() == second.canonicalFilePath());
+}
+
+} // namespace
+
+int runWrap(const WrapJob& job, std::FILE* out, std::FILE* err) {
+    for (const QString& input : {job.table, job.widths, job.translation}) {
+        if (!job.output.isEmpty() && sameFile(job.output, input)) {
+            return fail(err, QStringLiteral("will not write over the input file %1").arg(input));
+        }
+    }
+    QString error;
+    QByteArray warnings;
+    const auto table = loadTable(job.table, error, warnings);
+    const auto widths = table ? loadWidthFile(job.widths, error, warnings) : std::nullopt;
+    const auto translationBytes = widths ? readFile(job.translation, error) : std::nullopt;
+    print(err, warnings);
+    if (!translationBytes) {
+        return fail(err, error);
+    }
+    if (!widths->line) {
+        return fail(err, QStringLiteral("%1 gives no @line to wrap to").arg(job.widths));
+    }
+    const screen::ScreenMeasure screen(*table, *widths);
+    if (!screen.lineBreakText()) {
+        return fail(err, QStringLiteral("%1 has no labelled line break (such as *FE=<br>) to "
+                                        "write between lines")
+                             .arg(job.table));
+    }
+
+    // One line end for the whole output: the input's, CR LF when it has any.
+    const QByteArray lineEnd = translationBytes->contains("\r\n") ? "\r\n" : "\n";
+    QByteArray wrapped;
+    int code = kAllFit;
+    const QStringList lines = storage::decodeStateLines(*translationBytes);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const screen::WrappedLine line = screen::wrapLine(screen, storage::utf16View(lines[i]));
+        const QString text = QString::fromStdU16String(line.text);
+        for (const std::size_t column : line.tooWide) {
+            print(err, QStringLiteral("tavrel-fit: line %1, column %2: a word too wide for a "
+                                      "line was cut\n")
+                           .arg(i + 1)
+                           .arg(column + 1)
+                           .toUtf8());
+        }
+        if (!line.fits) {
+            ScreenVerdict verdict{{}, screenFigures(screen, text)};
+            judgeScreen(verdict, screen);
+            print(err, QStringLiteral("tavrel-fit: line %1 does not fit after wrapping:\n")
+                               .arg(i + 1)
+                               .toUtf8() +
+                           screenRow(verdict, *widths));
+        }
+        code = line.fits && line.tooWide.empty() ? code : kSomeOver;
+        wrapped += text.toUtf8() + lineEnd;
+    }
+
+    if (job.output.isEmpty()) {
+        print(out, wrapped);
+        return code;
+    }
+    QSaveFile file(job.output);
+    if (!file.open(QIODevice::WriteOnly) || file.write(wrapped) != wrapped.size() ||
+        !file.commit()) {
+        return fail(err, QStringLiteral("cannot write %1: %2").arg(job.output, file.errorString()));
+    }
+    return code;
+}
+
+} // namespace fit

@@ -1,0 +1,79 @@
+#include "core/wrap.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace screen;
+
+constexpr std::string_view kLetters = "20= \n*FE=<br>\nFC=<box>\n30=a\n31=b\n32=c\n33=d\n34=e\n"
+                                      "35=f\n36=g\n37=h\n38=i\n39=j\n40=k\n41=l\n42=m\n";
+
+TEST(WrapTest, Rows) {
+    const auto table = encoding::TableEncoding::read(kLetters);
+    const ScreenMeasure screen(table, WidthFile::read("@line=10\n@lines=2\n@default=1\nFC=box"));
+    const struct {
+        std::u16string_view in, out;
+        std::vector<std::size_t> tooWide;
+    } rows[] = {
+        {u"aaa bbb ccc", u"aaa bbb<br>ccc", {}},
+        {u"aaaa bbbbb ccc dd<br>ee", u"aaaa bbbbb<br>ccc dd ee", {}},
+        {u"aaaaaaaaa bbbbbbbbb ccc", u"aaaaaaaaa<br>bbbbbbbbb<box>ccc", {}},
+        {u"aaaaaaaa   bb ", u"aaaaaaaa<br>  bb ", {}},
+        {u" abcdefghijklm", u" abcdefghi<br>jklm", {10}},
+        {u"a<box>b<br>c", u"a<box>b c", {}},
+        {u"", u"", {}},
+    };
+    for (const auto& row : rows) {
+        const WrappedLine got = wrapLine(screen, row.in);
+        EXPECT_EQ(got.text, row.out);
+        EXPECT_EQ(got.tooWide, row.tooWide) << (&row - rows);
+        EXPECT_TRUE(got.fits) << (&row - rows);
+    }
+}
+
+// Every break written as text (and so every break the wrap put in) replaced by a blank.
+static std::u16string blanked(std::u16string text) {
+    for (std::size_t at; (at = text.find_first_of(u'<')) != std::u16string::npos;) {
+        text.replace(at, text.find(u'>', at) + 1 - at, u" ");
+    }
+    return text;
+}
+
+TEST(WrapTest, PropertiesOnRandomLines) {
+    std::mt19937 random(18);
+    const auto pick = [&](unsigned n) { return static_cast<unsigned>(random() % n); };
+    // Proportional widths, and entries that span a blank.
+    const auto table =
+        encoding::TableEncoding::read(std::string(kLetters) + "80=e \n81=ab\n82= a\n");
+    int uncut = 0;
+    for (int round = 0; round < 400; ++round) {
+        std::string font = "@gap=" + std::to_string(pick(2)) +
+                           "\n@default=" + std::to_string(1 + pick(4)) +
+                           "\n@line=" + std::to_string(12 + pick(30));
+        font += "\n@lines=" + std::to_string(1 + pick(3)) + (pick(3) ? "\nFC=box\n" : "\n");
+        for (int code = 30; code < 43; ++code) {
+            font += pick(2) ? std::to_string(code) + '=' + std::to_string(pick(7)) + '\n' : "";
+        }
+        const ScreenMeasure screen(table, WidthFile::read(font));
+        std::u16string in;
+        for (unsigned n = pick(12); n > 0; --n) {
+            for (unsigned letters = 1 + pick(5); letters > 0; --letters) {
+                in += static_cast<char16_t>(u'a' + pick(13));
+            }
+            in += pick(8) == 0 ? u"<br>" : pick(12) == 0 ? u"<box>" : pick(5) ? u" " : u"   ";
+        }
+        const WrappedLine once = wrapLine(screen, in);
+        if (!once.tooWide.empty()) {
+            continue;
+        }
+        ++uncut;
+        ASSERT_EQ(blanked(once.text), blanked(in)) << font;
+        EXPECT_EQ(wrapLine(screen, once.text).text, once.text) << font;
+        const TextMeasure m = screen.measure(once.text);
+        EXPECT_TRUE(screen.lineFits(m.widest())) << font;
+        EXPECT_TRUE(!screen.boxText() || screen.boxFits(m.fullest())) << font;
+        EXPECT_EQ(once.fits, !screen.boxText() ? !m.firstOverflow : true);
+    }
+    EXPECT_GT(uncut, 200);
+}
