@@ -1,8 +1,11 @@
 #include "core/csv_script.h"
 
+#include "core/byte_text.h"
+
 #include <csv.h>
 
 #include <algorithm>
+#include <limits>
 
 namespace script {
 
@@ -87,17 +90,7 @@ std::string lowered(std::string_view text) {
 }
 
 std::optional<std::uint64_t> wholeNumber(std::string_view text) {
-    if (text.empty() || text.size() > 18) {
-        return std::nullopt;
-    }
-    std::uint64_t value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') {
-            return std::nullopt;
-        }
-        value = value * 10 + static_cast<std::uint64_t>(c - '0');
-    }
-    return value;
+    return bytetext::parseDecimal(text, std::numeric_limits<std::uint64_t>::max());
 }
 
 // The 0-based index of a column named or numbered by `wanted`.
