@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -52,6 +53,22 @@ template <typename OnLine> void forEachLine(std::string_view fileBytes, OnLine&&
         }
         onLine(lineNumber, line);
     }
+}
+
+// A whole number in decimal digits and nothing else, up to `max`; nothing for anything else.
+inline std::optional<std::uint64_t> parseDecimal(std::string_view digits, std::uint64_t max) {
+    if (digits.empty()) {
+        return std::nullopt;
+    }
+    std::uint64_t value = 0;
+    for (const char c : digits) {
+        const auto digit = static_cast<std::uint64_t>(c - '0');
+        if (c < '0' || c > '9' || value > (max - digit) / 10) {
+            return std::nullopt;
+        }
+        value = value * 10 + digit;
+    }
+    return value;
 }
 
 // A code in big-endian hex: an even number of digits, one to `maxBytes` bytes.

@@ -21,20 +21,8 @@ std::string_view trimmed(std::string_view text) {
 }
 
 std::optional<std::uint32_t> parseNumber(std::string_view digits) {
-    if (digits.empty() || digits.size() > 10) {
-        return std::nullopt;
-    }
-    std::uint64_t value = 0;
-    for (const char c : digits) {
-        if (c < '0' || c > '9') {
-            return std::nullopt;
-        }
-        value = value * 10 + static_cast<std::uint64_t>(c - '0');
-    }
-    if (value > std::numeric_limits<std::uint32_t>::max()) {
-        return std::nullopt;
-    }
-    return static_cast<std::uint32_t>(value);
+    const auto value = bytetext::parseDecimal(digits, std::numeric_limits<std::uint32_t>::max());
+    return value ? std::optional(static_cast<std::uint32_t>(*value)) : std::nullopt;
 }
 
 bool isBoxWord(std::string_view value) {

@@ -31,15 +31,32 @@ std::optional<QByteArray> readFile(const QString& path, QString& error) {
     return file.readAll();
 }
 
-std::optional<encoding::TableEncoding> loadTable(const QString& path, QString& error,
-                                                 QByteArray& warnings) {
+namespace {
+
+QString readAsWindows1252(const QString& path) {
+    return QStringLiteral("%1 is not UTF-8: read as Windows-1252 (--encoding NAME reads it in "
+                          "another character set)")
+        .arg(path);
+}
+
+} // namespace
+
+std::optional<encoding::TableEncoding>
+loadTable(const QString& path, QString& error, QByteArray& warnings,
+          const std::optional<storage::NamedCharSet>& charSet) {
     const auto bytes = readFile(path, error);
     if (!bytes) {
         return std::nullopt;
     }
     const std::string_view view(bytes->constData(), static_cast<std::size_t>(bytes->size()));
+    const bool utf8 = storage::isValidUtf8(*bytes);
+    if (!utf8 && !charSet) {
+        warnings += QStringLiteral("tavrel-fit: %1\n").arg(readAsWindows1252(path)).toUtf8();
+    }
     auto table = encoding::TableEncoding::read(
-        view, storage::tableEntryDecoder(view, storage::TableCharsets::Utf8OrWindows1252));
+        view, !utf8 && charSet
+                  ? charSet->entryDecoder()
+                  : storage::tableEntryDecoder(view, storage::TableCharsets::Utf8OrWindows1252));
     if (table.entries().empty()) {
         error = QStringLiteral("%1 holds no entry").arg(path);
         return std::nullopt;
@@ -67,6 +84,50 @@ std::optional<encoding::TableEncoding> loadTable(const QString& path, QString& e
     warn(found.prefixCode.count, found.prefixCode.firstLine,
          "entries whose code starts a longer code, lines may be misread");
     return table;
+}
+
+storage::DecodedInput ScriptReader::decode(const QByteArray& bytes) const {
+    return storage::decodeInput(bytes, charSet);
+}
+
+QStringList ScriptReader::lines(const QByteArray& bytes, storage::DecodedInput& how) const {
+    const bool utf8 = storage::isValidUtf8(bytes);
+    if (utf8 || !charSet) {
+        // Line by line, without the whole text in between: a long script's common case.
+        how = {{}, utf8 ? storage::InputCharSet::Utf8 : storage::InputCharSet::Windows1252, false};
+        return storage::decodeStateLines(bytes);
+    }
+    how = decode(bytes);
+    QStringList lines = how.text.split(u'\n');
+    how.text.clear();
+    if (lines.back().isEmpty()) {
+        lines.removeLast();
+    }
+    for (QString& line : lines) {
+        if (line.endsWith(u'\r')) {
+            line.chop(1);
+        }
+    }
+    return lines;
+}
+
+void ScriptReader::warnAbout(const QString& path, const storage::DecodedInput& input) const {
+    if (input.charSet == storage::InputCharSet::Windows1252) {
+        complain(err, readAsWindows1252(path));
+    } else if (input.errors) {
+        complain(err, QStringLiteral("%1 holds bytes that are not %2: each read as U+FFFD")
+                          .arg(path, QString::fromLatin1(charSet->name())));
+    }
+}
+
+std::optional<QString> ScriptReader::text(const QString& path) {
+    const auto read = readFile(path, error);
+    if (!read) {
+        return std::nullopt;
+    }
+    storage::DecodedInput input = decode(*read);
+    warnAbout(path, input);
+    return std::move(input.text);
 }
 
 } // namespace fit

@@ -1,14 +1,17 @@
 #pragma once
 
 #include "core/table_encoding.h"
+#include "storage/char_sets.h"
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <cstdio>
 #include <optional>
 
-// What tavrel-fit reads and writes: files, and one-line messages for what goes wrong.
+// What tavrel-fit reads and writes: files, their character sets, tables, and one-line messages
+// for what goes wrong.
 namespace fit {
 
 // The exit codes of every tavrel-fit run.
@@ -24,9 +27,31 @@ void complain(std::FILE* err, const QString& message);
 // The whole file; nothing, with `error` set, when it cannot be read or is a folder.
 std::optional<QByteArray> readFile(const QString& path, QString& error);
 
-// A table file read in its own character set. Nothing, with `error` set, when it cannot be
-// read or holds no entry; lines it skips add a message (line end included) to `warnings`.
-std::optional<encoding::TableEncoding> loadTable(const QString& path, QString& error,
-                                                 QByteArray& warnings);
+// A table file read in its own character set: UTF-8 or Windows-1252 as the file decides, or
+// `charSet` for a file that is not valid UTF-8. Nothing, with `error` set, when it cannot be
+// read or holds no entry; lines it skips, warnings about its entries and a file taken as
+// Windows-1252 add a message (line end included) to `warnings`.
+std::optional<encoding::TableEncoding>
+loadTable(const QString& path, QString& error, QByteArray& warnings,
+          const std::optional<storage::NamedCharSet>& charSet = std::nullopt);
+
+// Script files read in the character set --encoding names when they are not UTF-8. Warnings go
+// to `err` as they come; a failure leaves its one-line message in `error`.
+struct ScriptReader {
+    std::optional<storage::NamedCharSet> charSet; // --encoding
+    std::FILE* err = nullptr;
+    QString error;
+
+    // UTF-8 when the bytes are valid UTF-8, else the named character set, else Windows-1252.
+    storage::DecodedInput decode(const QByteArray& bytes) const;
+    // The lines of a file's bytes decoded as decode() does, `how` telling how (its text left
+    // empty): each ends at LF, a CR before it dropped; an empty file has none. Only decodes, so
+    // two files may be decoded on two threads at once.
+    QStringList lines(const QByteArray& bytes, storage::DecodedInput& how) const;
+    // Tells how a file that is not UTF-8 was read.
+    void warnAbout(const QString& path, const storage::DecodedInput& input) const;
+    // The file's text, decoded and warned about.
+    std::optional<QString> text(const QString& path);
+};
 
 } // namespace fit

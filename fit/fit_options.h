@@ -11,8 +11,13 @@ namespace fit {
 
 struct FitOptions {
     QString table;
+    QString originalTable; // --original-table: the originals' own table; empty for --table
     QString original;
     QString translation;
+    QString script;                   // --script: an extractor's dump, instead of the two files
+    QString csv;                      // --csv: a CSV script, instead of the two files
+    QStringList columns;              // --columns ORIG,TRANS[,LIMIT] of the CSV script
+    QString encoding;                 // --encoding: the character set of inputs that are not UTF-8
     bool optimal = false;             // budgets and counts under the optimal encoding
     std::optional<std::size_t> limit; // one budget for every line instead of the original's
     bool json = false;

@@ -14,20 +14,9 @@ namespace fit {
 
 namespace {
 
-constexpr qsizetype kPreviewLength = 30;
 // Fewer texts (or rows), and fewer characters, are not worth a thread.
 constexpr std::size_t kTextsPerShare = 4096;
 constexpr std::size_t kCharactersPerShare = 1 << 20;
-
-Bytes bytesOf(const encoding::TextCost& cost, encoding::Strategy strategy) {
-    const encoding::Encoding& chosen = cost.of(strategy);
-    return Bytes{cost.greedy.bytes,
-                 cost.optimal.bytes,
-                 chosen.uncovered,
-                 chosen.firstUncovered,
-                 cost.misread ? std::make_shared<const encoding::Misread>(*cost.misread) : nullptr,
-                 cost.cannotBeWrittenAt};
-}
 
 // Lines are independent and encode() keeps its buffers per thread, so a long script is shared
 // out among the cores: work(begin, end, share) for each share of [0, count); without a thread
@@ -52,37 +41,6 @@ template <typename Work> unsigned inShares(std::size_t count, bool worthThreads,
     return shares;
 }
 
-// The verdict that fails a translation under the strategy, as the line under its row.
-QString verdictOf(const Bytes& text, encoding::Strategy strategy) {
-    if (strategy == encoding::Strategy::Greedy && text.misread) {
-        return QStringLiteral("misread at column %1: the game reads \"%2\"")
-            .arg(text.misread->at + 1)
-            .arg(QString::fromUtf8(jsonString(text.misread->reads)));
-    }
-    if (strategy == encoding::Strategy::Optimal && text.cannotBeWrittenAt) {
-        return QStringLiteral("cannot be written: no encoding that reads back reaches column %1")
-            .arg(*text.cannotBeWrittenAt + 1);
-    }
-    return {};
-}
-
-// "1 line", "2 lines".
-QString counted(std::size_t count, const char* one, const char* many) {
-    return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
-}
-
-// The first characters of a line in UTF-8, a surrogate pair never cut.
-void appendPreview(QByteArray& out, const QString& text) {
-    if (text.size() <= kPreviewLength) {
-        out += QStringView(text).toUtf8();
-        return;
-    }
-    const qsizetype cut =
-        text.at(kPreviewLength - 1).isHighSurrogate() ? kPreviewLength - 1 : kPreviewLength;
-    out += QStringView(text).first(cut).toUtf8();
-    out += "\xE2\x80\xA6"; // U+2026
-}
-
 // A number right-aligned in `width` columns; with `sign`, "+" before one not below zero.
 void appendNumber(QByteArray& out, long long value, int width, bool sign = false) {
     std::array<char, 24> digits{};
@@ -96,6 +54,60 @@ void appendNumber(QByteArray& out, long long value, int width, bool sign = false
 }
 
 } // namespace
+
+encoding::EncodeRequest requestFor(encoding::Strategy strategy, bool bothStrategies) {
+    const bool optimal = strategy == encoding::Strategy::Optimal;
+    return {bothStrategies || !optimal, bothStrategies || optimal, false};
+}
+
+Bytes bytesOf(const encoding::TextCost& cost, encoding::Strategy strategy) {
+    const encoding::Encoding& chosen = cost.of(strategy);
+    return Bytes{cost.greedy.bytes,
+                 cost.optimal.bytes,
+                 chosen.uncovered,
+                 chosen.firstUncovered,
+                 cost.misread ? std::make_shared<const encoding::Misread>(*cost.misread) : nullptr,
+                 cost.cannotBeWrittenAt};
+}
+
+bool fitsIn(const Bytes& translation, std::size_t budget, encoding::Strategy strategy) {
+    if (strategy == encoding::Strategy::Optimal) {
+        return translation.optimal <= budget && !translation.cannotBeWrittenAt;
+    }
+    return translation.greedy <= budget && !translation.misread;
+}
+
+QString verdictOf(const Bytes& text, encoding::Strategy strategy) {
+    if (strategy == encoding::Strategy::Greedy && text.misread) {
+        return QStringLiteral("misread at column %1: the game reads \"%2\"")
+            .arg(text.misread->at + 1)
+            .arg(QString::fromUtf8(jsonString(text.misread->reads)));
+    }
+    if (strategy == encoding::Strategy::Optimal && text.cannotBeWrittenAt) {
+        return QStringLiteral("cannot be written: no encoding that reads back reaches column %1")
+            .arg(*text.cannotBeWrittenAt + 1);
+    }
+    return {};
+}
+
+QString counted(std::size_t count, const char* one, const char* many) {
+    return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
+}
+
+void appendPreview(QByteArray& out, QStringView text, qsizetype length) {
+    const bool cut = text.size() > length;
+    if (cut) {
+        text = text.first(text.at(length - 1).isHighSurrogate() ? length - 1 : length);
+    }
+    if (text.contains(u'\n')) {
+        out += text.toString().replace(u'\n', u'\u21B5').toUtf8();
+    } else {
+        out += text.toUtf8();
+    }
+    if (cut) {
+        out += "\xE2\x80\xA6"; // U+2026
+    }
+}
 
 QByteArray jsonString(std::u16string_view text) {
     QString out;
@@ -114,17 +126,17 @@ QByteArray jsonString(std::u16string_view text) {
     return out.toUtf8();
 }
 
-ScriptCheck checkScript(const encoding::TableEncoding& table, const QStringList& original,
-                        const QStringList& translation, encoding::Strategy strategy,
-                        std::optional<std::size_t> limit, bool bothStrategies,
-                        const screen::ScreenMeasure* screen) {
+ScriptCheck checkScript(const encoding::TableEncoding& originalTable,
+                        const encoding::TableEncoding& translationTable,
+                        const QStringList& original, const QStringList& translation,
+                        encoding::Strategy strategy, std::optional<std::size_t> limit,
+                        bool bothStrategies, const screen::ScreenMeasure* screen) {
     ScriptCheck check;
     check.strategy = strategy;
     const bool optimal = strategy == encoding::Strategy::Optimal;
     const auto chosen = [optimal](const Bytes& b) { return optimal ? b.optimal : b.greedy; };
     check.bothStrategies = bothStrategies;
-    const encoding::EncodeRequest request{bothStrategies || !optimal, bothStrategies || optimal,
-                                          false};
+    const encoding::EncodeRequest request = requestFor(strategy, bothStrategies);
     const auto count = static_cast<std::size_t>(std::min(original.size(), translation.size()));
     check.lines.resize(count);
     if (screen) {
@@ -142,13 +154,15 @@ ScriptCheck checkScript(const encoding::TableEncoding& table, const QStringList&
     inShares(2 * count, worthThreads, [&](std::size_t begin, std::size_t end, unsigned) {
         for (std::size_t k = begin; k < end; ++k) {
             const auto at = static_cast<qsizetype>(k / 2);
-            const QString& text = k % 2 == 0 ? original[at] : translation[at];
+            const bool isOriginal = k % 2 == 0;
+            const QString& text = isOriginal ? original[at] : translation[at];
+            const encoding::TableEncoding& table = isOriginal ? originalTable : translationTable;
             Bytes& bytes =
-                k % 2 == 0 ? check.lines[k / 2].original : check.lines[k / 2].translation;
+                isOriginal ? check.lines[k / 2].original : check.lines[k / 2].translation;
             bytes = bytesOf(table.encode(storage::utf16View(text), request), strategy);
             if (screen) {
                 ScreenVerdict& verdict = *check.lines[k / 2].screen;
-                (k % 2 == 0 ? verdict.original : verdict.translation) =
+                (isOriginal ? verdict.original : verdict.translation) =
                     screenFigures(*screen, text);
             }
         }
@@ -157,8 +171,7 @@ ScriptCheck checkScript(const encoding::TableEncoding& table, const QStringList&
     for (std::size_t i = 0; i < count; ++i) {
         LineCheck& line = check.lines[i];
         line.budget = limit.value_or(chosen(line.original));
-        line.fits = chosen(line.translation) <= line.budget &&
-                    (optimal ? !line.translation.cannotBeWrittenAt : !line.translation.misread);
+        line.fits = fitsIn(line.translation, line.budget, strategy);
         if (!check.firstUncoveredLine && line.translation.firstUncovered) {
             check.firstUncoveredLine = i;
         }
@@ -177,12 +190,19 @@ ScriptCheck checkScript(const encoding::TableEncoding& table, const QStringList&
 }
 
 // Rows through snprintf into bytes: a script far over its budget prints tens of thousands.
-QByteArray formatRows(const ScriptCheck& check, const QStringList& translation) {
+QByteArray formatRows(const ScriptCheck& check, const QStringList& translation,
+                      const std::vector<std::size_t>* fileLines) {
+    const auto lineOf = [fileLines](std::size_t i) {
+        return fileLines == nullptr ? i + 1 : (*fileLines)[i];
+    };
     const bool optimal = check.strategy == encoding::Strategy::Optimal;
     QByteArray out;
     out.reserve(static_cast<qsizetype>(check.over) * 96 + 256);
     std::array<char, 96> row{};
     if (check.over + check.offScreen > 0) {
+        if (fileLines != nullptr) {
+            out += "record ";
+        }
         std::snprintf(row.data(), row.size(), "%6s %7s %7s %6s %9s  %s\n", "line", "budget",
                       "bytes", "over", "uncovered", "translation");
         out += row.data();
@@ -202,7 +222,11 @@ QByteArray formatRows(const ScriptCheck& check, const QStringList& translation) 
                 const std::size_t bytes =
                     optimal ? line.translation.optimal : line.translation.greedy;
                 const auto number = [](std::size_t n) { return static_cast<long long>(n); };
-                appendNumber(part, number(i + 1), 6);
+                if (fileLines != nullptr) {
+                    appendNumber(part, number(i + 1), 6);
+                    part += ' ';
+                }
+                appendNumber(part, number(lineOf(i)), 6);
                 part += ' ';
                 appendNumber(part, number(line.budget), 7);
                 part += ' ';
@@ -230,7 +254,8 @@ QByteArray formatRows(const ScriptCheck& check, const QStringList& translation) 
     }
     QString summary;
     summary += QStringLiteral("%1 checked (%2), %3 over budget; original %4, translation %5")
-                   .arg(counted(check.lines.size(), "line", "lines"))
+                   .arg(fileLines == nullptr ? counted(check.lines.size(), "line", "lines")
+                                             : counted(check.lines.size(), "row", "rows"))
                    .arg(optimal ? QStringLiteral("optimal") : QStringLiteral("greedy"))
                    .arg(check.over)
                    .arg(counted(check.originalBytes, "byte", "bytes"))
@@ -242,9 +267,12 @@ QByteArray formatRows(const ScriptCheck& check, const QStringList& translation) 
     if (const auto firstUncoveredLine = check.firstUncoveredLine) {
         const LineCheck& line = check.lines[*firstUncoveredLine];
         summary += QStringLiteral("; characters of the translation not in the table: %1 "
-                                  "(first: line %2, column %3)")
+                                  "(first: %2line %3, column %4)")
                        .arg(check.uncovered)
-                       .arg(*firstUncoveredLine + 1)
+                       .arg(fileLines == nullptr
+                                ? QString()
+                                : QStringLiteral("record %1, ").arg(*firstUncoveredLine + 1))
+                       .arg(lineOf(*firstUncoveredLine))
                        .arg(*line.translation.firstUncovered + 1);
     }
     out += summary.toUtf8();
@@ -254,43 +282,52 @@ QByteArray formatRows(const ScriptCheck& check, const QStringList& translation) 
 
 // Written by hand rather than through QJsonDocument, which takes seconds for a script of
 // 100,000 lines. One line of the script per line of output keeps a diff of two reports readable.
-QByteArray formatJson(const ScriptCheck& check) {
+void appendTextJson(QByteArray& out, const Bytes& bytes, bool greedy, bool optimal) {
+    std::array<char, 96> buffer{};
+    std::snprintf(buffer.data(), buffer.size(),
+                  "{\"greedy\": %zu, \"optimal\": %zu, \"uncovered\": %zu", bytes.greedy,
+                  bytes.optimal, bytes.uncovered);
+    out += buffer.data();
+    if (greedy) {
+        out += ", \"misread\": ";
+        if (bytes.misread) {
+            out += "{\"column\": " + QByteArray::number(bytes.misread->at + 1) + ", \"reads\": \"" +
+                   jsonString(bytes.misread->reads) + "\"}";
+        } else {
+            out += "null";
+        }
+    }
+    if (optimal) {
+        out += ", \"cannot_be_written\": ";
+        out += bytes.cannotBeWrittenAt
+                   ? "{\"column\": " + QByteArray::number(*bytes.cannotBeWrittenAt + 1) + '}'
+                   : QByteArray("null");
+    }
+    out += '}';
+}
+
+QByteArray formatJson(const ScriptCheck& check, const std::vector<std::size_t>* fileLines) {
     QByteArray out = "{\"lines\": [\n";
     out.reserve(static_cast<qsizetype>(check.lines.size()) * 300 + 256);
     const bool greedy = check.bothStrategies || check.strategy == encoding::Strategy::Greedy;
     const bool optimal = check.bothStrategies || check.strategy == encoding::Strategy::Optimal;
-    std::array<char, 160> buffer{};
-    const auto text = [&](const char* name, const Bytes& bytes) {
-        std::snprintf(buffer.data(), buffer.size(),
-                      "\"%s\": {\"greedy\": %zu, \"optimal\": %zu, \"uncovered\": %zu", name,
-                      bytes.greedy, bytes.optimal, bytes.uncovered);
-        out += buffer.data();
-        if (greedy) {
-            out += ", \"misread\": ";
-            if (bytes.misread) {
-                out += "{\"column\": " + QByteArray::number(bytes.misread->at + 1) +
-                       ", \"reads\": \"" + jsonString(bytes.misread->reads) + "\"}";
-            } else {
-                out += "null";
-            }
-        }
-        if (optimal) {
-            out += ", \"cannot_be_written\": ";
-            out += bytes.cannotBeWrittenAt
-                       ? "{\"column\": " + QByteArray::number(*bytes.cannotBeWrittenAt + 1) + '}'
-                       : QByteArray("null");
-        }
-        out += "}, ";
+    // A record of a CSV script gives its number and the file line it starts on.
+    const auto place = [fileLines](std::size_t i) {
+        return fileLines == nullptr ? "\"line\": " + QByteArray::number(i + 1)
+                                    : "\"record\": " + QByteArray::number(i + 1) +
+                                          ", \"line\": " + QByteArray::number((*fileLines)[i]);
     };
+    std::array<char, 160> buffer{};
     for (std::size_t i = 0; i < check.lines.size(); ++i) {
         const LineCheck& line = check.lines[i];
-        out += "{\"line\": " + QByteArray::number(i + 1) + ", ";
-        text("original", line.original);
-        text("translation", line.translation);
+        out += '{' + place(i) + ", \"original\": ";
+        appendTextJson(out, line.original, greedy, optimal);
+        out += ", \"translation\": ";
+        appendTextJson(out, line.translation, greedy, optimal);
         if (line.screen) {
-            out += screenJson(*line.screen) + ", ";
+            out += ", " + screenJson(*line.screen);
         }
-        std::snprintf(buffer.data(), buffer.size(), "\"budget\": %zu, \"fits\": %s}%s\n",
+        std::snprintf(buffer.data(), buffer.size(), ", \"budget\": %zu, \"fits\": %s}%s\n",
                       line.budget, line.fits ? "true" : "false",
                       i + 1 < check.lines.size() ? "," : "");
         out += buffer.data();
@@ -308,8 +345,8 @@ QByteArray formatJson(const ScriptCheck& check) {
     out += "\"first_uncovered\": ";
     if (const auto firstUncoveredLine = check.firstUncoveredLine) {
         const std::size_t column = *check.lines[*firstUncoveredLine].translation.firstUncovered + 1;
-        out += "{\"line\": " + QByteArray::number(*firstUncoveredLine + 1) +
-               ", \"column\": " + QByteArray::number(column) + '}';
+        out +=
+            '{' + place(*firstUncoveredLine) + ", \"column\": " + QByteArray::number(column) + '}';
     } else {
         out += "null";
     }

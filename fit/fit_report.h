@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 #include <cstddef>
 #include <memory>
@@ -51,22 +52,51 @@ struct ScriptCheck {
 };
 
 // The budget of a line is `limit` when given, else the original line's bytes; both texts are
-// counted with `strategy`, and with the other strategy too when `bothStrategies`. A line
-// fails over its budget, or when its translation is misread (greedy) or cannot be written
-// (optimal), or, given a `screen`, when its translation is off the screen (then not counted
-// in `over` but in `offScreen`). The two lists must be as long.
-ScriptCheck checkScript(const encoding::TableEncoding& table, const QStringList& original,
-                        const QStringList& translation, encoding::Strategy strategy,
-                        std::optional<std::size_t> limit, bool bothStrategies = false,
-                        const screen::ScreenMeasure* screen = nullptr);
+// counted with `strategy`, and with the other strategy too when `bothStrategies`, the
+// originals under their own table. A line fails over its budget, or when its translation is
+// misread (greedy) or cannot be written (optimal), or, given a `screen`, when its translation
+// is off the screen (then not counted in `over` but in `offScreen`). The two lists must be as
+// long.
+ScriptCheck checkScript(const encoding::TableEncoding& originalTable,
+                        const encoding::TableEncoding& translationTable,
+                        const QStringList& original, const QStringList& translation,
+                        encoding::Strategy strategy, std::optional<std::size_t> limit,
+                        bool bothStrategies = false, const screen::ScreenMeasure* screen = nullptr);
 
-// One row per failed line, its verdict under it, then the summary line.
-QByteArray formatRows(const ScriptCheck& check, const QStringList& translation);
+// What the encoder has to work out for a check under `strategy`.
+encoding::EncodeRequest requestFor(encoding::Strategy strategy, bool bothStrategies);
+// A text's figures out of its cost; `uncovered` under `strategy`.
+Bytes bytesOf(const encoding::TextCost& cost, encoding::Strategy strategy);
+// A translation of these figures fits `budget` under `strategy`: within it, and not misread
+// (greedy) or not impossible to write (optimal).
+bool fitsIn(const Bytes& translation, std::size_t budget, encoding::Strategy strategy);
+// The verdict that fails a translation under `strategy`, empty for none: the line printed
+// under its row.
+QString verdictOf(const Bytes& text, encoding::Strategy strategy);
+
+// "1 line", "2 lines".
+QString counted(std::size_t count, const char* one, const char* many);
+
+// How many characters of a translation a row shows.
+constexpr qsizetype kPreviewLength = 30;
+// The first `length` characters of a text in UTF-8 and an ellipsis when it is longer, its line
+// ends shown as U+21B5; a surrogate pair is never cut.
+void appendPreview(QByteArray& out, QStringView text, qsizetype length = kPreviewLength);
+
+// One row per failed line, its verdict under it, then the summary line. With `fileLines` the
+// lines are the records of a CSV script: each row gives its record's number and the file line
+// it starts on.
+QByteArray formatRows(const ScriptCheck& check, const QStringList& translation,
+                      const std::vector<std::size_t>* fileLines = nullptr);
 
 // The text as the inside of a JSON string, in UTF-8.
 QByteArray jsonString(std::u16string_view text);
+// Appends a text's figures as a JSON object: its verdicts as members when the strategy they
+// belong to was worked out.
+void appendTextJson(QByteArray& out, const Bytes& bytes, bool greedy, bool optimal);
 
-// Every line and the summary as one JSON object.
-QByteArray formatJson(const ScriptCheck& check);
+// Every line and the summary as one JSON object; with `fileLines`, as formatRows.
+QByteArray formatJson(const ScriptCheck& check,
+                      const std::vector<std::size_t>* fileLines = nullptr);
 
 } // namespace fit

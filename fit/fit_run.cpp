@@ -6,12 +6,12 @@
 #include "fit/fit_options.h"
 #include "fit/fit_report.h"
 #include "fit/screen_check.h"
+#include "fit/script_run.h"
 #include "fit/wrap_run.h"
 #include "storage/text_encoding.h"
 
 #include <algorithm>
 #include <optional>
-#include <string_view>
 #include <system_error>
 #include <thread>
 
@@ -34,37 +34,63 @@ int run(const QStringList& arguments, std::FILE* out, std::FILE* err) {
                        out, err);
     }
 
-    QString error;
+    ScriptReader reader;
+    reader.err = err;
+    if (!options.encoding.isEmpty()) {
+        reader.charSet = storage::NamedCharSet::find(options.encoding);
+        if (!reader.charSet) {
+            complain(
+                err,
+                QStringLiteral("--encoding: no character set is called %1").arg(options.encoding));
+            return kBadInput;
+        }
+    }
+    QString& error = reader.error;
     QByteArray warnings;
-    const auto table = loadTable(options.table, error, warnings);
-    const auto widths = table && !options.widths.isEmpty()
+    const auto table = loadTable(options.table, error, warnings, reader.charSet);
+    const bool ownTable = !options.originalTable.isEmpty();
+    const auto originalTable =
+        table && ownTable ? loadTable(options.originalTable, error, warnings, reader.charSet)
+                          : std::nullopt;
+    const bool tables = table && (!ownTable || originalTable);
+    const auto widths = tables && !options.widths.isEmpty()
                             ? loadWidthFile(options.widths, error, warnings)
                             : std::nullopt;
-    const bool ready = table && (options.widths.isEmpty() || widths);
-    const auto originalBytes = ready ? readFile(options.original, error) : std::nullopt;
+    const bool ready = tables && (options.widths.isEmpty() || widths);
+    const bool realScript = !options.script.isEmpty() || !options.csv.isEmpty();
+    const auto originalBytes =
+        ready && !realScript ? readFile(options.original, error) : std::nullopt;
     const auto translationBytes =
         originalBytes ? readFile(options.translation, error) : std::nullopt;
     print(err, warnings);
-    if (!translationBytes) {
+    if (!ready || (!realScript && !translationBytes)) {
         complain(err, error);
         return kBadInput;
     }
+    const encoding::TableEncoding& originalsTable = ownTable ? *originalTable : *table;
+    if (realScript) {
+        return runRealScript(options, reader, originalsTable, *table, out);
+    }
 
     // Decoding is a good part of the work on a long script: the two files in parallel.
+    storage::DecodedInput originalInput;
+    storage::DecodedInput translationInput;
     QStringList original;
     QStringList translation;
     {
         std::thread other;
         try {
-            other = std::thread([&] { original = storage::decodeStateLines(*originalBytes); });
+            other = std::thread([&] { original = reader.lines(*originalBytes, originalInput); });
         } catch (const std::system_error&) {
-            original = storage::decodeStateLines(*originalBytes);
+            original = reader.lines(*originalBytes, originalInput);
         }
-        translation = storage::decodeStateLines(*translationBytes);
+        translation = reader.lines(*translationBytes, translationInput);
         if (other.joinable()) {
             other.join();
         }
     }
+    reader.warnAbout(options.original, originalInput);
+    reader.warnAbout(options.translation, translationInput);
     // An editor's empty line at the end of one script only is no line of the script.
     for (QStringList* longer : {&original, &translation}) {
         if (longer->size() == std::max(original.size(), translation.size()) &&
@@ -86,7 +112,7 @@ int run(const QStringList& arguments, std::FILE* out, std::FILE* err) {
                             ? std::optional<screen::ScreenMeasure>(std::in_place, *table, *widths)
                             : std::nullopt;
     const ScriptCheck check =
-        checkScript(*table, original, translation,
+        checkScript(originalsTable, *table, original, translation,
                     options.optimal ? encoding::Strategy::Optimal : encoding::Strategy::Greedy,
                     options.limit, options.json, screen ? &*screen : nullptr);
     print(out, options.json ? formatJson(check) : formatRows(check, translation));

@@ -6,7 +6,7 @@
 BUILD_PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev libxcb1-dev
-  fonts-roboto-unhinted dpkg-dev
+  fonts-roboto-unhinted dpkg-dev libcsv-dev
 )
 # The test suite: unit and GUI tests, end-to-end tests in a real X server, fuzz targets.
 TEST_PACKAGES=(

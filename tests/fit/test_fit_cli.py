@@ -1,14 +1,15 @@
 """tavrel-fit as a project's CI runs it: exit codes, the rows of failed lines and their
-verdicts, the summary's words, table warnings on stderr beside pure JSON, line counts."""
+verdicts, the summary's words, table warnings on stderr beside pure JSON, line counts; real
+scripts: an extractor's dump with pointer and block budgets, a CSV script, Shift-JIS input."""
 
 import json, os, re, subprocess, sys, tempfile
 
 FIT, FOLDER = sys.argv[1], tempfile.TemporaryDirectory(prefix="tavrel-fit-")
 
 
-def write(name, lines):
+def write(name, lines, encoding="utf-8"):
     with open(os.path.join(FOLDER.name, name), "wb") as f:
-        f.write("".join(f"{line}\r\n" for line in lines).encode())
+        f.write("".join(f"{line}\r\n" for line in lines).encode(encoding))
     return f.name
 
 
@@ -51,14 +52,63 @@ ROWS += [(args, 2, None) for args in ([*TBL, ORIG, MISSING], ["--table", MISSING
          ["--table", FOLDER.name, ORIG, SAME], [*TBL, ORIG, write("short", ["abcd"])],
          ["--table", write("empty.tbl", ["# nothing", "$8000=x"]), ORIG, SAME], [*TBL, ORIG],
          [ORIG, SAME], [*TBL, ORIG, SAME, "--limit", "many"], [*TBL, ORIG, SAME, "--fast"])]
+GAME = ["--table", write("game.tbl", [f"{ord(c):02X}={c}" for c in "abcdefghijklmnopqrstuvwxyz"]
+                         + ["20= ", "/FF=<end>", "FC=<line>\\n//", "*FE=<br>"])]
+
+
+def dump(end, second):  # "hello<line>\n//world<end>" is 12 bytes, the room from $100 to $10C
+    return write(f"dump-{end}-{second[:2]}.txt", [
+        "//GAME NAME: Test", "#VAR(x, TABLE)", f"#JMP($100,${end})",
+        "//POINTER #0 @ $10 - STRING #0 @ $100", "", "#W16($10)", "//hello<line>", "//world<end>",
+        "", "ciao<line>", "mondo<end>", "", "//POINTER #1 @ $12 - STRING #1 @ $10C", "#W16($12)",
+        "//bye<end>", "", second, "", "//POINTER #2 @ $14 - STRING #2 @ $110", "#W16($14)",
+        "//yes<end>", "", "// current address: $114"])
+
+
+CSV = write("game.csv", ["id,original,translation,limit", "1,hello,ciao,",
+                         '2,"bye, now","ok ""yes""",3', '3,"two', 'lines",x,'])
+SJIS = ["--table", write("sjis.tbl", ["82A0=あ", "82A2=い", "61=a", "69=i", "/00=<end>"], "sjis")]
+KANA = ["#W16($0)", "//あい<end>", "ai<end>"]
+SJIS_DUMP, UTF8_DUMP = write("sjis.txt", KANA, "sjis"), write("utf8.txt", KANA)
+# MIS_TRANS's lines as the strings of a dump, with the same verdicts.
+MIS_DUMP = write("mis.txt", ["#JMP($0,$9)", *(f"#W16($0)\n//xx\n{t}" for t in ["xz", "z z", "qz"])])
+ROWS += [
+    ([*GAME, "--script", dump("10F", "arrivederci<end>")], 1, (
+        r"(?m)^ +14  #W16\(\$12\) +4 +12 +\+8 +7  arrivederci<end>\n"
+        r"block at line 3 \(\$100-\$10F\): 23 of 16 bytes, over by 7\n3 strings checked "
+        r"\(greedy\), 1 over budget, 1 untranslated; 1 block, 1 over",
+        "1 command read and ignored")),
+    ([*GAME, "--script", dump("10D", "no<end>")], 0,
+     r"14 of 14 bytes, 0 free\n.* 0 over budget"),
+    ([*GAME, "--script", dump("10C", "no<end>")], 1, r"-1 +1  no<end>\n.*13 bytes, over by 1"),
+    ([*GAME, "--script", dump("10D", "no<end>"), "--limit", "3"], 1, r"(?m)^ +6 .* 3 +11 +\+8 "),
+    ([*GAME, "--script", dump("10F", "x<end>"), "--json"], 0, lambda out, err: [
+        (s["budget"], s["budget_from"], s["translation"]["greedy"], s["translated"])
+        for s in out["strings"]] == [(12, "room", 11, True), (4, "room", 2, True),
+                                     (4, "room", 0, False)] and out["blocks"][0]["used"] == 13),
+    ([*GAME, "--csv", CSV], 1, r"(?m)^ +2 +3 +3 +6 +\+3 +2  ok \"yes\"$"),
+    ([*GAME, "--csv", CSV, "--columns", "3,original"], 1, r"3 rows checked \(greedy\), 3 over"),
+    ([*SJIS, "--script", SJIS_DUMP, "--encoding", "Shift_JIS"], 0, r"1 string checked .*0 over"),
+    ([*SJIS, "--script", UTF8_DUMP], 1, (r"(?m)^ +1 .* 1 +3 +\+2 ", "not UTF-8: read as Windows")),
+    ([*MIS, "--script", MIS_DUMP], 1, r' +0  xz\n {8}misread at column 1: .*"y"\n(?s:.*) 2 over'),
+    ([*MIS, "--script", MIS_DUMP, "--json"], 1, lambda out, err: [[s["translation"][k] for k in (
+        "misread", "cannot_be_written")] for s in out["strings"]] == VERDICTS),
+    ([*MIS, "--optimal", "--csv", write("mis.csv", ["original,translation,limit", "xx,xz,5",
+                                                     "zz,z z,"])], 1,
+     r"(?m)^ +1 +2 +5 +2 +-3 +0  xz\n {8}cannot be written: .* column 2\n2 rows .*, 1 over")]
+ROWS += [(args, 2, err) for args, err in (
+    ([*GAME, "--script", dump("F", "")], "line 3"), ([*GAME, "--script", CSV, CSV], ""),
+    ([*SJIS, "--script", SJIS_DUMP, "--encoding", "no-such-set"], "no-such-set"))]
 failed = 0
 for args, code, want in ROWS:
     done = subprocess.run([FIT, *args], capture_output=True, text=True, timeout=60)
-    if want is None:  # bad input: nothing on stdout, one line on stderr
-        ok = not done.stdout and re.fullmatch(r"tavrel-fit: [^\n]+\n", done.stderr)
-    else:
-        ok = (want(json.loads(done.stdout), done.stderr) if callable(want)
-              else re.search(want, done.stdout))
+    if code == 2:  # bad input: nothing on stdout, one line on stderr holding `want`
+        ok = not done.stdout and re.fullmatch(rf"tavrel-fit: .*{want or ''}.*\n", done.stderr)
+    elif callable(want):
+        ok = want(json.loads(done.stdout), done.stderr)
+    else:  # a pattern of stdout, or a pair: of stdout and of stderr
+        out, err = want if type(want) is tuple else (want, "")
+        ok = re.search(out, done.stdout) and re.search(err, done.stderr)
     if done.returncode != code or not ok:
         failed += 1
         print(f"FAIL {args}: {done.returncode} {done.stdout[-500:]!r} {done.stderr!r}")

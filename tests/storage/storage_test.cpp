@@ -1,3 +1,4 @@
+#include "storage/char_sets.h"
 #include "storage/state_files.h"
 #include "storage/text_encoding.h"
 
@@ -64,6 +65,17 @@ TEST(StorageTest, TableEntriesAreDecodedAsTheWholeFileDecides) {
         EXPECT_EQ(storage::tableEntryDecoder(file, Utf8ShiftJisOrWindows1252)(entry), byteLine)
             << file;
     }
+}
+
+// Names go through Qt's ICU-backed converters; valid UTF-8 stays UTF-8 whatever is named.
+TEST(StorageTest, CharSetsByNameAndTheChoiceOfDecoding) {
+    const auto sjis = storage::NamedCharSet::find(u" sjis "_s);
+    ASSERT_TRUE(sjis && !storage::NamedCharSet::find(u"no-such-set"_s) &&
+                !storage::NamedCharSet::find({}) && sjis->name() == "Shift_JIS");
+    EXPECT_EQ(sjis->entryDecoder()("\x82\xA0\x93\xFA"), u"あ日");
+    EXPECT_EQ(storage::decodeInput("\xEF\xBB\xBF\xE3\x81\x82", sjis).text, u"あ"_s);
+    EXPECT_EQ(storage::decodeInput("\x82\xA0", std::nullopt).text, u"\u201A\u00A0"_s);
+    EXPECT_TRUE(storage::decodeInput("\x82\xFF", sjis).errors);
 }
 
 // A missing line and a file that is not UTF-8 are problems naming it. A save takes line breaks

@@ -1,0 +1,172 @@
+#include "core/csv_script.h"
+
+#include "core/byte_text.h"
+
+#include <csv.h>
+
+#include <algorithm>
+#include <limits>
+
+namespace script {
+
+namespace {
+
+struct Record {
+    std::size_t line = 0;
+    std::vector<std::string> fields;
+};
+
+// What libcsv's callbacks fill in while the file is fed to it one line at a time, so that
+// each record knows the line it started on.
+struct Collector {
+    std::vector<Record> records;
+    Record current;
+    bool inRecord = false;
+    std::size_t line = 0; // the line being fed
+};
+
+void onField(void* data, std::size_t size, void* collector) {
+    auto& c = *static_cast<Collector*>(collector);
+    std::string field(static_cast<const char*>(data), data == nullptr ? 0 : size);
+    // A line end inside a quoted field stands for one line break, whichever the file used.
+    std::size_t cr = 0;
+    while ((cr = field.find("\r\n", cr)) != std::string::npos) {
+        field.erase(cr, 1);
+    }
+    c.current.fields.push_back(std::move(field));
+}
+
+void onRecord(int /*terminator*/, void* collector) {
+    auto& c = *static_cast<Collector*>(collector);
+    c.records.push_back(std::move(c.current));
+    c.current = Record{};
+    c.inRecord = false;
+}
+
+// RFC 4180 keeps the blanks around a field.
+int noBlanks(unsigned char /*c*/) {
+    return 0;
+}
+
+std::optional<std::vector<Record>> parse(std::string_view text, std::string& error) {
+    csv_parser parser{};
+    if (csv_init(&parser, 0) != 0) {
+        error = "the CSV reader could not start";
+        return std::nullopt;
+    }
+    csv_set_space_func(&parser, noBlanks);
+    Collector collector;
+    bool ok = true;
+    while (ok && !text.empty()) {
+        const std::size_t lf = text.find('\n');
+        const std::string_view chunk = text.substr(0, lf == std::string_view::npos ? lf : lf + 1);
+        text.remove_prefix(chunk.size());
+        ++collector.line;
+        // libcsv skips lines that hold nothing between records.
+        if (!collector.inRecord && chunk != "\n" && chunk != "\r\n") {
+            collector.inRecord = true;
+            collector.current.line = collector.line;
+        }
+        ok = csv_parse(&parser, chunk.data(), chunk.size(), onField, onRecord, &collector) ==
+             chunk.size();
+    }
+    ok = ok && csv_fini(&parser, onField, onRecord, &collector) == 0;
+    if (!ok) {
+        error = csv_strerror(csv_error(&parser));
+    }
+    csv_free(&parser);
+    if (!ok) {
+        return std::nullopt;
+    }
+    return std::move(collector.records);
+}
+
+std::string lowered(std::string_view text) {
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(), [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    });
+    return out;
+}
+
+std::optional<std::uint64_t> wholeNumber(std::string_view text) {
+    return bytetext::parseDecimal(text, std::numeric_limits<std::uint64_t>::max());
+}
+
+// The 0-based index of a column named or numbered by `wanted`.
+std::optional<std::size_t> findColumn(const std::vector<std::string>& header,
+                                      std::string_view wanted) {
+    if (const auto number = wholeNumber(wanted)) {
+        return *number >= 1 ? std::optional<std::size_t>(*number - 1) : std::nullopt;
+    }
+    for (std::size_t i = 0; i < header.size(); ++i) {
+        if (lowered(header[i]) == lowered(wanted)) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+CsvRead readCsv(std::string_view text, const CsvColumns& columns) {
+    const auto failed = [](std::size_t line, std::string message) {
+        return CsvRead{{}, CsvError{line, std::move(message)}};
+    };
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") {
+        text.remove_prefix(3);
+    }
+    std::string error;
+    const auto records = parse(text, error);
+    if (!records) {
+        return failed(0, error);
+    }
+    if (records->empty()) {
+        return failed(1, "the file has no header row");
+    }
+    const Record& header = records->front();
+    struct Wanted {
+        std::string_view name;
+        std::string spec;
+        std::optional<std::size_t> index;
+    };
+    Wanted wanted[] = {
+        {"original", columns.original, std::nullopt},
+        {"translation", columns.translation, std::nullopt},
+        {"limit", columns.limit.empty() ? std::string("limit") : columns.limit, std::nullopt}};
+    for (Wanted& column : wanted) {
+        column.index = findColumn(header.fields, column.spec);
+        const bool optional = &column == &wanted[2] && columns.limit.empty();
+        if (!column.index && !optional) {
+            return failed(header.line, "the header has no column " + std::string(column.spec) +
+                                           " for the " + std::string(column.name));
+        }
+    }
+
+    CsvRead read;
+    for (std::size_t r = 1; r < records->size(); ++r) {
+        const Record& record = (*records)[r];
+        for (const Wanted& column : wanted) {
+            if (column.index && *column.index >= record.fields.size()) {
+                return failed(record.line, "record " + std::to_string(r) + " has no " +
+                                               std::string(column.name) + " column");
+            }
+        }
+        CsvRow row;
+        row.record = r;
+        row.line = record.line;
+        row.original = record.fields[*wanted[0].index];
+        row.translation = record.fields[*wanted[1].index];
+        if (wanted[2].index && !record.fields[*wanted[2].index].empty()) {
+            row.limit = wholeNumber(record.fields[*wanted[2].index]);
+            if (!row.limit) {
+                return failed(record.line, "record " + std::to_string(r) +
+                                               ": the limit is not a number of bytes");
+            }
+        }
+        read.rows.push_back(std::move(row));
+    }
+    return read;
+}
+
+} // namespace script

@@ -1,0 +1,121 @@
+#include "fit/script_run.h"
+
+#include "fit/script_check.h"
+#include "storage/text_encoding.h"
+
+namespace fit {
+
+namespace {
+
+// The end tokens of a table as texts of a dump: their part before the first line end, which
+// in a dump is a line end of the file.
+std::vector<std::u16string> endTokens(const encoding::TableEncoding& table) {
+    std::vector<std::u16string> ends;
+    for (const encoding::TableEntry& entry : table.entries()) {
+        if (entry.kind != encoding::EntryKind::End) {
+            continue;
+        }
+        const std::size_t cut = std::min(entry.text.find(u"\\n"), entry.text.find(u'\n'));
+        if (cut > 0) {
+            ends.push_back(entry.text.substr(0, cut));
+        }
+    }
+    return ends;
+}
+
+int badLine(const ScriptReader& reader, const QString& path, std::size_t line,
+            const std::string& message) {
+    complain(
+        reader.err,
+        QStringLiteral("%1, line %2: %3").arg(path).arg(line).arg(QString::fromStdString(message)));
+    return kBadInput;
+}
+
+int runDump(const FitOptions& options, const QString& text, ScriptReader& reader,
+            const encoding::TableEncoding& originalTable,
+            const encoding::TableEncoding& translationTable, std::FILE* out) {
+    const script::DumpRead read =
+        script::readDump(storage::utf16View(text),
+                         script::EndTokens{endTokens(originalTable), endTokens(translationTable)});
+    if (read.error) {
+        return badLine(reader, options.script, read.error->line, read.error->message);
+    }
+    const script::DumpScript& dump = read.script;
+    if (dump.skippedCommands > 0) {
+        complain(reader.err,
+                 QStringLiteral("%1: %2 %3 read and ignored (first: line %4)")
+                     .arg(options.script)
+                     .arg(dump.skippedCommands)
+                     .arg(QLatin1String(dump.skippedCommands == 1 ? "command" : "commands"))
+                     .arg(*dump.firstSkippedCommand));
+    }
+    std::set<std::u16string> rawBytes;
+    for (const script::DumpString& string : dump.strings) {
+        script::collectRawBytes(string.original, rawBytes);
+        script::collectRawBytes(string.translation, rawBytes);
+    }
+    const auto asDumpReadsIt = [&rawBytes](const encoding::TableEncoding& table) {
+        return encoding::TableEncoding::build(script::dumpTableEntries(table.entries(), rawBytes));
+    };
+    const encoding::TableEncoding translation = asDumpReadsIt(translationTable);
+    std::optional<encoding::TableEncoding> ownOriginal;
+    if (&originalTable != &translationTable) {
+        ownOriginal = asDumpReadsIt(originalTable);
+    }
+    const DumpCheck check =
+        checkDump(dump, ownOriginal ? *ownOriginal : translation, translation,
+                  options.optimal ? encoding::Strategy::Optimal : encoding::Strategy::Greedy,
+                  options.limit, options.json);
+    print(out, options.json ? formatDumpJson(dump, check) : formatDumpRows(dump, check));
+    return check.over == 0 && check.blocksOver == 0 ? kAllFit : kSomeOver;
+}
+
+int runCsv(const FitOptions& options, const QString& text, ScriptReader& reader,
+           const encoding::TableEncoding& originalTable,
+           const encoding::TableEncoding& translationTable, std::FILE* out) {
+    script::CsvColumns columns;
+    if (!options.columns.isEmpty()) {
+        columns.original = options.columns.value(0).toStdString();
+        columns.translation = options.columns.value(1).toStdString();
+        columns.limit = options.columns.value(2).toStdString();
+    }
+    const script::CsvRead read = script::readCsv(text.toStdString(), columns);
+    if (read.error) {
+        return badLine(reader, options.csv, read.error->line, read.error->message);
+    }
+    QStringList original;
+    QStringList translation;
+    std::vector<std::size_t> fileLines;
+    for (const script::CsvRow& row : read.rows) {
+        original.append(QString::fromStdString(row.original));
+        translation.append(QString::fromStdString(row.translation));
+        fileLines.push_back(row.line);
+    }
+    ScriptCheck check =
+        checkScript(originalTable, translationTable, original, translation,
+                    options.optimal ? encoding::Strategy::Optimal : encoding::Strategy::Greedy,
+                    options.limit, options.json);
+    if (!options.limit) {
+        applyRowLimits(check, read.rows);
+    }
+    print(out, options.json ? formatJson(check, &fileLines)
+                            : formatRows(check, translation, &fileLines));
+    return check.over == 0 ? kAllFit : kSomeOver;
+}
+
+} // namespace
+
+int runRealScript(const FitOptions& options, ScriptReader& reader,
+                  const encoding::TableEncoding& originalTable,
+                  const encoding::TableEncoding& translationTable, std::FILE* out) {
+    const bool dump = !options.script.isEmpty();
+    const auto text = reader.text(dump ? options.script : options.csv);
+    if (!text) {
+        complain(reader.err, reader.error);
+        return kBadInput;
+    }
+    return dump ? runDump(options, *text, reader, originalTable, translationTable, out)
+                : runCsv(options, *text, reader, originalTable, translationTable, out);
+}
+
+} // namespace fit

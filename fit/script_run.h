@@ -1,0 +1,16 @@
+#pragma once
+
+#include "fit/fit_io.h"
+#include "fit/fit_options.h"
+
+#include <cstdio>
+
+namespace fit {
+
+// Reads and checks a dump (--script) or a CSV script (--csv), prints the report to `out`.
+// Returns the exit code: 0 when everything fits, 1 when something does not, 2 on bad input.
+int runRealScript(const FitOptions& options, ScriptReader& reader,
+                  const encoding::TableEncoding& originalTable,
+                  const encoding::TableEncoding& translationTable, std::FILE* out);
+
+} // namespace fit

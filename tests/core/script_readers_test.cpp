@@ -1,0 +1,160 @@
+#include "core/csv_script.h"
+#include "core/dump_script.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <set>
+#include <tuple>
+#include <utility>
+
+using namespace script;
+
+namespace {
+
+std::u16string u16(const std::string& ascii) {
+    return {ascii.begin(), ascii.end()};
+}
+
+// A read on one line: each string "line command [original|translation] @start+room #block",
+// each block "block line @start+room", the commands skipped; an error's line first.
+std::u16string describe(const DumpRead& read) {
+    const auto number = [](const char* mark, auto value) {
+        return value ? u16(mark + std::to_string(*value)) : std::u16string();
+    };
+    const auto some = [](auto value) { return std::optional(value); };
+    std::u16string out = read.error ? number("error at ", some(read.error->line)) + u"; " : u"";
+    for (const DumpString& s : read.script.strings) {
+        out += number("", some(s.line)) + u" " + s.command + u" [" + s.original +
+               (s.translated ? u"|" + s.translation : u"") + u"]" + number(" @", s.start) +
+               number("+", s.recordedRoom) + number(" #", s.block) + u"; ";
+    }
+    for (const DumpBlock& b : read.script.blocks) {
+        out += number("block ", some(b.line)) + number(" @", some(b.start)) +
+               number("+", b.room()) + u"; ";
+    }
+    return out + number("skipped ", some(read.script.skippedCommands)) +
+           number(" from ", read.script.firstSkippedCommand);
+}
+
+// Headers are metadata wherever they stand; blank lines neither end an original nor add to a
+// translation; the room runs to the next recorded address; #JMP's end is inclusive. Without
+// pointer commands each text is cut after each of its table's end tokens.
+TEST(DumpReaderTest, StringsBlocksRoomsAndErrors) {
+    const std::tuple<std::u16string_view, EndTokens, std::u16string_view> rows[] = {
+        {u"//GAME NAME: x\n#VAR(a, b)\n#JMP($100,$10F)\r\n//POINTER #0 @ $10 - STRING #0 @ $100\n"
+         u"\n  #W16($10) \n\n//Hello<line>\n//World<end>\n// current address: $999\n\n  Hola<line>"
+         u"\n\nMundo<end>\n//POINTER #1 @ $12 - STRING #1 @ $10A\n#ACTIVETBL(t)\n#W16($12)\n"
+         u"//Bye<end>\n\n// current address: $110\n#JMP(0x200)\n#WUB(x)\n//<$0A>",
+         {},
+         u"6 #W16($10) [Hello<line>\n//World<end>|  Hola<line>\nMundo<end>] @256+10 #0; "
+         u"17 #W16($12) [Bye<end>] @266+6 #0; 22 #WUB(x) [<$0A>] #1; block 3 @256+16; "
+         u"block 21 @512; skipped 2 from 2"},
+        {u"//Block Range: $1 - $2\n//One<end>\n//Two<end>\nUno<end>Dos\n\n<END>\nTres",
+         {{u"<end>"}, {u"<end>", u"<END>"}},
+         u"4  [One<end>|Uno<end>]; 4  [Two<end>|Dos\n<END>]; 7  [|Tres]; skipped 0"},
+        {u"#W16($1)\n#JMP($10,$F)", {}, u"error at 2; skipped 0"},
+        {u"\n#JMP($10,$10)\n#W16", {}, u"error at 3; skipped 0"},
+        {u"#W16(1)\nx\n#JMP(zz)", {}, u"error at 3; skipped 0"},
+        {u"#W16(1)\n#JMP($1,)", {}, u"error at 2; skipped 0"},
+        {u"#W16(1)\n#JMP($10000000000000000)", {}, u"error at 2; skipped 0"}};
+    for (const auto& [text, ends, want] : rows) {
+        EXPECT_EQ(describe(readDump(text, ends)), want);
+    }
+}
+
+// A simple writer lays random strings out as an extractor does; the reader gets them back.
+TEST(DumpReaderTest, ReadsBackWhatTheWriterLaidOut) {
+    std::mt19937 rng(19);
+    const auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    const char16_t* parts[] = {u"a", u"b c", u"<$0A>", u"<line>", u"é", u"#1", u"//"};
+    const auto words = [&] { return std::u16string(parts[pick(7)]) + parts[pick(7)]; };
+    for (int round = 0; round < 300; ++round) {
+        std::u16string dump = u"//GAME NAME: g\n";
+        DumpRead expected;
+        auto& [strings, blocks, skipped, firstSkipped] = expected.script;
+        const auto nextLine = [&] {
+            return static_cast<std::size_t>(std::count(dump.begin(), dump.end(), u'\n')) + 1;
+        };
+        std::uint64_t address = 0x8000;
+        for (int i = pick(6); i > 0; --i) {
+            if (pick(4) == 0) {
+                blocks.push_back(DumpBlock{nextLine(), address, {}});
+                dump += u"#JMP(" + u16(std::to_string(address)) + u")\n";
+            }
+            address += static_cast<std::uint64_t>(pick(40) + 1);
+            dump += u"//POINTER #0 @ $0 - STRING #0 @ " + u16(std::to_string(address)) + u"\n";
+            if (!strings.empty()) {
+                strings.back().recordedRoom = address - *strings.back().start;
+            }
+            DumpString& s = strings.emplace_back();
+            std::tie(s.line, s.command, s.start) =
+                std::tuple(nextLine(), u"#W16($" + u16(std::to_string(i)) + u")", address);
+            s.block = blocks.empty() ? std::nullopt : std::optional(blocks.size() - 1);
+            dump += (pick(2) ? u"  " : u"") + s.command + (pick(2) ? u"\n\n" : u"\n");
+            for (int line = pick(3) + 1; line > 0; --line) {
+                const std::u16string text = words();
+                s.original += (s.original.empty() ? text : u"\n//" + text);
+                dump += u"//" + text + u"\n";
+            }
+            for (int line = pick(3); line > 0; --line) {
+                const std::u16string text = u"t" + words();
+                s.translation += (s.translation.empty() ? text : u"\n" + text);
+                dump += text + (pick(3) ? u"\n" : u"\n \n");
+            }
+            s.translated = !s.translation.empty();
+            dump += s.translated ? u"\n// comment after\n" : u"\n";
+        }
+        EXPECT_EQ(describe(readDump(dump)), describe(expected));
+    }
+}
+
+// "record/line [original|translation] limit; ...", an error's line first.
+std::string describe(const CsvRead& read) {
+    std::string out = read.error ? "error at " + std::to_string(read.error->line) + "; " : "";
+    for (const CsvRow& row : read.rows) {
+        out += std::to_string(row.record) + "/" + std::to_string(row.line) + " [" + row.original +
+               "|" + row.translation + "]" + (row.limit ? " " + std::to_string(*row.limit) : "") +
+               "; ";
+    }
+    return out;
+}
+
+// Quoted fields, columns by name; then no translation column, a limit that is no
+// number, no limit column, no header.
+TEST(CsvReaderTest, QuotedFieldsColumnsAndMissingCells) {
+    const std::pair<std::string_view, std::string_view> rows[] = {
+        {"\xEF\xBB\xBFId,Original,Translation,Limit\r\n1,\"a,b\",\"say \"\"hi\"\"\",\r\n\r\n"
+         "2,\"two\r\nlines\",\"x\ny\",7\n3, c ,,",
+         "1/2 [a,b|say \"hi\"]; 2/4 [two\nlines|x\ny] 7; 3/7 [ c |]; "},
+        {"original,translation\nok,ok\n\"a\nb\"\n", "error at 3; "},
+        {"original,translation,limit\na,b,c", "error at 2; "},
+        {"original,translation,limit\na,b\n", "error at 2; "},
+        {"original,text\na,b\n", "error at 1; "},
+        {"", "error at 1; "}};
+    for (const auto& [text, want] : rows) {
+        EXPECT_EQ(describe(readCsv(text)), want) << text;
+    }
+}
+} // namespace
+
+// Labels holding "\n" match across comment lines in originals and at line ends in
+// translations; the file's own line ends cost nothing; "<$XX>" is one byte.
+TEST(DumpTableTest, LabelsLineEndsAndRawBytes) {
+    std::set<std::u16string> raw;
+    collectRawBytes(u"<$0a><$0A><$G0><$1>x<$ff", raw);
+    EXPECT_EQ(raw, (std::set<std::u16string>{u"<$0A>", u"<$0a>"}));
+    const auto table = encoding::TableEncoding::build(dumpTableEntries(
+        encoding::TableEncoding::read("61=a\n62=b\n8081=<line>\\n//\n/FF=<end>\\n\\n\n*FE=<br>\n")
+            .entries(),
+        raw));
+    std::string got; // greedy bytes, optimal bytes, uncovered characters
+    for (const std::u16string_view text : {u"a<line>\n//b<end>\n", u"a<line>\nb<end>\n",
+                                           u"a\n\nb<br>\n", u"<line>", u"<$0a><$0A>a"}) {
+        const encoding::TextCost cost = table.encode(text);
+        got += std::to_string(cost.greedy.bytes) + "/" + std::to_string(cost.optimal.bytes) + "/" +
+               std::to_string(cost.greedy.uncovered) + " ";
+    }
+    EXPECT_EQ(got, "5/5/0 5/5/0 3/3/0 0/0/6 3/3/0 ");
+}
