@@ -1,7 +1,10 @@
 // The screen measure of a 2,000-character translation, as the main window recounts it at
-// every key, and the re-wrap of one script line.
+// every key, the whole recount of the main window's byte and screen lines, and the re-wrap of
+// one script line.
 #include "core/screen_widths.h"
 #include "core/wrap.h"
+#include "forms/main/byte_meter.h"
+#include "forms/main/screen_meter.h"
 
 #include <benchmark/benchmark.h>
 
@@ -13,6 +16,8 @@ namespace {
 // Letters and blank on one byte, 120 two-letter entries, a labelled line break and a box code;
 // a proportional font of 3 to 8 pixels with a gap of 1, 3 lines of 144 pixels a box.
 struct Setup {
+    std::string tbl = "20= \n*FE=<br>\nFC=<box>\n/FF=<end>\n";
+    std::string wid = "@line=144\n@lines=3\n@gap=1\n@default=6\nFC=box\n20=3\n";
     encoding::TableEncoding table;
     screen::WidthFile widths;
     std::u16string text;
@@ -20,8 +25,6 @@ struct Setup {
     Setup() {
         std::mt19937 random(7);
         const std::string letters = "abcdefghijklmnopqrstuvwxyz";
-        std::string tbl = "20= \n*FE=<br>\nFC=<box>\n/FF=<end>\n";
-        std::string wid = "@line=144\n@lines=3\n@gap=1\n@default=6\nFC=box\n20=3\n";
         for (std::size_t i = 0; i < letters.size(); ++i) {
             const std::string code = std::to_string(41 + i);
             tbl += code + '=' + letters[i] + '\n';
@@ -51,6 +54,27 @@ void BM_MeasureATranslationOf2000Characters(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_MeasureATranslationOf2000Characters)->Unit(benchmark::kMicrosecond);
+
+// What the main window does when the translation changes with a table and its width file: both
+// meters take the new text and give the captions, colours and tool tips of their lines.
+void BM_RecountTheBytesAndTheScreenOf2000Characters(benchmark::State& state) {
+    const Setup setup;
+    ByteMeter bytes;
+    if (!bytes.load(QByteArray::fromStdString(setup.tbl))) {
+        state.SkipWithError("the table holds no entry");
+        return;
+    }
+    ScreenMeter screen;
+    screen.load(bytes.table(), setup.wid);
+    const QString text = QString::fromStdU16String(setup.text);
+    for (auto _ : state) {
+        bytes.setText(Box::Translation, text);
+        screen.setText(Box::Translation, text);
+        benchmark::DoNotOptimize(bytes.look());
+        benchmark::DoNotOptimize(screen.look());
+    }
+}
+BENCHMARK(BM_RecountTheBytesAndTheScreenOf2000Characters)->Unit(benchmark::kMicrosecond);
 
 void BM_WrapALineOf200Characters(benchmark::State& state) {
     const Setup setup;

@@ -32,12 +32,16 @@ inline constexpr BoxNames kPaste{{"mInc", "mInc2"}};
 inline constexpr BoxNames kDelete{{"mDel", "mDel2"}};
 inline constexpr BoxNames kSelectAll{{"mSelT", "mSelT2"}};
 
-// The main window's difference, byte line and table block.
+// The main window's difference, byte and screen lines and table block.
 inline constexpr Name kDifferenceCaption = "Label3";
 inline constexpr Name kDifference = "differ";
 inline constexpr Name kPlusSign = "labpiù";
 inline constexpr Name kBytes = "labByte";
 inline constexpr Name kByteDifference = "byteDiffer";
+// Under the byte line while a width file lies beside the table: the translation's widest line
+// and the lines of its fullest box, each against its limit.
+inline constexpr Name kPixels = "labPixel";
+inline constexpr Name kScreenLines = "labRighe";
 inline constexpr Name kTableCheck = "Check1";
 inline constexpr Name kTableName = "nTBL";
 

@@ -12,7 +12,7 @@ bool ByteMeter::load(const QByteArray& tableFile) {
         clear();
         return false;
     }
-    encoding_ = std::move(table);
+    encoding_ = std::make_shared<const encoding::TableEncoding>(std::move(table));
     costs_ = {};
     return true;
 }

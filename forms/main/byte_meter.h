@@ -6,7 +6,7 @@
 #include <QColor>
 #include <QString>
 
-#include <optional>
+#include <memory>
 
 // The bytes the two texts take in the game's encoding, under the table file the translator
 // chose: the line "Byte: <translation> / <original>" of the main window, its colour and its
@@ -23,7 +23,9 @@ public:
     // Reads the table file's bytes; false, and no meter, when the file holds no entry.
     bool load(const QByteArray& tableFile);
     void clear();
-    bool isLoaded() const { return encoding_.has_value(); }
+    bool isLoaded() const { return encoding_ != nullptr; }
+    // The table read by the last load, shared with whoever measures more with it.
+    const std::shared_ptr<const encoding::TableEncoding>& table() const { return encoding_; }
 
     // Encodes one text again after it changed.
     void setText(Box which, const QString& text);
@@ -31,6 +33,6 @@ public:
     Look look() const;
 
 private:
-    std::optional<encoding::TableEncoding> encoding_;
+    std::shared_ptr<const encoding::TableEncoding> encoding_;
     PerBox<encoding::TextCost> costs_;
 };

@@ -16,6 +16,16 @@
 
 #include <QLabel>
 
+namespace {
+
+// A value label of the difference frame shows its whole caption, however wide it grows.
+void showWhole(QLabel* label, const QString& caption) {
+    label->setText(caption);
+    label->resize(label->fontMetrics().horizontalAdvance(caption) + 1, label->height());
+}
+
+} // namespace
+
 MainWindow::MainWindow(platform::ProgramRun& run, storage::StateFiles& files, CharTable& table,
                        platform::FileDialog& tableDialog)
     : platform::ManagedWindow(QString::fromUtf8(names::kMainWindow), run), files_(files),
@@ -74,6 +84,7 @@ void MainWindow::onLoad() {
     tableMode_ = false;
     undo_.reset();
     byteMeter_.clear();
+    screenMeter_.clear();
 
     // Each assignment raises the box's change, which recounts it. An empty text equals the
     // new box's and raises none, so that box is recounted here.
@@ -125,6 +136,10 @@ void MainWindow::recount(Box box) {
         byteMeter_.setText(box, current);
         showBytes();
     }
+    if (screenMeter_.isLoaded()) {
+        screenMeter_.setText(box, current);
+        showScreen();
+    }
 }
 
 void MainWindow::showDifference() {
@@ -147,12 +162,24 @@ void MainWindow::showBytes() {
         return;
     }
     const ByteMeter::Look look = byteMeter_.look();
-    ui_.bytes->setText(look.caption);
-    ui_.bytes->resize(ui_.bytes->fontMetrics().horizontalAdvance(look.caption) + 1,
-                      ui_.bytes->height());
+    showWhole(ui_.bytes, look.caption);
     ui_.byteDifference->setText(look.difference);
     ui_.byteDifference->move(ui_.bytes->geometry().right() + 5, ui_.byteDifference->y());
     platform::setCaptionColour(ui_.byteDifference, look.colour);
     ui_.bytes->setToolTip(look.toolTip);
     ui_.byteDifference->setToolTip(look.toolTip);
+}
+
+void MainWindow::showScreen() {
+    const ScreenMeter::Look look = screenMeter_.look();
+    showWhole(ui_.pixels, look.pixels);
+    showWhole(ui_.screenLines, look.lines);
+    // Three blanks apart, as "Pixel: 150 / 144   Righe: 4 / 3" reads.
+    ui_.screenLines->move(ui_.pixels->geometry().right() + 1 +
+                              ui_.pixels->fontMetrics().horizontalAdvance(QStringLiteral("   ")),
+                          ui_.screenLines->y());
+    platform::setCaptionColour(ui_.pixels, look.pixelsColour);
+    platform::setCaptionColour(ui_.screenLines, look.linesColour);
+    ui_.pixels->setToolTip(look.toolTip);
+    ui_.screenLines->setToolTip(look.toolTip);
 }

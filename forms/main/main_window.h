@@ -3,11 +3,13 @@
 #include "forms/main/byte_meter.h"
 #include "forms/main/edit_commands.h"
 #include "forms/main/main_window_design.h"
+#include "forms/main/screen_meter.h"
 #include "platform/widgets/managed_window.h"
 
 #include <optional>
 
 class CharTable;
+class QFileInfo;
 
 namespace platform {
 class FileDialog;
@@ -58,6 +60,7 @@ private:
     void recount(Box box);
     void showDifference();
     void showBytes();
+    void showScreen();
 
     // Pop-up menus of the boxes (main_window_menus.cpp).
     void prepareMenu(Box box, Qt::MouseButton button, QPoint globalPosition);
@@ -80,6 +83,7 @@ private:
     // Table choice, lock and table-aware keys (main_window_table.cpp).
     void wireTable();
     void chooseTable();
+    void loadWidthFile(const QFileInfo& table);
     void applyTableCheckBox();
     void setTableMode(bool on);
     void handleTableKey(Box box, const tablekeys::TableKey& key);
@@ -88,7 +92,8 @@ private:
     CharTable& table_;
     platform::FileDialog& tableDialog_;
     MainWindowControls ui_;
-    ByteMeter byteMeter_; // while a table file is chosen
+    ByteMeter byteMeter_;     // while a table file is chosen
+    ScreenMeter screenMeter_; // while a width file lies beside it
 
     int lengthOriginal_ = 0;
     int lengthTranslation_ = 0;

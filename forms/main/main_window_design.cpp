@@ -29,6 +29,23 @@ QString text(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
 
+// Where the controls that the screen line moves lie as designed, in twips: left, top, width,
+// height, in the working face (the working face itself in the window).
+constexpr std::array<int, 4> kWorkingFaceTwips{120, 600, 3960, 5175};
+constexpr std::array<int, 4> kDifferenceFrameTwips{840, 2520, 2295, 615};
+constexpr std::array<int, 4> kTableFrameTwips{120, 3128, 3735, 1080};
+constexpr std::array<int, 4> kAboutTwips{120, 4440, 1575, 525};
+constexpr std::array<int, 4> kExitTwips{2280, 4440, 1575, 525};
+
+// `twips` moved down by `down` and made taller by `taller`, in pixels.
+QRect placed(const std::array<int, 4>& twips, int down = 0, int taller = 0) {
+    return rectFromTwips(twips[0], twips[1] + down, twips[2], twips[3] + taller);
+}
+
+QFrame* addFrame(QWidget* parent, const char* name, const std::array<int, 4>& twips) {
+    return platform::addFrame(parent, text(name), twips[0], twips[1], twips[2], twips[3]);
+}
+
 // One text block: title, character count, box, words, spaces and sentences. The names of its
 // captions; those of the frame, the box and the counts come from the box.
 struct BlockCaptions {
@@ -131,7 +148,7 @@ void addAboutFace(QWidget* window, MainWindowControls& ui) {
 }
 
 void addWorkingFace(QWidget* window, MainWindowControls& ui) {
-    QFrame* frame1 = platform::addFrame(window, text(names::kWorkingFace), 120, 600, 3960, 5175);
+    QFrame* frame1 = addFrame(window, names::kWorkingFace, kWorkingFaceTwips);
     ui.workingFace = frame1;
     frame1->setStyleSheet(QString()); // the working face itself draws no line
 
@@ -144,7 +161,8 @@ void addWorkingFace(QWidget* window, MainWindowControls& ui) {
                   "Label12"},
                  ui.block(Box::Translation));
 
-    QFrame* frame2 = platform::addFrame(frame1, text("Frame2"), 840, 2520, 2295, 615);
+    QFrame* frame2 = addFrame(frame1, "Frame2", kDifferenceFrameTwips);
+    ui.differenceFrame = frame2;
     ui.differenceCaption = addLabel(frame2, text(names::kDifferenceCaption), text("Differenza:"),
                                     pal::kRed, 240, 240, 855, 255);
     ui.plusSign =
@@ -155,10 +173,16 @@ void addWorkingFace(QWidget* window, MainWindowControls& ui) {
                         kByteRowTop, 1335, 255);
     ui.byteDifference = addLabel(frame2, text(names::kByteDifference), text("0"), pal::kYellow,
                                  1560, kByteRowTop, 615, 255);
-    ui.bytes->hide();
-    ui.byteDifference->hide();
+    ui.pixels = addLabel(frame2, text(names::kPixels), text("Pixel: 0 / 0"), pal::kGreen, 240,
+                         kScreenRowTop, 0, 255);
+    ui.screenLines = addLabel(frame2, text(names::kScreenLines), text("Righe: 1 / 1"), pal::kGreen,
+                              1200, kScreenRowTop, 0, 255);
+    for (QLabel* label : {ui.bytes, ui.byteDifference, ui.pixels, ui.screenLines}) {
+        label->hide();
+    }
 
-    QFrame* frame5 = platform::addFrame(frame1, text("Frame5"), 120, 3128, 3735, 1080);
+    QFrame* frame5 = addFrame(frame1, "Frame5", kTableFrameTwips);
+    ui.tableFrame = frame5;
     ui.tableCheck =
         platform::addCheckBox(frame5, text(names::kTableCheck), text("Utilizzare il file TBL"),
                               pal::kRed, 120, 240, 1695, 255);
@@ -166,8 +190,10 @@ void addWorkingFace(QWidget* window, MainWindowControls& ui) {
                             pal::kLightBlue, 2040, 240, 1575, 255);
     ui.loadTable = addButton(frame5, names::kLoadTable, "CARICA TABLE {TBL}", 240, 600, 3300, 330);
 
-    ui.about = addButton(frame1, names::kAbout, "ABOUT", 120, 4440, 1575, 525);
-    ui.exit = addButton(frame1, names::kExit, "ESCI", 2280, 4440, 1575, 525);
+    ui.about = addButton(frame1, names::kAbout, "ABOUT", kAboutTwips[0], kAboutTwips[1],
+                         kAboutTwips[2], kAboutTwips[3]);
+    ui.exit = addButton(frame1, names::kExit, "ESCI", kExitTwips[0], kExitTwips[1], kExitTwips[2],
+                        kExitTwips[3]);
 }
 
 } // namespace
@@ -193,4 +219,18 @@ MainWindowControls buildMainWindowDesign() {
     QWidget::setTabOrder(ui.tableCheck, ui.block(Box::Original).box);
     ui.block(Box::Translation).box->setFocus();
     return ui;
+}
+
+void showScreenRow(MainWindowControls& ui, bool shown) {
+    const int row = shown ? kDifferenceRowPitch : 0;
+    ui.pixels->setVisible(shown);
+    ui.screenLines->setVisible(shown);
+    ui.differenceFrame->setGeometry(placed(kDifferenceFrameTwips, 0, row));
+    ui.tableFrame->setGeometry(placed(kTableFrameTwips, row));
+    ui.about->move(placed(kAboutTwips, row).topLeft());
+    ui.exit->move(placed(kExitTwips, row).topLeft());
+    ui.workingFace->setGeometry(placed(kWorkingFaceTwips, 0, row));
+    // A fixed size keeps the window's position: only its bottom edge moves.
+    ui.window->setFixedSize(platform::pixelsFromTwipsX(kMainWindowTwips.width()),
+                            platform::pixelsFromTwipsY(kMainWindowTwips.height() + row));
 }

@@ -47,6 +47,12 @@ struct MainWindowControls {
     // Under the difference while a table file is chosen: the texts' bytes and their difference.
     QLabel* bytes = nullptr;
     QLabel* byteDifference = nullptr;
+    // Under the byte line while a width file lies beside the table: the translation's widest
+    // line and the lines of its fullest box, each in its own colour.
+    QLabel* pixels = nullptr;
+    QLabel* screenLines = nullptr;
+    QFrame* differenceFrame = nullptr;
+    QFrame* tableFrame = nullptr;
     QCheckBox* tableCheck = nullptr;
     QLabel* tableName = nullptr;
     platform::PressedLookPair* about = nullptr;
@@ -66,10 +72,19 @@ inline constexpr QSize kMainWindowTwips(4230, 5910);
 inline constexpr int kDifferenceRowTop = 240;
 inline constexpr int kDifferenceRowTopOverBytes = 45;
 inline constexpr int kByteRowTop = 315;
+// The screen line, one row under the byte line.
+inline constexpr int kDifferenceRowPitch = kByteRowTop - kDifferenceRowTopOverBytes;
+inline constexpr int kScreenRowTop = kByteRowTop + kDifferenceRowPitch;
 
 // The main window's static design: every control named, placed in twips, in its colours and
 // captions, hidden until the window is shown. Behaviour is wired by MainWindow.
 MainWindowControls buildMainWindowDesign();
+
+// Shows or hides the screen line. Shown, the difference frame is one row taller, and the
+// table frame, the buttons under it, the working face and the window's client area move or grow
+// by that row; hidden, all of them are back at their design twips. The window keeps its
+// top-left corner.
+void showScreenRow(MainWindowControls& ui, bool shown);
 
 // The product's home page, shown on the about face and used by the packaging.
 QString homePageAddress();

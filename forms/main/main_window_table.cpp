@@ -40,7 +40,7 @@ void enterTableFolder(const QString& folder) {
 }
 
 // The whole file, or nothing when it cannot be opened or read (a folder cannot be opened).
-std::optional<QByteArray> readTableFile(const QString& path) {
+std::optional<QByteArray> readWholeFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         return std::nullopt;
@@ -50,6 +50,19 @@ std::optional<QByteArray> readTableFile(const QString& path) {
         return std::nullopt;
     }
     return bytes;
+}
+
+// The width file beside the table, with its name and the extension .wid or .WID: gioco.wid for
+// gioco.tbl.
+std::optional<QString> widthFileBeside(const QFileInfo& table) {
+    for (const char* extension : {".wid", ".WID"}) {
+        const QString path =
+            table.absoluteDir().filePath(table.completeBaseName() + QLatin1String(extension));
+        if (QFileInfo(path).isFile()) {
+            return path;
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -99,7 +112,7 @@ void MainWindow::chooseTable() {
     // line under the difference, which reads the same bytes as the common table format (codes
     // of several bytes, entries of several characters). A table that cannot be read, or ends
     // inside an entry, still turns table mode on with whatever the table holds now.
-    const std::optional<QByteArray> bytes = readTableFile(file.absoluteFilePath());
+    const std::optional<QByteArray> bytes = readWholeFile(file.absoluteFilePath());
     const std::string_view view =
         bytes ? std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size()))
               : std::string_view();
@@ -122,6 +135,7 @@ void MainWindow::chooseTable() {
         byteMeter_.clear();
     }
     showBytes();
+    loadWidthFile(file);
 
     setTableMode(true);
     // Checked by the program: the check box acts only when the focus leaves it.
@@ -129,6 +143,38 @@ void MainWindow::chooseTable() {
     const QString choiceDump = folder.filePath(QLatin1String(kChoiceDump));
     if (!table_.dump(filesystemPath(choiceDump))) {
         qWarning("tavrel-counter: cannot write %s", qUtf8Printable(choiceDump));
+    }
+}
+
+// The screen line: with the table's width file, which lies beside it with the table's name and
+// the extension .wid (gioco.tbl, gioco.wid). Without one, or without a table the byte line can
+// use, the window is as designed.
+void MainWindow::loadWidthFile(const QFileInfo& table) {
+    const std::optional<QString> path =
+        byteMeter_.isLoaded() ? widthFileBeside(table) : std::nullopt;
+    const std::optional<QByteArray> bytes = path ? readWholeFile(*path) : std::nullopt;
+    if (path && !bytes) {
+        qWarning("tavrel-counter: cannot read the width file %s", qUtf8Printable(*path));
+    }
+    if (bytes) {
+        screenMeter_.load(
+            byteMeter_.table(),
+            std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())));
+        const screen::WidthFile& widths = screenMeter_.widths();
+        if (widths.skippedLines > 0 || widths.unknownKeys > 0) {
+            qWarning("tavrel-counter: the width file %s has %zu lines not understood and %zu "
+                     "unknown @ keys; the rest is in use",
+                     qUtf8Printable(*path), widths.skippedLines, widths.unknownKeys);
+        }
+        for (const Box box : kBoxes) {
+            screenMeter_.setText(box, ui_.block(box).box->text());
+        }
+    } else {
+        screenMeter_.clear();
+    }
+    showScreenRow(ui_, screenMeter_.isLoaded());
+    if (screenMeter_.isLoaded()) {
+        showScreen();
     }
 }
 

@@ -80,7 +80,8 @@ TEST_F(MainWindowTest, CountsAndTheDifferenceFollowBothBoxes) {
     EXPECT_EQ(counts(kTwo), QStringLiteral("22 3 4 3"));
 }
 
-// Captions whole, no shown control over another, with and without the byte line; tab order.
+// Captions whole, no shown control over another, with and without the byte and screen lines;
+// tab order.
 TEST_F(MainWindowTest, LayoutAndTabOrder) {
     const auto checkLayout = [&] {
         for (QLabel* label : window()->findChildren<QLabel*>()) {
@@ -127,6 +128,49 @@ TEST_F(MainWindowTest, LayoutAndTabOrder) {
               palette::kRed);
     checkLayout();
     const QPoint designed = get(kDifferenceCaption)->pos();
+
+    // A width file beside a table adds the screen line; the frame and all under it grow by a row.
+    const QRect window0 = window()->geometry(), table0 = get("Frame5")->geometry();
+    const QPoint exit0 = get(kExit.pair)->pos();
+    const int pitch = get(kBytes)->y() - get(kDifferenceCaption)->y();
+    writeFile("gioco.wid", "# a, b and ab\n@line=12\n@lines=2\n@gap=1\n@default=5\n61=3\n62=4\n");
+    writeFile("solo.wid", "@line=12\r\n@default=1\r\n");
+    const QColor red = palette::kRed, green = palette::kGreen;
+    const struct {
+        const char* table;
+        const char* translation;
+        const char* shown;
+        QColor pixels, lines;
+        const char* toolTip;
+    } rows[] = {
+        {"gioco.tbl", "abab<br>a", "Pixel: 18 / 12|Righe: 2 / 2", red, green,
+         "Traduzione: righe larghe 18, 4 pixel\nOriginale: righe larghe 9 pixel"},
+        {"gioco.tbl", "aaa<br>a<br>b", "Pixel: 12 / 12|Righe: 3 / 2", green, red,
+         "Traduzione: righe larghe 12, 4, 5 pixel\nOriginale: righe larghe 9 pixel"},
+        {"solo.tbl", "abc<br><br>", "Pixel: 3 / 12|Righe: 3 / -", green, green,
+         "Traduzione: righe larghe 3, 0, 0 pixel\nOriginale: righe larghe 2 pixel"},
+    };
+    for (const auto& row : rows) {
+        chooseTable("61=a\r\n62=b\r\n63=c\r\n80=ab\r\n*FE=<br>\r\n", row.table);
+        box(kTwo)->setBoxText(QString::fromUtf8(row.translation));
+        EXPECT_EQ(caption(kPixels) + QLatin1Char('|') + caption(kScreenLines),
+                  QLatin1String(row.shown));
+        EXPECT_EQ(platform::captionColour(ProgramTest::get<QLabel>(main(), kPixels)), row.pixels);
+        EXPECT_EQ(platform::captionColour(ProgramTest::get<QLabel>(main(), kScreenLines)),
+                  row.lines);
+        EXPECT_EQ(get(kScreenLines)->toolTip(), QString::fromUtf8(row.toolTip));
+        EXPECT_EQ(get(kPixels)->y() - get(kBytes)->y(), pitch);
+        EXPECT_EQ(window()->geometry(), window0.adjusted(0, 0, 0, pitch));
+        EXPECT_EQ(get("Frame5")->geometry(), table0.translated(0, pitch));
+        EXPECT_EQ(get(kExit.pair)->pos(), exit0 + QPoint(0, pitch));
+        checkLayout();
+    }
+    chooseTable("61=a\r\n", "senza.tbl"); // no width file: back to the design
+    EXPECT_TRUE(get(kPixels)->isHidden() && get(kScreenLines)->isHidden());
+    EXPECT_EQ(window()->geometry(), window0);
+    EXPECT_EQ(get("Frame5")->geometry(), table0);
+    EXPECT_EQ(get(kExit.pair)->pos(), exit0);
+
     main().unload();
     main().load();
     EXPECT_TRUE(get(kBytes)->isHidden() && get(kDifferenceCaption)->y() > designed.y());

@@ -1,0 +1,55 @@
+#include "forms/main/screen_meter.h"
+
+#include "platform/widgets/palette.h"
+#include "storage/text_encoding.h"
+
+#include <QStringList>
+
+void ScreenMeter::load(std::shared_ptr<const encoding::TableEncoding> table,
+                       std::string_view widthFile) {
+    // The measure goes before the table it refers to.
+    screen_.reset();
+    table_ = std::move(table);
+    screen_.emplace(*table_, screen::WidthFile::read(widthFile));
+    for (const Box box : kBoxes) {
+        measures_[box] = screen_->measure({});
+    }
+}
+
+void ScreenMeter::clear() {
+    screen_.reset();
+    table_.reset();
+    measures_ = {};
+}
+
+void ScreenMeter::setText(Box which, const QString& text) {
+    if (screen_) {
+        measures_[which] = screen_->measure(storage::utf16View(text));
+    }
+}
+
+ScreenMeter::Look ScreenMeter::look() const {
+    if (!screen_) {
+        return {};
+    }
+    const screen::TextMeasure& translation = measures_[Box::Translation];
+    const screen::WidthFile& widths = screen_->widths();
+    const auto limit = [](const std::optional<std::uint32_t>& value) {
+        return value ? QString::number(*value) : QStringLiteral("-");
+    };
+    const auto colour = [](bool fits) { return fits ? palette::kGreen : palette::kRed; };
+    const auto lineWidths = [](const char* name, const screen::TextMeasure& measure) {
+        QStringList each;
+        for (const screen::LineWidth& line : measure.lines) {
+            each << QString::number(line.width);
+        }
+        return QStringLiteral("%1: righe larghe %2 pixel")
+            .arg(QLatin1String(name), each.join(QStringLiteral(", ")));
+    };
+    return {QStringLiteral("Pixel: %1 / %2").arg(translation.widest()).arg(limit(widths.line)),
+            colour(screen_->lineFits(translation.widest())),
+            QStringLiteral("Righe: %1 / %2").arg(translation.fullest()).arg(limit(widths.lines)),
+            colour(screen_->boxFits(translation.fullest())),
+            lineWidths("Traduzione", translation) + QLatin1Char('\n') +
+                lineWidths("Originale", measures_[Box::Original])};
+}
