@@ -18,6 +18,18 @@ void complain(std::FILE* err, const QString& message) {
 }
 
 // QFile opens a directory without complaint; reading it then gives nothing.
+QByteArray warningLine(const QString& path, const char* what, std::size_t count,
+                       std::size_t firstLine) {
+    if (count == 0) {
+        return {};
+    }
+    return QStringLiteral("tavrel-fit: %1: %2: %3 (first: line %4)\n")
+        .arg(path, QLatin1String(what))
+        .arg(count)
+        .arg(firstLine)
+        .toUtf8();
+}
+
 std::optional<QByteArray> readFile(const QString& path, QString& error) {
     QFile file(path);
     if (QFileInfo(path).isDir()) {
@@ -62,22 +74,10 @@ loadTable(const QString& path, QString& error, QByteArray& warnings,
         return std::nullopt;
     }
     const auto warn = [&](std::size_t count, std::size_t firstLine, const char* what) {
-        if (count > 0) {
-            warnings += QStringLiteral("tavrel-fit: %1: %2: %3 (first: line %4)\n")
-                            .arg(path, QLatin1String(what))
-                            .arg(count)
-                            .arg(firstLine)
-                            .toUtf8();
-        }
+        warnings += warningLine(path, what, count, firstLine);
     };
-    if (table.skippedLines() > 0) {
-        warnings += QStringLiteral("tavrel-fit: %1: %2 lines not understood and skipped (first: "
-                                   "line %3)\n")
-                        .arg(path)
-                        .arg(table.skippedLines())
-                        .arg(table.firstSkippedLine().value_or(0))
-                        .toUtf8();
-    }
+    warn(table.skippedLines(), table.firstSkippedLine().value_or(0),
+         "lines not understood and skipped");
     const encoding::TableWarnings& found = table.warnings();
     warn(found.sameCodeOtherText.count, found.sameCodeOtherText.firstLine,
          "entries giving a code another text than an earlier entry, the game shows only one");

@@ -27,6 +27,11 @@ void complain(std::FILE* err, const QString& message);
 // The whole file; nothing, with `error` set, when it cannot be read or is a folder.
 std::optional<QByteArray> readFile(const QString& path, QString& error);
 
+// One warning about a file, nothing when `count` is 0:
+// "tavrel-fit: PATH: WHAT: COUNT (first: line LINE)", line end included.
+QByteArray warningLine(const QString& path, const char* what, std::size_t count,
+                       std::size_t firstLine);
+
 // A table file read in its own character set: UTF-8 or Windows-1252 as the file decides, or
 // `charSet` for a file that is not valid UTF-8. Nothing, with `error` set, when it cannot be
 // read or holds no entry; lines it skips, warnings about its entries and a file taken as

@@ -100,11 +100,12 @@ int run(const QStringList& arguments, std::FILE* out, std::FILE* err) {
         }
     }
     if (original.size() != translation.size()) {
-        complain(err, QStringLiteral("%1 has %2 lines, %3 has %4")
-                          .arg(options.original)
-                          .arg(original.size())
-                          .arg(options.translation)
-                          .arg(translation.size()));
+        const auto lines = [](const QStringList& script) {
+            return counted(static_cast<std::size_t>(script.size()), "line", "lines");
+        };
+        complain(err, QStringLiteral("%1 has %2, %3 has %4")
+                          .arg(options.original, lines(original), options.translation,
+                               lines(translation)));
         return kBadInput;
     }
 

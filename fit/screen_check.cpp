@@ -57,21 +57,10 @@ std::optional<screen::WidthFile> loadWidthFile(const QString& path, QString& err
     }
     auto widths = screen::WidthFile::read(
         std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())));
-    QString out;
-    if (widths.skippedLines > 0) {
-        out += QStringLiteral("tavrel-fit: %1: %2 lines not understood and skipped (first: line "
-                              "%3)\n")
-                   .arg(path)
-                   .arg(widths.skippedLines)
-                   .arg(widths.firstSkippedLine.value_or(0));
-    }
-    if (widths.unknownKeys > 0) {
-        out += QStringLiteral("tavrel-fit: %1: %2 unknown @ keys ignored (first: line %3)\n")
-                   .arg(path)
-                   .arg(widths.unknownKeys)
-                   .arg(widths.firstUnknownKeyLine.value_or(0));
-    }
-    warnings += out.toUtf8();
+    warnings += warningLine(path, "lines not understood and skipped", widths.skippedLines,
+                            widths.firstSkippedLine.value_or(0));
+    warnings += warningLine(path, "unknown @ keys ignored", widths.unknownKeys,
+                            widths.firstUnknownKeyLine.value_or(0));
     return widths;
 }
 

@@ -28,7 +28,7 @@ ROWS = [([*TBL, *WID, ORIG, FITS], 0, r"^3 lines checked"),
          r'^.*\n.*"screen": {"original": {"widest": 14, "lines": 1}, "translation": '
          r'{"widest": 11, "lines": 1}, "fits": false}, "budget": 20, "fits": false}'),
         ([*TBL, "--widths", write("bad.wid", "@line=x\nzz=1\n"), ORIG, FITS], 0,
-         r"0 lines over the screen.*\ntavrel-fit: .*bad.wid: 2 lines not understood"),
+         r"0 lines over the screen.*\ntavrel-fit: .*bad.wid: lines not understood and skipped: 2 "),
         ([*TBL, *WID, "--wrap", WRAP], 0, r"^aaa bbb<br>ccc\r\naaaa bbbbb<br>ccc dd ee\r\n$"),
         ([*TBL, *WID, "--wrap", CUT], 1, r"^ab<br>abcdefghij<box>klm\ntavrel-fit: line 1, column 14"),
         ([*TBL, *WID, "--wrap", CUT, "-o", OUT], 1, r"^tavrel-fit: line 1, column 14: [^\n]+\n$")]
