@@ -122,7 +122,7 @@ std::string describe(const CsvRead& read) {
 }
 
 // Quoted fields, columns by name; then no translation column, a limit that is no
-// number, no limit column, no header.
+// number, no limit column, a quote left open at the end, no header.
 TEST(CsvReaderTest, QuotedFieldsColumnsAndMissingCells) {
     const std::pair<std::string_view, std::string_view> rows[] = {
         {"\xEF\xBB\xBFId,Original,Translation,Limit\r\n1,\"a,b\",\"say \"\"hi\"\"\",\r\n\r\n"
@@ -131,6 +131,7 @@ TEST(CsvReaderTest, QuotedFieldsColumnsAndMissingCells) {
         {"original,translation\nok,ok\n\"a\nb\"\n", "error at 3; "},
         {"original,translation,limit\na,b,c", "error at 2; "},
         {"original,translation,limit\na,b\n", "error at 2; "},
+        {"original,translation\na,b\n\n\"c,d\ne\n", "error at 4; "},
         {"original,text\na,b\n", "error at 1; "},
         {"", "error at 1; "}};
     for (const auto& [text, want] : rows) {
