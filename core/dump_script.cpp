@@ -213,16 +213,26 @@ void Reader::readWithPointers(const std::vector<Line>& lines) {
     enum class Phase { BeforeFirst, Original, Translation };
     Phase phase = Phase::BeforeFirst;
     std::optional<std::uint64_t> headerStart;
+    // Nothing but blank lines and metadata since the current string's last pointer command:
+    // another pointer command joins that string.
+    bool onlyPointers = false;
     for (const Line& line : lines) {
         DumpString* current = script.strings.empty() ? nullptr : &script.strings.back();
         switch (line.kind) {
         case LineKind::Blank:
             break;
-        case LineKind::Command:
-            if (command(line)) {
+        case LineKind::Command: {
+            const bool joins = onlyPointers;
+            onlyPointers = command(line);
+            if (onlyPointers && joins) {
+                current->pointers.push_back(line.number);
+                current->start = current->start ? current->start : headerStart;
+                headerStart.reset();
+            } else if (onlyPointers) {
                 DumpString string;
                 string.line = line.number;
                 string.command = trimmed(line.content);
+                string.pointers = {line.number};
                 string.start = headerStart;
                 string.block = block;
                 headerStart.reset();
@@ -230,6 +240,7 @@ void Reader::readWithPointers(const std::vector<Line>& lines) {
                 phase = Phase::Original;
             }
             break;
+        }
         case LineKind::Comment: {
             std::optional<std::uint64_t> address;
             const Metadata metadata = metadataOf(line.content, address);
@@ -241,11 +252,13 @@ void Reader::readWithPointers(const std::vector<Line>& lines) {
             }
             if (metadata == Metadata::None && phase == Phase::Original) {
                 appendComment(current->original, line.content);
+                onlyPointers = false;
             }
             break;
         }
         case LineKind::Text:
             if (phase != Phase::BeforeFirst) {
+                onlyPointers = false;
                 phase = Phase::Translation;
                 appendTranslation(current->translation, line.text);
                 current->translated = true;

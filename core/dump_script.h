@@ -19,6 +19,9 @@
 // start a string; #JMP($start,$end) starts a block of end - start + 1 bytes (the end is
 // inclusive), #JMP($start) one without a limit; other commands are counted and skipped.
 //
+// Pointer commands with only blank lines and metadata comments between them (several
+// pointers to one text, as the inserters allow) start one string, shown by the first.
+//
 // A string's original is the run of comment lines after its pointer command up to its first
 // non-blank translation line: the text after the first "//" of the first line, then each
 // further comment line whole (its "//" kept) after a "\n", as a table label such as
@@ -36,6 +39,9 @@ namespace script {
 struct DumpString {
     std::size_t line = 0;   // 1-based: the pointer command, or where the string begins
     std::u16string command; // the pointer command as written (blanks around it dropped)
+    // The lines of every pointer command that writes this string's address, the first one
+    // included; empty in a dump without pointer commands.
+    std::vector<std::size_t> pointers;
     std::u16string original;
     std::u16string translation;
     bool translated = false;                   // some translation line is not blank

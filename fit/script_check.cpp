@@ -181,6 +181,11 @@ QByteArray formatDumpJson(const script::DumpScript& dump, const DumpCheck& check
         const script::DumpString& string = dump.strings[i];
         std::snprintf(buffer.data(), buffer.size(), "{\"line\": %zu, \"command\": ", string.line);
         out += buffer.data() + ('"' + jsonString(string.command) + '"');
+        out += ", \"pointers\": [";
+        for (const std::size_t pointer : string.pointers) {
+            out += (pointer == string.pointers.front() ? "" : ", ") + QByteArray::number(pointer);
+        }
+        out += ']';
         out += ", \"block\": " + (string.block ? QByteArray::number(*string.block) : "null");
         out += ", \"translated\": " + QByteArray(string.translated ? "true" : "false");
         out += ", \"original\": ";

@@ -26,9 +26,12 @@ std::u16string describe(const DumpRead& read) {
     const auto some = [](auto value) { return std::optional(value); };
     std::u16string out = read.error ? number("error at ", some(read.error->line)) + u"; " : u"";
     for (const DumpString& s : read.script.strings) {
-        out += number("", some(s.line)) + u" " + s.command + u" [" + s.original +
-               (s.translated ? u"|" + s.translation : u"") + u"]" + number(" @", s.start) +
-               number("+", s.recordedRoom) + number(" #", s.block) + u"; ";
+        out += number("", some(s.line)) + u" " + s.command;
+        for (std::size_t p = 1; p < s.pointers.size(); ++p) {
+            out += number(" +", some(s.pointers[p]));
+        }
+        out += u" [" + s.original + (s.translated ? u"|" + s.translation : u"") + u"]" +
+               number(" @", s.start) + number("+", s.recordedRoom) + number(" #", s.block) + u"; ";
     }
     for (const DumpBlock& b : read.script.blocks) {
         out += number("block ", some(b.line)) + number(" @", some(b.start)) +
@@ -54,6 +57,11 @@ TEST(DumpReaderTest, StringsBlocksRoomsAndErrors) {
         {u"//Block Range: $1 - $2\n//One<end>\n//Two<end>\nUno<end>Dos\n\n<END>\nTres",
          {{u"<end>"}, {u"<end>", u"<END>"}},
          u"4  [One<end>|Uno<end>]; 4  [Two<end>|Dos\n<END>]; 7  [|Tres]; skipped 0"},
+        {u"#W16($1)\n//POINTER #1 @ $2 - STRING #1 @ $10\n\n#W16($2)\n//a\nb\n#W16($3)\n#VAR(x)"
+         u"\n#W16($4)\n//c\n#W16($5)",
+         {},
+         u"1 #W16($1) +4 [a|b] @16; 7 #W16($3) []; 9 #W16($4) [c]; 11 #W16($5) []; skipped 1 from "
+         u"8"},
         {u"#W16($1)\n#JMP($10,$F)", {}, u"error at 2; skipped 0"},
         {u"\n#JMP($10,$10)\n#W16", {}, u"error at 3; skipped 0"},
         {u"#W16(1)\nx\n#JMP(zz)", {}, u"error at 3; skipped 0"},
