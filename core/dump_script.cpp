@@ -317,18 +317,28 @@ void Reader::readStream(const std::vector<Line>& lines, const EndTokens& ends) {
             at.block = block;
         }
     };
+    // A piece also ends where lines of the other kind follow it: an original whose end token
+    // the extractor did not write still goes with the translation under it.
+    const auto close = [](std::u16string& pending, Piece& at, std::vector<Piece>& out) {
+        if (!pending.empty()) {
+            out.push_back(Piece{std::move(pending), at.line, at.block});
+            pending.clear();
+        }
+    };
     for (const Line& line : lines) {
         std::optional<std::uint64_t> address;
         if (line.kind == LineKind::Command) {
             command(line);
         } else if (line.kind == LineKind::Comment &&
                    metadataOf(line.content, address) == Metadata::None) {
+            close(translation, translationAt, translations);
             if (original.empty()) {
                 originalAt = Piece{{}, line.number, block};
             }
             appendComment(original, line.content);
             cut(original, ends.original, originalAt, line.number, originals);
         } else if (line.kind == LineKind::Text) {
+            close(original, originalAt, originals);
             if (translation.empty()) {
                 translationAt = Piece{{}, line.number, block};
             }
@@ -339,13 +349,8 @@ void Reader::readStream(const std::vector<Line>& lines, const EndTokens& ends) {
             return;
         }
     }
-    if (!original.empty()) {
-        originals.push_back(Piece{std::move(original), originalAt.line, originalAt.block});
-    }
-    if (!translation.empty()) {
-        translations.push_back(
-            Piece{std::move(translation), translationAt.line, translationAt.block});
-    }
+    close(original, originalAt, originals);
+    close(translation, translationAt, translations);
     const std::size_t count = std::max(originals.size(), translations.size());
     for (std::size_t i = 0; i < count; ++i) {
         DumpString string;

@@ -32,8 +32,10 @@
 // gives the start address of the string whose pointer command follows it.
 //
 // A dump without pointer commands is one stream: its strings end after each end token
-// (originals and translations alike, each with its own tokens), and the n-th original goes
-// with the n-th translation.
+// (originals and translations alike, each with its own tokens) and where lines of the other
+// kind follow (a translation line after an original, an original's comment after a
+// translation), and the n-th original goes with the n-th translation. A translation left
+// without an original has an empty one.
 namespace script {
 
 struct DumpString {

@@ -62,6 +62,10 @@ TEST(DumpReaderTest, StringsBlocksRoomsAndErrors) {
          {},
          u"1 #W16($1) +4 [a|b] @16; 7 #W16($3) []; 9 #W16($4) [c]; 11 #W16($5) []; skipped 1 from "
          u"8"},
+        {u"//x\n\n//One\nUno<end>\n//Two<end>\nDos\n//POINTER #1\nDue<end>\n//Three\nTre<end>Four",
+         {{u"<end>"}, {u"<end>"}},
+         u"4  [x\n//One|Uno<end>]; 6  [Two<end>|Dos\nDue<end>]; 10  [Three|Tre<end>]; 10  [|Four]; "
+         u"skipped 0"},
         {u"#W16($1)\n#JMP($10,$F)", {}, u"error at 2; skipped 0"},
         {u"\n#JMP($10,$10)\n#W16", {}, u"error at 3; skipped 0"},
         {u"#W16(1)\nx\n#JMP(zz)", {}, u"error at 3; skipped 0"},
