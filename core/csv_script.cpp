@@ -48,10 +48,10 @@ int noBlanks(unsigned char /*c*/) {
     return 0;
 }
 
-std::optional<std::vector<Record>> parse(std::string_view text, std::string& error) {
+std::optional<std::vector<Record>> parse(std::string_view text, CsvError& error) {
     csv_parser parser{};
     if (csv_init(&parser, 0) != 0) {
-        error = "the CSV reader could not start";
+        error.message = "the CSV reader could not start";
         return std::nullopt;
     }
     csv_set_space_func(&parser, noBlanks);
@@ -70,10 +70,19 @@ std::optional<std::vector<Record>> parse(std::string_view text, std::string& err
         ok = csv_parse(&parser, chunk.data(), chunk.size(), onField, onRecord, &collector) ==
              chunk.size();
     }
-    ok = ok && csv_fini(&parser, onField, onRecord, &collector) == 0;
-    if (!ok) {
-        error = csv_strerror(csv_error(&parser));
+    // Strict only at the end: a quote still open when the file ends is an error rather than a
+    // field that swallowed the rest of the file, while quotes inside unquoted fields stay
+    // accepted.
+    csv_set_opts(&parser, CSV_STRICT | CSV_STRICT_FINI);
+    const bool finished = ok && csv_fini(&parser, onField, onRecord, &collector) == 0;
+    const bool unclosed = ok && !finished && csv_error(&parser) == CSV_EPARSE;
+    if (unclosed) {
+        error = CsvError{collector.current.line, "unclosed quote in the record starting at line " +
+                                                     std::to_string(collector.current.line)};
+    } else if (!finished) {
+        error.message = csv_strerror(csv_error(&parser));
     }
+    ok = finished;
     csv_free(&parser);
     if (!ok) {
         return std::nullopt;
@@ -93,11 +102,13 @@ std::optional<std::uint64_t> wholeNumber(std::string_view text) {
     return bytetext::parseDecimal(text, std::numeric_limits<std::uint64_t>::max());
 }
 
-// The 0-based index of a column named or numbered by `wanted`.
+// The 0-based index of a column named or numbered by `wanted`; a number must lie within the
+// header.
 std::optional<std::size_t> findColumn(const std::vector<std::string>& header,
                                       std::string_view wanted) {
     if (const auto number = wholeNumber(wanted)) {
-        return *number >= 1 ? std::optional<std::size_t>(*number - 1) : std::nullopt;
+        return *number >= 1 && *number <= header.size() ? std::optional<std::size_t>(*number - 1)
+                                                        : std::nullopt;
     }
     for (std::size_t i = 0; i < header.size(); ++i) {
         if (lowered(header[i]) == lowered(wanted)) {
@@ -116,10 +127,10 @@ CsvRead readCsv(std::string_view text, const CsvColumns& columns) {
     if (text.substr(0, 3) == "\xEF\xBB\xBF") {
         text.remove_prefix(3);
     }
-    std::string error;
+    CsvError error;
     const auto records = parse(text, error);
     if (!records) {
-        return failed(0, error);
+        return CsvRead{{}, error};
     }
     if (records->empty()) {
         return failed(1, "the file has no header row");
@@ -138,8 +149,12 @@ CsvRead readCsv(std::string_view text, const CsvColumns& columns) {
         column.index = findColumn(header.fields, column.spec);
         const bool optional = &column == &wanted[2] && columns.limit.empty();
         if (!column.index && !optional) {
-            return failed(header.line, "the header has no column " + std::string(column.spec) +
-                                           " for the " + std::string(column.name));
+            const bool numbered = wholeNumber(column.spec).has_value();
+            return failed(header.line, numbered
+                                           ? "no column " + column.spec + ": the header has " +
+                                                 std::to_string(header.fields.size()) + " columns"
+                                           : "the header has no column " + column.spec +
+                                                 " for the " + std::string(column.name));
         }
     }
 

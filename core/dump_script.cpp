@@ -213,16 +213,26 @@ void Reader::readWithPointers(const std::vector<Line>& lines) {
     enum class Phase { BeforeFirst, Original, Translation };
     Phase phase = Phase::BeforeFirst;
     std::optional<std::uint64_t> headerStart;
+    // Nothing but blank lines and metadata since the current string's last pointer command:
+    // another pointer command joins that string.
+    bool onlyPointers = false;
     for (const Line& line : lines) {
         DumpString* current = script.strings.empty() ? nullptr : &script.strings.back();
         switch (line.kind) {
         case LineKind::Blank:
             break;
-        case LineKind::Command:
-            if (command(line)) {
+        case LineKind::Command: {
+            const bool joins = onlyPointers;
+            onlyPointers = command(line);
+            if (onlyPointers && joins) {
+                current->pointers.push_back(line.number);
+                current->start = current->start ? current->start : headerStart;
+                headerStart.reset();
+            } else if (onlyPointers) {
                 DumpString string;
                 string.line = line.number;
                 string.command = trimmed(line.content);
+                string.pointers = {line.number};
                 string.start = headerStart;
                 string.block = block;
                 headerStart.reset();
@@ -230,6 +240,7 @@ void Reader::readWithPointers(const std::vector<Line>& lines) {
                 phase = Phase::Original;
             }
             break;
+        }
         case LineKind::Comment: {
             std::optional<std::uint64_t> address;
             const Metadata metadata = metadataOf(line.content, address);
@@ -241,11 +252,13 @@ void Reader::readWithPointers(const std::vector<Line>& lines) {
             }
             if (metadata == Metadata::None && phase == Phase::Original) {
                 appendComment(current->original, line.content);
+                onlyPointers = false;
             }
             break;
         }
         case LineKind::Text:
             if (phase != Phase::BeforeFirst) {
+                onlyPointers = false;
                 phase = Phase::Translation;
                 appendTranslation(current->translation, line.text);
                 current->translated = true;
@@ -304,18 +317,28 @@ void Reader::readStream(const std::vector<Line>& lines, const EndTokens& ends) {
             at.block = block;
         }
     };
+    // A piece also ends where lines of the other kind follow it: an original whose end token
+    // the extractor did not write still goes with the translation under it.
+    const auto close = [](std::u16string& pending, Piece& at, std::vector<Piece>& out) {
+        if (!pending.empty()) {
+            out.push_back(Piece{std::move(pending), at.line, at.block});
+            pending.clear();
+        }
+    };
     for (const Line& line : lines) {
         std::optional<std::uint64_t> address;
         if (line.kind == LineKind::Command) {
             command(line);
         } else if (line.kind == LineKind::Comment &&
                    metadataOf(line.content, address) == Metadata::None) {
+            close(translation, translationAt, translations);
             if (original.empty()) {
                 originalAt = Piece{{}, line.number, block};
             }
             appendComment(original, line.content);
             cut(original, ends.original, originalAt, line.number, originals);
         } else if (line.kind == LineKind::Text) {
+            close(original, originalAt, originals);
             if (translation.empty()) {
                 translationAt = Piece{{}, line.number, block};
             }
@@ -326,13 +349,8 @@ void Reader::readStream(const std::vector<Line>& lines, const EndTokens& ends) {
             return;
         }
     }
-    if (!original.empty()) {
-        originals.push_back(Piece{std::move(original), originalAt.line, originalAt.block});
-    }
-    if (!translation.empty()) {
-        translations.push_back(
-            Piece{std::move(translation), translationAt.line, translationAt.block});
-    }
+    close(original, originalAt, originals);
+    close(translation, translationAt, translations);
     const std::size_t count = std::max(originals.size(), translations.size());
     for (std::size_t i = 0; i < count; ++i) {
         DumpString string;

@@ -19,6 +19,9 @@
 // start a string; #JMP($start,$end) starts a block of end - start + 1 bytes (the end is
 // inclusive), #JMP($start) one without a limit; other commands are counted and skipped.
 //
+// Pointer commands with only blank lines and metadata comments between them (several
+// pointers to one text, as the inserters allow) start one string, shown by the first.
+//
 // A string's original is the run of comment lines after its pointer command up to its first
 // non-blank translation line: the text after the first "//" of the first line, then each
 // further comment line whole (its "//" kept) after a "\n", as a table label such as
@@ -29,13 +32,18 @@
 // gives the start address of the string whose pointer command follows it.
 //
 // A dump without pointer commands is one stream: its strings end after each end token
-// (originals and translations alike, each with its own tokens), and the n-th original goes
-// with the n-th translation.
+// (originals and translations alike, each with its own tokens) and where lines of the other
+// kind follow (a translation line after an original, an original's comment after a
+// translation), and the n-th original goes with the n-th translation. A translation left
+// without an original has an empty one.
 namespace script {
 
 struct DumpString {
     std::size_t line = 0;   // 1-based: the pointer command, or where the string begins
     std::u16string command; // the pointer command as written (blanks around it dropped)
+    // The lines of every pointer command that writes this string's address, the first one
+    // included; empty in a dump without pointer commands.
+    std::vector<std::size_t> pointers;
     std::u16string original;
     std::u16string translation;
     bool translated = false;                   // some translation line is not blank

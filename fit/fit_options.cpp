@@ -7,8 +7,8 @@ namespace fit {
 
 QString usage() {
     return QStringLiteral(
-        "usage: tavrel-fit --table FILE.tbl (ORIGINAL.txt TRANSLATION.txt [--widths FILE.wid] | "
-        "--script DUMP.txt | --csv SCRIPT.csv [--columns ORIG,TRANS[,LIMIT]]) "
+        "usage: tavrel-fit --table FILE.tbl (ORIGINAL.txt TRANSLATION.txt | --script DUMP.txt | "
+        "--csv SCRIPT.csv [--columns ORIG,TRANS[,LIMIT]]) [--widths FILE.wid] "
         "[--original-table FILE.tbl] [--encoding NAME] [--optimal] [--limit N] [--json], or "
         "tavrel-fit --wrap --widths FILE.wid --table FILE.tbl TRANSLATION.txt [-o OUT]");
 }
@@ -87,9 +87,6 @@ ParsedOptions parseOptions(const QStringList& arguments) {
     if (realScript) {
         if (!options.script.isEmpty() && !options.csv.isEmpty()) {
             return fail(QStringLiteral("--script and --csv exclude each other"));
-        }
-        if (!options.widths.isEmpty()) {
-            return fail(QStringLiteral("--widths checks two plain script files"));
         }
         if (!files.isEmpty()) {
             return fail(QStringLiteral("a script given with --script or --csv takes no other "

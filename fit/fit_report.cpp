@@ -261,8 +261,9 @@ QByteArray formatRows(const ScriptCheck& check, const QStringList& translation,
                    .arg(counted(check.originalBytes, "byte", "bytes"))
                    .arg(counted(check.translationBytes, "byte", "bytes"));
     if (check.widths) {
-        summary +=
-            QStringLiteral("; %1 over the screen").arg(counted(check.offScreen, "line", "lines"));
+        summary += QStringLiteral("; %1 over the screen")
+                       .arg(fileLines == nullptr ? counted(check.offScreen, "line", "lines")
+                                                 : counted(check.offScreen, "row", "rows"));
     }
     if (const auto firstUncoveredLine = check.firstUncoveredLine) {
         const LineCheck& line = check.lines[*firstUncoveredLine];

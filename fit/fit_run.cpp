@@ -69,7 +69,8 @@ int run(const QStringList& arguments, std::FILE* out, std::FILE* err) {
     }
     const encoding::TableEncoding& originalsTable = ownTable ? *originalTable : *table;
     if (realScript) {
-        return runRealScript(options, reader, originalsTable, *table, out);
+        return runRealScript(options, reader, originalsTable, *table, widths ? &*widths : nullptr,
+                             out);
     }
 
     // Decoding is a good part of the work on a long script: the two files in parallel.

@@ -19,15 +19,14 @@ std::size_t chosen(const Bytes& bytes, encoding::Strategy strategy) {
     return isOptimal(strategy) ? bytes.optimal : bytes.greedy;
 }
 
-// A dump's text ends a file line, which labels such as "<end>\n\n" look for; the line end
-// itself costs nothing.
-Bytes measureDumpText(const encoding::TableEncoding& table, const std::u16string& text,
-                      encoding::Strategy strategy, encoding::EncodeRequest request) {
-    return bytesOf(table.encode(text + u'\n', request), strategy);
-}
-
 QString qstring(const std::u16string& text) {
     return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// A dump's text ends a file line, which labels such as "<end>\n\n" look for; the line end
+// itself costs nothing.
+QString dumpText(const std::u16string& text) {
+    return qstring(text) + u'\n';
 }
 
 QString hex(std::uint64_t value) {
@@ -66,15 +65,29 @@ const char* sourceName(BudgetSource source) {
 
 DumpCheck checkDump(const script::DumpScript& dump, const encoding::TableEncoding& originalTable,
                     const encoding::TableEncoding& translationTable, encoding::Strategy strategy,
-                    std::optional<std::size_t> limit, bool bothStrategies) {
+                    std::optional<std::size_t> limit, bool bothStrategies,
+                    const screen::ScreenMeasure* screen) {
     DumpCheck check;
     check.strategy = strategy;
     check.bothStrategies = bothStrategies;
-    const encoding::EncodeRequest request = requestFor(strategy, bothStrategies);
     check.blocks.resize(dump.blocks.size());
+    // The strings are measured as the lines of a plain script are, bytes and screen; their
+    // budgets and blocks are the dump's own.
+    QStringList originals;
+    QStringList translations;
     for (const script::DumpString& string : dump.strings) {
+        originals.append(dumpText(string.original));
+        translations.append(dumpText(string.translation));
+    }
+    const ScriptCheck measured =
+        checkScript(originalTable, translationTable, originals, translations, strategy,
+                    std::nullopt, bothStrategies, screen);
+    check.widths = measured.widths;
+    for (std::size_t i = 0; i < dump.strings.size(); ++i) {
+        const script::DumpString& string = dump.strings[i];
+        const LineCheck& line = measured.lines[i];
         StringCheck s;
-        s.original = measureDumpText(originalTable, string.original, strategy, request);
+        s.original = line.original;
         if (limit) {
             s.budget = *limit;
             s.source = BudgetSource::Limit;
@@ -89,7 +102,8 @@ DumpCheck checkDump(const script::DumpScript& dump, const encoding::TableEncodin
             check.strings.push_back(s);
             continue;
         }
-        s.translation = measureDumpText(translationTable, string.translation, strategy, request);
+        s.translation = line.translation;
+        s.screen = line.screen;
         check.uncovered += s.translation.uncovered;
         const std::size_t bytes = chosen(s.translation, strategy);
         s.fits = fitsIn(s.translation, s.budget, strategy);
@@ -104,6 +118,10 @@ DumpCheck checkDump(const script::DumpScript& dump, const encoding::TableEncodin
             }
         }
         check.over += s.fits ? 0 : 1;
+        if (s.screen) {
+            check.offScreen += s.screen->fits() ? 0 : 1;
+            s.fits = s.fits && s.screen->fits();
+        }
         check.strings.push_back(s);
     }
     for (const BlockCheck& block : check.blocks) {
@@ -115,7 +133,7 @@ DumpCheck checkDump(const script::DumpScript& dump, const encoding::TableEncodin
 QByteArray formatDumpRows(const script::DumpScript& dump, const DumpCheck& check) {
     QByteArray out;
     std::array<char, 128> row{};
-    if (check.over > 0) {
+    if (check.over + check.offScreen > 0) {
         std::snprintf(row.data(), row.size(), "%6s  %-15s %7s %7s %6s %6s  %s\n", "line", "command",
                       "budget", "bytes", "over", "block", "translation");
         out += row.data();
@@ -140,6 +158,9 @@ QByteArray formatDumpRows(const script::DumpScript& dump, const DumpCheck& check
         if (!verdict.isEmpty()) {
             out += "        " + verdict.toUtf8() + '\n';
         }
+        if (s.screen) {
+            out += screenRow(*s.screen, *check.widths);
+        }
     });
     for (std::size_t b = 0; b < dump.blocks.size(); ++b) {
         const script::DumpBlock& block = dump.blocks[b];
@@ -162,6 +183,10 @@ QByteArray formatDumpRows(const script::DumpScript& dump, const DumpCheck& check
                           .arg(check.untranslated) +
                       counted(dump.blocks.size(), "block", "blocks") +
                       QStringLiteral(", %1 over").arg(check.blocksOver);
+    if (check.widths) {
+        summary += QStringLiteral("; %1 over the screen")
+                       .arg(counted(check.offScreen, "string", "strings"));
+    }
     if (firstUncovered) {
         summary += QStringLiteral("; characters of the translations not in the table: %1 "
                                   "(first: string at line %2)")
@@ -181,12 +206,20 @@ QByteArray formatDumpJson(const script::DumpScript& dump, const DumpCheck& check
         const script::DumpString& string = dump.strings[i];
         std::snprintf(buffer.data(), buffer.size(), "{\"line\": %zu, \"command\": ", string.line);
         out += buffer.data() + ('"' + jsonString(string.command) + '"');
+        out += ", \"pointers\": [";
+        for (const std::size_t pointer : string.pointers) {
+            out += (pointer == string.pointers.front() ? "" : ", ") + QByteArray::number(pointer);
+        }
+        out += ']';
         out += ", \"block\": " + (string.block ? QByteArray::number(*string.block) : "null");
         out += ", \"translated\": " + QByteArray(string.translated ? "true" : "false");
         out += ", \"original\": ";
         appendTextJson(out, s.original, greedy, optimal);
         out += ", \"translation\": ";
         appendTextJson(out, s.translation, greedy, optimal);
+        if (s.screen) {
+            out += ", " + screenJson(*s.screen);
+        }
         std::snprintf(buffer.data(), buffer.size(),
                       ", \"budget\": %zu, \"budget_from\": \"%s\", \"past_block\": %zu, "
                       "\"fits\": %s}%s\n",
@@ -211,11 +244,15 @@ QByteArray formatDumpJson(const script::DumpScript& dump, const DumpCheck& check
     std::snprintf(buffer.data(), buffer.size(),
                   "], \"summary\": {\"strategy\": \"%s\", \"checked\": %zu, \"over\": %zu, "
                   "\"untranslated\": %zu, \"blocks\": %zu, \"blocks_over\": %zu, "
-                  "\"uncovered\": %zu}}\n",
+                  "\"uncovered\": %zu",
                   isOptimal(check.strategy) ? "optimal" : "greedy", check.strings.size(),
                   check.over, check.untranslated, dump.blocks.size(), check.blocksOver,
                   check.uncovered);
-    return out + buffer.data();
+    out += buffer.data();
+    if (check.widths) {
+        out += ", \"off_screen\": " + QByteArray::number(check.offScreen);
+    }
+    return out + "}}\n";
 }
 
 void applyRowLimits(ScriptCheck& check, const std::vector<script::CsvRow>& rows) {

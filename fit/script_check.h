@@ -23,8 +23,10 @@ struct StringCheck {
     Bytes translation; // 0 bytes when untranslated
     std::size_t budget = 0;
     BudgetSource source = BudgetSource::Original;
-    std::size_t pastBlock = 0; // bytes of the string that lie past its block's end
-    bool fits = true;          // within its budget and its block; always so when untranslated
+    std::size_t pastBlock = 0;           // bytes of the string that lie past its block's end
+    std::optional<ScreenVerdict> screen; // with a width file, when translated
+    // Within its budget, its block and the screen; always so when untranslated.
+    bool fits = true;
 };
 
 struct BlockCheck {
@@ -40,17 +42,22 @@ struct DumpCheck {
     std::size_t over = 0;             // strings that do not fit
     std::size_t untranslated = 0;
     std::size_t blocksOver = 0;
-    std::size_t uncovered = 0; // characters of the translations no entry covers
+    std::size_t uncovered = 0;               // characters of the translations no entry covers
+    std::optional<screen::WidthFile> widths; // the limits, when the screen was checked
+    std::size_t offScreen = 0;               // translated strings off the screen
 };
 
 // `originalTable` and `translationTable` are the tables as dumpTableEntries() builds them.
 // A string's budget is `limit` when given, else the room its header recorded, else its
 // original's bytes. Each block's strings fill it in the dump's order. A translated string
-// fails over its budget, past its block, or on its verdict as a line of a plain script does;
-// the texts are counted with the other strategy too when `bothStrategies`.
+// fails over its budget, past its block, or on its verdict as a line of a plain script does,
+// and, given a `screen` (built on `translationTable`), when it is off the screen (then counted
+// in `offScreen` rather than `over`); the texts are counted with the other strategy too when
+// `bothStrategies`.
 DumpCheck checkDump(const script::DumpScript& dump, const encoding::TableEncoding& originalTable,
                     const encoding::TableEncoding& translationTable, encoding::Strategy strategy,
-                    std::optional<std::size_t> limit, bool bothStrategies = false);
+                    std::optional<std::size_t> limit, bool bothStrategies = false,
+                    const screen::ScreenMeasure* screen = nullptr);
 
 // One row per string that does not fit with its verdict under it, one line per block, then
 // the summary line.

@@ -33,7 +33,8 @@ int badLine(const ScriptReader& reader, const QString& path, std::size_t line,
 
 int runDump(const FitOptions& options, const QString& text, ScriptReader& reader,
             const encoding::TableEncoding& originalTable,
-            const encoding::TableEncoding& translationTable, std::FILE* out) {
+            const encoding::TableEncoding& translationTable, const screen::WidthFile* widths,
+            std::FILE* out) {
     const script::DumpRead read =
         script::readDump(storage::utf16View(text),
                          script::EndTokens{endTokens(originalTable), endTokens(translationTable)});
@@ -62,17 +63,22 @@ int runDump(const FitOptions& options, const QString& text, ScriptReader& reader
     if (&originalTable != &translationTable) {
         ownOriginal = asDumpReadsIt(originalTable);
     }
+    // Laid out with the table as the dump reads it, so that the file's line ends take no room.
+    const auto screen =
+        widths ? std::optional<screen::ScreenMeasure>(std::in_place, translation, *widths)
+               : std::nullopt;
     const DumpCheck check =
         checkDump(dump, ownOriginal ? *ownOriginal : translation, translation,
                   options.optimal ? encoding::Strategy::Optimal : encoding::Strategy::Greedy,
-                  options.limit, options.json);
+                  options.limit, options.json, screen ? &*screen : nullptr);
     print(out, options.json ? formatDumpJson(dump, check) : formatDumpRows(dump, check));
-    return check.over == 0 && check.blocksOver == 0 ? kAllFit : kSomeOver;
+    return check.over + check.blocksOver + check.offScreen == 0 ? kAllFit : kSomeOver;
 }
 
 int runCsv(const FitOptions& options, const QString& text, ScriptReader& reader,
            const encoding::TableEncoding& originalTable,
-           const encoding::TableEncoding& translationTable, std::FILE* out) {
+           const encoding::TableEncoding& translationTable, const screen::WidthFile* widths,
+           std::FILE* out) {
     script::CsvColumns columns;
     if (!options.columns.isEmpty()) {
         columns.original = options.columns.value(0).toStdString();
@@ -91,31 +97,35 @@ int runCsv(const FitOptions& options, const QString& text, ScriptReader& reader,
         translation.append(QString::fromStdString(row.translation));
         fileLines.push_back(row.line);
     }
+    const auto screen =
+        widths ? std::optional<screen::ScreenMeasure>(std::in_place, translationTable, *widths)
+               : std::nullopt;
     ScriptCheck check =
         checkScript(originalTable, translationTable, original, translation,
                     options.optimal ? encoding::Strategy::Optimal : encoding::Strategy::Greedy,
-                    options.limit, options.json);
+                    options.limit, options.json, screen ? &*screen : nullptr);
     if (!options.limit) {
         applyRowLimits(check, read.rows);
     }
     print(out, options.json ? formatJson(check, &fileLines)
                             : formatRows(check, translation, &fileLines));
-    return check.over == 0 ? kAllFit : kSomeOver;
+    return check.over + check.offScreen == 0 ? kAllFit : kSomeOver;
 }
 
 } // namespace
 
 int runRealScript(const FitOptions& options, ScriptReader& reader,
                   const encoding::TableEncoding& originalTable,
-                  const encoding::TableEncoding& translationTable, std::FILE* out) {
+                  const encoding::TableEncoding& translationTable, const screen::WidthFile* widths,
+                  std::FILE* out) {
     const bool dump = !options.script.isEmpty();
     const auto text = reader.text(dump ? options.script : options.csv);
     if (!text) {
         complain(reader.err, reader.error);
         return kBadInput;
     }
-    return dump ? runDump(options, *text, reader, originalTable, translationTable, out)
-                : runCsv(options, *text, reader, originalTable, translationTable, out);
+    return dump ? runDump(options, *text, reader, originalTable, translationTable, widths, out)
+                : runCsv(options, *text, reader, originalTable, translationTable, widths, out);
 }
 
 } // namespace fit

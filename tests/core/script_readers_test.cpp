@@ -26,9 +26,12 @@ std::u16string describe(const DumpRead& read) {
     const auto some = [](auto value) { return std::optional(value); };
     std::u16string out = read.error ? number("error at ", some(read.error->line)) + u"; " : u"";
     for (const DumpString& s : read.script.strings) {
-        out += number("", some(s.line)) + u" " + s.command + u" [" + s.original +
-               (s.translated ? u"|" + s.translation : u"") + u"]" + number(" @", s.start) +
-               number("+", s.recordedRoom) + number(" #", s.block) + u"; ";
+        out += number("", some(s.line)) + u" " + s.command;
+        for (std::size_t p = 1; p < s.pointers.size(); ++p) {
+            out += number(" +", some(s.pointers[p]));
+        }
+        out += u" [" + s.original + (s.translated ? u"|" + s.translation : u"") + u"]" +
+               number(" @", s.start) + number("+", s.recordedRoom) + number(" #", s.block) + u"; ";
     }
     for (const DumpBlock& b : read.script.blocks) {
         out += number("block ", some(b.line)) + number(" @", some(b.start)) +
@@ -54,6 +57,15 @@ TEST(DumpReaderTest, StringsBlocksRoomsAndErrors) {
         {u"//Block Range: $1 - $2\n//One<end>\n//Two<end>\nUno<end>Dos\n\n<END>\nTres",
          {{u"<end>"}, {u"<end>", u"<END>"}},
          u"4  [One<end>|Uno<end>]; 4  [Two<end>|Dos\n<END>]; 7  [|Tres]; skipped 0"},
+        {u"#W16($1)\n//POINTER #1 @ $2 - STRING #1 @ $10\n\n#W16($2)\n//a\nb\n#W16($3)\n#VAR(x)"
+         u"\n#W16($4)\n//c\n#W16($5)",
+         {},
+         u"1 #W16($1) +4 [a|b] @16; 7 #W16($3) []; 9 #W16($4) [c]; 11 #W16($5) []; skipped 1 from "
+         u"8"},
+        {u"//x\n\n//One\nUno<end>\n//Two<end>\nDos\n//POINTER #1\nDue<end>\n//Three\nTre<end>Four",
+         {{u"<end>"}, {u"<end>"}},
+         u"4  [x\n//One|Uno<end>]; 6  [Two<end>|Dos\nDue<end>]; 10  [Three|Tre<end>]; 10  [|Four]; "
+         u"skipped 0"},
         {u"#W16($1)\n#JMP($10,$F)", {}, u"error at 2; skipped 0"},
         {u"\n#JMP($10,$10)\n#W16", {}, u"error at 3; skipped 0"},
         {u"#W16(1)\nx\n#JMP(zz)", {}, u"error at 3; skipped 0"},
@@ -122,7 +134,7 @@ std::string describe(const CsvRead& read) {
 }
 
 // Quoted fields, columns by name; then no translation column, a limit that is no
-// number, no limit column, no header.
+// number, no limit column, a quote left open at the end, no header.
 TEST(CsvReaderTest, QuotedFieldsColumnsAndMissingCells) {
     const std::pair<std::string_view, std::string_view> rows[] = {
         {"\xEF\xBB\xBFId,Original,Translation,Limit\r\n1,\"a,b\",\"say \"\"hi\"\"\",\r\n\r\n"
@@ -131,6 +143,7 @@ TEST(CsvReaderTest, QuotedFieldsColumnsAndMissingCells) {
         {"original,translation\nok,ok\n\"a\nb\"\n", "error at 3; "},
         {"original,translation,limit\na,b,c", "error at 2; "},
         {"original,translation,limit\na,b\n", "error at 2; "},
+        {"original,translation\na,b\n\n\"c,d\ne\n", "error at 4; "},
         {"original,text\na,b\n", "error at 1; "},
         {"", "error at 1; "}};
     for (const auto& [text, want] : rows) {

@@ -98,7 +98,10 @@ ROWS += [
      r"(?m)^ +1 +2 +5 +2 +-3 +0  xz\n {8}cannot be written: .* column 2\n2 rows .*, 1 over")]
 ROWS += [(args, 2, err) for args, err in (
     ([*GAME, "--script", dump("F", "")], "line 3"), ([*GAME, "--script", CSV, CSV], ""),
-    ([*SJIS, "--script", SJIS_DUMP, "--encoding", "no-such-set"], "no-such-set"))]
+    ([*SJIS, "--script", SJIS_DUMP, "--encoding", "no-such-set"], "no-such-set"),
+    ([*GAME, "--csv", CSV, "--columns", "2,5"], "line 1: no column 5: the header has 4 columns"),
+    ([*GAME, "--csv", write("open.csv", ["original,translation", "a,b", "", '"c,d', "e"])],
+     "line 4: unclosed quote in the record starting at line 4"))]
 failed = 0
 for args, code, want in ROWS:
     done = subprocess.run([FIT, *args], capture_output=True, text=True, timeout=60)

@@ -19,6 +19,12 @@ FITS = write("fits", "aaaa<br>bbbb\nbb\nc<box>c\n")
 OVER = write("over", "aaaaaaaaaaa\nb<br>b<br>b\ncc\n")
 WRAP = write("wrap", "aaa bbb ccc\r\naaaa bbbbb ccc dd<br>ee\r\n")
 CUT = write("cut", "ab abcdefghijklm\n")
+# The same limits on the strings of a dump (two pointers to the first) and the rows of a CSV.
+DUMP = write("dump", "#W16($0)\n\n#W16($1)\n//aaaa aaaa aaaa<end>\naaaaaaaaaaa<end>\n#W16($2)\n"
+                     "//bbbbbbbbbbbbb<end>\nb<br>\nb<br>b<end>\n#W16($3)\n//ccccc<end>\n"
+                     "cc<br>\ncc<end>\n")
+CSV = write("csv", 'original,translation\naaaa aaaa aaaa,aaaaaaaaaaa\n'
+                   'bbbbbbbbbbbbb,"b\nb\nb"\ncc,cc\n')
 MISSING, OUT = os.path.join(FOLDER.name, "missing"), os.path.join(FOLDER.name, "out")
 # arguments, exit code, a pattern of stdout followed by stderr
 ROWS = [([*TBL, *WID, ORIG, FITS], 0, r"^3 lines checked"),
@@ -27,6 +33,13 @@ ROWS = [([*TBL, *WID, ORIG, FITS], 0, r"^3 lines checked"),
         ([*TBL, *WID, ORIG, OVER, "--limit", "20", "--json"], 1,
          r'^.*\n.*"screen": {"original": {"widest": 14, "lines": 1}, "translation": '
          r'{"widest": 11, "lines": 1}, "fits": false}, "budget": 20, "fits": false}'),
+        ([*TBL, *WID, "--script", DUMP], 1, r"(?m)^ +1  #W16\(\$0\) .*\n +px 11/10\n +6 .*\n"
+         r" +lines 3/2\n3 strings checked .* 0 over budget.*; 2 strings over the screen\n$"),
+        ([*TBL, *WID, "--script", DUMP, "--json"], 1, r'"pointers": \[1, 3\].*"screen": {"original'
+         r'": {"widest": 14, "lines": 1}, "translation": {"widest": 11, "lines": 1}, "fits": '
+         r'false}(?s:.*)"off_screen": 2}}'),
+        ([*TBL, *WID, "--csv", CSV], 1, r"(?m)^ +1 +2 .*\n +px 11/10\n +2 +3 .*\n +lines 3/2\n"
+         r"3 rows .* 0 over budget; .*; 2 rows over the screen\n$"),
         ([*TBL, "--widths", write("bad.wid", "@line=x\nzz=1\n"), ORIG, FITS], 0,
          r"0 lines over the screen.*\ntavrel-fit: .*bad.wid: lines not understood and skipped: 2 "),
         ([*TBL, *WID, "--wrap", WRAP], 0, r"^aaa bbb<br>ccc\r\naaaa bbbbb<br>ccc dd ee\r\n$"),
