@@ -77,8 +77,8 @@ std::optional<std::vector<Record>> parse(std::string_view text, CsvError& error)
     const bool finished = ok && csv_fini(&parser, onField, onRecord, &collector) == 0;
     const bool unclosed = ok && !finished && csv_error(&parser) == CSV_EPARSE;
     if (unclosed) {
-        error = CsvError{collector.current.line, "unclosed quote in the record starting at line " +
-                                                     std::to_string(collector.current.line)};
+        // The line names where the record starts: the quote opened there runs to the end.
+        error = CsvError{collector.current.line, "a quote opened in this record is never closed"};
     } else if (!finished) {
         error.message = csv_strerror(csv_error(&parser));
     }

@@ -101,7 +101,7 @@ ROWS += [(args, 2, err) for args, err in (
     ([*SJIS, "--script", SJIS_DUMP, "--encoding", "no-such-set"], "no-such-set"),
     ([*GAME, "--csv", CSV, "--columns", "2,5"], "line 1: no column 5: the header has 4 columns"),
     ([*GAME, "--csv", write("open.csv", ["original,translation", "a,b", "", '"c,d', "e"])],
-     "line 4: unclosed quote in the record starting at line 4"))]
+     "line 4: a quote opened in this record is never closed"))]
 failed = 0
 for args, code, want in ROWS:
     done = subprocess.run([FIT, *args], capture_output=True, text=True, timeout=60)
