@@ -31,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Strict UTF-8 as Qt reads it; a table that is not UTF-8 gives each byte one character.
     const std::string_view whole(reinterpret_cast<const char*>(data), size);
-    const std::u16string entry = storage::tableDecoderChooser()(whole)(whole);
+    const std::u16string entry =
+        storage::tableEntryDecoder(whole, storage::TableCharsets::Utf8OrWindows1252)(whole);
     assert(storage::isValidUtf8(bytes) == bytes.isValidUtf8());
     assert(storage::isValidUtf8(bytes) || entry.size() == size);
     return 0;
