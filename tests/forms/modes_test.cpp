@@ -136,8 +136,7 @@ TEST_F(ModesTest, TheMiniCounterShowsTheDifferenceAndTheCounts) {
         QByteArray texts;
         int x, y; // -1: where the window opens by itself
         const char* caption;
-    } rows[] = {{"x\r\ny\r\n", "", -1, -1, ""},
-                {"1500\r\n-750\r\n", "Ciao\r\nSalve!\r\n", 100, -50, " [+2]"},
+    } rows[] = {{"1500\r\n-750\r\n", "Ciao\r\nSalve!\r\n", 100, -50, " [+2]"},
                 {"abc\r\n750\r\n", "Ciao\r\n", -1, 50, " [-4]"}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.miniLines.constData());
