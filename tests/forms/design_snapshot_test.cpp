@@ -2,8 +2,8 @@
 // accessible name and focus, the tab chains and the menus. A change anywhere changes the hash.
 //
 // To accept an intended change: run `TAVREL_PRINT_SNAPSHOT=1 tests/forms/design_snapshot_test`
-// in the build folder, read the printed dump (a
-// mismatch prints it too), check that only what you meant moved, and copy its hash below.
+// in the build folder (a mismatch prints the dump too), check that only what you meant moved,
+// and copy the printed hash below.
 #include "program_fixture.h"
 
 #include <QAbstractButton>
