@@ -46,7 +46,8 @@ TEST(EditCommands, ActOnTheSelectionAndTheSnapshot) {
 TEST(TableKeys, FollowTheTable) {
     const auto holds = [](const QString& c) {
         return c == QLatin1String("A") || c == QLatin1String("x") || c == QStringLiteral("è") ||
-               c == QLatin1String("the") || c == QLatin1String("\n");
+               c == QLatin1String("the") || c == QLatin1String("\n") ||
+               c == QStringLiteral("\uE000") || c == QStringLiteral("😀");
     };
     const struct {
         const char* name;
@@ -67,6 +68,8 @@ TEST(TableKeys, FollowTheTable) {
         {"held character", Qt::Key_unknown, {}, "A", "x|y", "xA|y"},
         {"case counts", Qt::Key_A, {}, "a", "x|y", nullptr},
         {"beyond ASCII", Qt::Key_unknown, {}, "è", "ab|", "abè|"},
+        {"private use", Qt::Key_unknown, {}, "\uE000", "|", "\uE000|"},
+        {"beyond the BMP", Qt::Key_unknown, {}, "😀", "|", "😀|"},
         {"Ctrl+V", Qt::Key_V, Qt::ControlModifier, "\x16", "a|b", nullptr},
         {"AltGr", Qt::Key_unknown, Qt::ControlModifier | Qt::AltModifier, "A", "|", "A|"},
     };

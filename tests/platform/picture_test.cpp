@@ -12,9 +12,10 @@
 
 namespace {
 
-// The letters, the only part of a bar with green in it, at a device pixel ratio of 2.
+// The letters, the only part of a bar with green in it, at a device pixel ratio of 2; their
+// shadow, darker than any bar, one pixel below and to the right of them.
 TEST(PictureTest, PressedBarMovesItsLettersOnePixelDownAndRight) {
-    QRect letters[2];
+    QRect letters[2], shadow;
     for (const bool pressed : {false, true}) {
         QImage image(280, 70, QImage::Format_ARGB32_Premultiplied);
         image.setDevicePixelRatio(2);
@@ -28,6 +29,18 @@ TEST(PictureTest, PressedBarMovesItsLettersOnePixelDownAndRight) {
                 letters[pressed] |= qGreen(image.pixel(x, y)) >= 20 ? QRect(x, y, 1, 1) : QRect();
             }
         }
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const bool dark = qGreen(image.pixel(x, y)) == 0 && qRed(image.pixel(x, y)) <= 30;
+                shadow |= dark && letters[pressed].adjusted(-6, -6, 6, 6).contains(x, y)
+                              ? QRect(x, y, 1, 1)
+                              : QRect();
+            }
+        }
+        const QRect& inked = letters[pressed];
+        EXPECT_TRUE(shadow.left() > inked.left() && shadow.top() > inked.top() &&
+                    shadow.right() >= inked.right() && shadow.bottom() > inked.bottom());
+        shadow = {};
     }
     ASSERT_GT(letters[0].height(), 22); // capitals of an 18-pixel face at twice the density
     EXPECT_EQ(letters[1], letters[0].translated(2, 2));

@@ -11,9 +11,11 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QEventLoop>
 #include <QLineEdit>
 #include <QPointer>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 #include <gtest/gtest.h>
 
@@ -64,7 +66,6 @@ TEST(ManagedWindow, LoadsUnloadsOnceEachAndEndsForGood) {
     QWidget* first = window.loadedWindow();
     window.load();
     EXPECT_TRUE(window.loadedWindow() == first && !first->isVisible());
-    EXPECT_EQ(first->objectName(), QStringLiteral("Probe"));
 
     // Shown with an owner: a transient parent, never a QObject parent.
     owner.load();
@@ -92,6 +93,18 @@ TEST(ManagedWindow, LoadsUnloadsOnceEachAndEndsForGood) {
     EXPECT_EQ(std::tuple(ends, closed, loaded), std::tuple(1, 1, 3));
     EXPECT_EQ(log, (std::vector<std::string>{"load", "load", "unload", "unload", "load", "unload",
                                              "load"}));
+}
+
+// Without a last step of its own, the end hides every window and leaves the event loop.
+TEST(ProgramRun, EndsTheEventLoopByDefault) {
+    platform::ProgramRun run;
+    QWidget window;
+    window.show();
+    QEventLoop loop;
+    QTimer::singleShot(0, [&] { run.end(); });
+    QTimer::singleShot(3000, &loop, [&] { loop.exit(1); });
+    EXPECT_EQ(loop.exec(), 0);
+    EXPECT_FALSE(window.isVisible());
 }
 
 // Line breaks never get in; a locked box still moves, selects and copies.

@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <QLocale>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <optional>
+#include <random>
 #include <tuple>
 
 #include <csignal>
@@ -48,22 +51,57 @@ TEST(StorageTest, StateFilesSplitIntoLinesAndSaveAsUtf8WithCrLf) {
               "Citt\xC3\xA0\r\n\r\n\xEF\xBB\xBF\r\n"_ba);
 }
 
-// The typing table's reading, then the byte line's, which may also take Shift-JIS.
+// Against Qt's own decoders, entry by entry, on random tables: the whole file is UTF-8 when it
+// is valid UTF-8 with a byte >= 0x80 (an entry that is not valid on its own is Windows-1252);
+// for the byte line it is Shift-JIS when every entry's text (after the first '=' of a line that
+// is no '#' comment) decodes cleanly and one holds a two-byte character; else Windows-1252.
 TEST(StorageTest, TableEntriesAreDecodedAsTheWholeFileDecides) {
-    // whole file, entry, its text for typing, its text for the byte line
-    const std::tuple<std::string, std::string, std::u16string, std::u16string> rows[] = {
-        {"41=A\r\n", "\xC3\xA9", u"Ã©", u"Ã©"}, // no byte >= 0x80: Windows-1252
-        {"E9=\xC3\xA9\r\n", "\xC3\xA9", u"é", u"é"},
-        {"E9=\xC3\xA9\r\n", "\xC3", u"Ã", u"Ã"}, // a character cut in two
-        {"80=\x80\r\n81=\xC3\xA9\r\n", "\x80\xC3\xA9", u"€Ã©", u"€Ã©"},
-        {"#\x80\r\n8140=\x93\xFA\r\n*FE\r\n41=A=\xB1\r", "\x93\xFA\xB1", u"“ú±", u"日ｱ"},
-        {"41=\x93\xFA\r\n42=\xE9\r\n", "\x93\xFA", u"“ú", u"“ú"}, // é is no Shift-JIS
-        {"41=\xB1\r\n", "\xB1", u"±", u"±"}};                     // no two-byte character
-    for (const auto& [file, entry, typing, byteLine] : rows) {
-        using enum storage::TableCharsets;
-        EXPECT_EQ(storage::tableEntryDecoder(file, Utf8OrWindows1252)(entry), typing) << file;
-        EXPECT_EQ(storage::tableEntryDecoder(file, Utf8ShiftJisOrWindows1252)(entry), byteLine)
-            << file;
+    const auto decode = [](const char* charset, std::string_view bytes, bool* clean = nullptr) {
+        QStringDecoder decoder(charset, QStringDecoder::Flag::Stateless);
+        const QString text = decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+        if (clean != nullptr) {
+            *clean = !decoder.hasError();
+        }
+        return text.toStdU16String();
+    };
+    const std::string pieces[] = {"A",        "=",    "#",        "\x93\xFA", "\xB1", "\xE9",
+                                  "\xC3\xA9", "\x80", "\x82\xA0", "\x81",     "\xC3", "\r"};
+    std::mt19937 random(20);
+    for (int round = 0; round < 3000; ++round) {
+        std::string file;
+        std::vector<std::string> texts(std::begin(pieces), std::end(pieces));
+        bool utf8 = true, shiftJis = true, twoByte = false;
+        for (int line = int(random() % 4); line >= 0; --line) {
+            const std::string head[] = {"41=", "#", "8140=", "*", ""};
+            std::string text;
+            for (int n = int(random() % 3); n >= 0; --n) {
+                text += pieces[random() % std::size(pieces)];
+            }
+            const std::string& start = head[random() % std::size(head)];
+            file += start + text + (random() % 2 ? "\r\n" : "\n");
+            const std::string afterEquals = (start + text).substr((start + text).find('=') + 1);
+            if (start != "#" && (start + text).find('=') != std::string::npos) {
+                bool clean = false;
+                const std::size_t units = decode("Shift_JIS", afterEquals, &clean).size();
+                shiftJis = shiftJis && clean;
+                twoByte = twoByte || units < afterEquals.size();
+                texts.push_back(afterEquals);
+            }
+        }
+        decode("UTF-8", file, &utf8);
+        const bool high = std::any_of(file.begin(), file.end(), [](char c) { return c & 0x80; });
+        for (const std::string& text : texts) {
+            bool valid = false;
+            const std::u16string asUtf8 = decode("UTF-8", text, &valid);
+            const std::u16string typing =
+                utf8 && high && valid ? asUtf8 : decode("windows-1252", text);
+            const std::u16string byteLine =
+                !(utf8 && high) && shiftJis && twoByte ? decode("Shift_JIS", text) : typing;
+            using enum storage::TableCharsets;
+            ASSERT_EQ(storage::tableEntryDecoder(file, Utf8OrWindows1252)(text), typing) << file;
+            ASSERT_EQ(storage::tableEntryDecoder(file, Utf8ShiftJisOrWindows1252)(text), byteLine)
+                << file;
+        }
     }
 }
 

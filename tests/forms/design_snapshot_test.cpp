@@ -1,0 +1,110 @@
+// Every window's design in one snapshot: each widget's name, class, place, colours, font, caption,
+// accessible name and focus, the tab chains and the menus. A change anywhere changes the hash.
+//
+// To accept an intended change: run `TAVREL_PRINT_SNAPSHOT=1 tests/forms/design_snapshot_test`
+// in the build folder (a mismatch prints the dump too), check that only what you meant moved,
+// and copy the printed hash below.
+#include "program_fixture.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QCryptographicHash>
+#include <QDebug>
+#include <QLineEdit>
+#include <QMenu>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+constexpr const char* kExpectedHash = "eda0fc30a8c24474a71de487700f9a1af00a34fd";
+
+// Before the test main makes its QApplication: 1440 dots per inch, one pixel per twip, so a
+// control moved by a single twip moves by a pixel.
+const bool kOnePixelPerTwip = [] {
+    setenv("QT_ENABLE_HIGHDPI_SCALING", "0", 1);
+    return setenv("QT_FONT_DPI", "1440", 1) == 0;
+}();
+
+// One line a widget (its menu's items below it), in the order they were made; the tab chain.
+void dumpWidget(const QWidget* w, int depth, QDebug& out) {
+    const QFontInfo font(w->font());
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(const_cast<QWidget*>(w));
+    const auto* label = qobject_cast<const QLabel*>(w);
+    const auto* button = qobject_cast<const QAbstractButton*>(w);
+    const auto* box = qobject_cast<const QLineEdit*>(w);
+    const QString indent(depth * 2, QLatin1Char(' '));
+    out << indent << w->objectName() << ' ' << w->metaObject()->className() << ' ' << w->geometry()
+        << (w->isHidden() ? " hidden [" : " [") << w->windowTitle()
+        << (label    ? label->text()
+            : button ? button->text()
+            : box    ? box->text()
+                     : QString())
+        << "] colours=";
+    for (const QPalette::ColorRole role :
+         {QPalette::Window, QPalette::WindowText, QPalette::Base, QPalette::Text}) {
+        out << w->palette().color(role).name() << ' ';
+    }
+    out << "font=" << font.family() << '/' << font.pixelSize() << '/' << font.bold()
+        << " a11y=" << (face ? face->role() : QAccessible::NoRole) << ':'
+        << (face ? face->text(QAccessible::Name) : QString()) << " focus=" << w->focusPolicy()
+        << " tip=" << w->toolTip() << " track=" << w->hasMouseTracking()
+        << " cursor=" << (w->testAttribute(Qt::WA_SetCursor) ? w->cursor().shape() : -1);
+    if (label != nullptr) {
+        out << " align=" << label->alignment() << " wrap=" << label->wordWrap()
+            << " buddy=" << (label->buddy() ? label->buddy()->objectName() : QString());
+    }
+    out << " sheet=" << w->styleSheet() << '\n';
+    if (const auto* menu = qobject_cast<const QMenu*>(w)) {
+        for (const QAction* action : menu->actions()) {
+            out << indent << "- " << action->objectName() << " '" << action->text()
+                << "' enabled=" << action->isEnabled() << " visible=" << action->isVisible()
+                << " separator=" << action->isSeparator() << '\n';
+        }
+    }
+    for (const QObject* child : w->children()) {
+        if (const auto* widget = qobject_cast<const QWidget*>(child)) {
+            dumpWidget(widget, depth + 1, out);
+        }
+    }
+}
+
+void dumpWindow(const QWidget* window, QDebug& out) {
+    out << "window flags=" << window->windowFlags() << " size=" << window->minimumSize()
+        << window->maximumSize()
+        << " focus=" << (window->focusWidget() ? window->focusWidget()->objectName() : QString())
+        << '\n';
+    dumpWidget(window, 0, out);
+    out << "tab chain:"; // what Tab walks through, the controls that take no focus included
+    for (const QWidget* w = window->nextInFocusChain(); w != window; w = w->nextInFocusChain()) {
+        out << ' ' << w->objectName();
+    }
+    out << '\n';
+}
+
+class DesignSnapshotTest : public ProgramTest {};
+
+// The main window opens on equal texts, so neither the plus sign nor the red difference shows.
+TEST_F(DesignSnapshotTest, EveryWindowLooksAsDesigned) {
+    ASSERT_TRUE(kOnePixelPerTwip);
+    writeFile("test", "ab\r\ncd\r\n");
+    start();
+    QString dump;
+    QDebug out = QDebug(&dump).nospace().noquote();
+    dumpWindow(main().loadedWindow(), out);
+    click(get(main(), names::kAbout.pair), Qt::LeftButton);
+    dumpWindow(main().loadedWindow(), out); // the about face
+    dumpWindow(fast().loadedWindow(), out);
+    mini().load();
+    dumpWindow(mini().loadedWindow(), out);
+
+    const QByteArray text = dump.toUtf8();
+    const QByteArray hash = QCryptographicHash::hash(text, QCryptographicHash::Sha1).toHex();
+    if (hash != kExpectedHash || qEnvironmentVariableIsSet("TAVREL_PRINT_SNAPSHOT")) {
+        std::printf("%s\nhash: %s\n", text.constData(), hash.constData());
+    }
+    EXPECT_EQ(hash.toStdString(), kExpectedHash) << "the design moved: see the dump above";
+}
+
+} // namespace
