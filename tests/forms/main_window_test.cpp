@@ -49,10 +49,8 @@ protected:
 };
 
 TEST_F(MainWindowTest, CountsAndTheDifferenceFollowBothBoxes) {
-    EXPECT_EQ(counts(kOne) + QLatin1Char('/') + counts(kTwo), QStringLiteral("0 0 0 0/0 0 0 0"));
     type(box(kTwo), QStringLiteral("Pronto? Sì... va bene."));
-    EXPECT_EQ(counts(kTwo), QStringLiteral("22 3 4 3"));
-    EXPECT_EQ(counts(kOne), QStringLiteral("0 0 0 0"));
+    EXPECT_EQ(counts(kOne) + QLatin1Char('/') + counts(kTwo), QStringLiteral("0 0 0 0/22 3 4 3"));
     const struct {
         const char* original;
         const char* shown;
