@@ -4,6 +4,7 @@
 #include "platform/widgets/controls.h"
 #include "platform/widgets/palette.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -206,6 +207,13 @@ TEST_F(MainWindowTest, MenusArePreparedAtEveryPressAndActOnTheirBox) {
 TEST_F(MainWindowTest, PictureButtonsShowThePressedLookAndActAtTheRelease) {
     const auto shown = [&](const char* name) { return !get(name)->isHidden(); };
     type(box(kOne), QStringLiteral("salvato"));
+    // Assistive technology presses a picture button through its one action.
+    for (const PictureButton& button : {kAbout, kBack}) {
+        QAccessible::queryAccessibleInterface(get(button.pair))
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::pressAction());
+        EXPECT_EQ(shown(kWorkingFace), button.pair == kBack.pair);
+    }
     for (const PictureButton& button : {kAbout, kBack, kExit}) {
         SCOPED_TRACE(button.pair);
         QTest::mousePress(window()->windowHandle(), Qt::RightButton, {},
