@@ -200,7 +200,8 @@ TEST_F(MainWindowTest, MenusArePreparedAtEveryPressAndActOnTheirBox) {
         QGuiApplication::clipboard()->clear();
         QTest::mousePress(window()->windowHandle(), Qt::LeftButton, {}, at);
         QTest::mouseRelease(window()->windowHandle(), Qt::LeftButton, {}, at);
-        EXPECT_FALSE(enabled(kSelectAll) || enabled(kCopy) || enabled(kPaste) || menu->isVisible());
+        EXPECT_FALSE(enabled(kSelectAll) || enabled(kCut) || enabled(kCopy) || enabled(kPaste) ||
+                     menu->isVisible());
     }
 }
 

@@ -62,6 +62,8 @@ TEST(PictureTest, ReadyPictureReadsBackAndRefusesDamagedFiles) {
     image.fill(qRgba(0, 0, 0, 0));
     image.setPixel(2, 1, qRgba(10, 20, 30, 40));
     ASSERT_TRUE(platform::writeReadyPicture(image, path));
+    EXPECT_FALSE(platform::writeReadyPicture(QImage(), path) ||
+                 platform::writeReadyPicture(image.scaled(4097, 1), path));
     EXPECT_EQ(platform::readReadyPicture(path), image);
     QFile file(path);
     const QByteArray good = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
