@@ -184,11 +184,8 @@ class Session:
         window, path, role, name, states, extents (on the screen), and text and actions if any."""
         return self._ask("nodes", window=window)
 
-    def act(self, node, action):
-        self._ask("act", path=node["path"], action=action)
-
-    def set_text(self, node, text):
-        self._ask("set_text", path=node["path"], text=text)
+    def act(self, node, action=None, text=None):  # an action by name, or else a new text
+        self._ask("act", path=node["path"], action=action, text=text)
 
     def box_texts(self, window):
         return [node["text"] for node in self.nodes(window) if node["role"] == "text"]
@@ -232,10 +229,10 @@ def _agent(op, pid, path=(), window=None, action=None, text=None):
 
     node = next(app for _, app in children(Atspi.get_desktop(0)) if app.get_process_id() == pid)
     node = functools.reduce(Atspi.Accessible.get_child_at_index, path, node)
+    if op == "act" and action is None:
+        return Atspi.EditableText.set_text_contents(node, text)
     if op == "act":
         return Atspi.Action.do_action(node, actions(node).index(action))
-    if op == "set_text":
-        return Atspi.EditableText.set_text_contents(node, text)
     return [entry for index, top in children(node)
             if window is None or titled(top.get_name(), window)
             for entry in walk(top, [index], top.get_name())]

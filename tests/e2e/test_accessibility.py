@@ -1,9 +1,10 @@
-"""Boxes, picture buttons and the table mode's lock as the accessibility bus shows them."""
+"""Boxes, picture buttons and the table mode's lock as the accessibility bus shows them; the
+names themselves are in the design snapshot."""
 
 import unittest
 
 import harness
-from harness import FAST, MAIN, MINI, wait_for
+from harness import FAST, MAIN, wait_for
 
 
 class AccessibilityTest(unittest.TestCase):
@@ -12,12 +13,9 @@ class AccessibilityTest(unittest.TestCase):
         with harness.Session(harness.executable(), None, ["Ciao", ""], "accessibility") as s:
             s.wait_windows([MAIN, FAST])
             boxes = lambda window: [n for n in s.nodes(window) if n["role"] == "text"]
-            self.assertEqual([n["name"] for n in boxes(MAIN)],
-                             ["Testo da tradurre", "Testo da sostituire"])
             buttons = {n["name"]: n for n in s.nodes(MAIN) if n["role"] == "push button"}
-            self.assertEqual(sorted(buttons), ["ABOUT", "CARICA TABLE {TBL}", "ESCI", "INDIETRO"])
-            self.assertTrue(all(b["actions"] == ["Press"] for b in buttons.values()))
-            s.set_text(boxes(MAIN)[1], "Salve")
+            self.assertEqual([b["actions"] for b in buttons.values()], [["Press"]] * 4)
+            s.act(boxes(MAIN)[1], text="Salve")
             wait_for(lambda: boxes(MAIN)[1]["text"] == "Salve", what="text set from outside")
             self.assertIn("editable", boxes(MAIN)[0]["states"])
             # Table mode from the keyboard: the check box acts when the focus leaves it.
@@ -26,14 +24,11 @@ class AccessibilityTest(unittest.TestCase):
             wait_for(lambda: "editable" not in boxes(MAIN)[0]["states"], what="the lock")
             for box in boxes(MAIN):
                 self.assertIn("read-only", box["states"])
-                s.set_text(box, "intruso")
+                s.act(box, text="intruso")
             self.assertEqual([n["text"] for n in boxes(MAIN)], ["Ciao", "Salve"])
             s.act(buttons["ABOUT"], "Press")  # the about face covers the boxes
             wait_for(lambda: all("showing" not in n["states"] for n in boxes(MAIN)),
                      what="the about face")
-            s.press_fast_counter()
-            s.wait_windows([MINI, FAST])
-            self.assertEqual([n["name"] for n in boxes(MINI)], ["Originale", "Tradotta"])
 
 
 if __name__ == "__main__":
