@@ -104,9 +104,11 @@ inline Figures figures(const Entries& entries, const std::u16string& text) {
 
 // A small table and a short text drawn from next(), a byte each time: codes of 1 to 4 bytes 0
 // and 1 (often starting a longer code, or given twice), texts of 1 to 3 letters (one beyond
-// Latin-1, one a surrogate pair), zero-byte tokens, line breaks with and without labels.
+// Latin-1, a surrogate pair, a lone low surrogate), zero-byte tokens, line breaks with and without
+// labels.
 template <typename Next> std::pair<encoding::TableEncoding, std::u16string> drawn(Next next) {
-    const std::u16string_view letters[] = {u"a", u"b", u"\u017A", u"\U0001F600", u"\n"};
+    const std::u16string letters[] = {u"a", u"b", u"\u017A", u"\U0001F600", {char16_t{0xDC00}},
+                                      u"\n"};
     Entries entries(1 + next() % 6);
     for (encoding::TableEntry& entry : entries) {
         const unsigned shape = next(); // code length, kind, text length, label or none
@@ -115,7 +117,7 @@ template <typename Next> std::pair<encoding::TableEncoding, std::u16string> draw
             entry.code += static_cast<char>(next() % 2);
         }
         for (unsigned n = 0; n < 1 + shape / 15 % 3; ++n) {
-            entry.text += letters[next() % 4];
+            entry.text += letters[next() % 5];
         }
         if (entry.kind == encoding::EntryKind::LineBreak) {
             entry.label = std::exchange(entry.text, u"\n").substr(0, shape / 128 * 6);
@@ -123,7 +125,7 @@ template <typename Next> std::pair<encoding::TableEncoding, std::u16string> draw
     }
     std::u16string text;
     for (unsigned n = 0, count = next() % 7; n < count; ++n) {
-        text += letters[next() % 5];
+        text += letters[next() % 6];
     }
     return {encoding::TableEncoding::build(entries), text};
 }
