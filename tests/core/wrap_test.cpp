@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <tuple>
 
 using namespace screen;
 
@@ -11,19 +12,23 @@ constexpr std::string_view kLetters = "20= \n*FE=<br>\nFC=<box>\n30=a\n31=b\n32=
 
 TEST(WrapTest, Rows) {
     const auto table = encoding::TableEncoding::read(kLetters);
-    const ScreenMeasure screen(table, WidthFile::read("@line=10\n@lines=2\n@default=1\nFC=box"));
+    const ScreenMeasure screen(table,
+                               WidthFile::read("@line=10\n@lines=2\n@default=1\nFC=box\n42=11"));
     const struct {
         std::u16string_view in, out;
         std::vector<std::size_t> tooWide;
+        bool fits = true;
     } rows[] = {
         {u"aaaaaaaaa bbbbbbbbb ccc", u"aaaaaaaaa<br>bbbbbbbbb<box>ccc", {}},
-        {u" abcdefghijklm", u" abcdefghi<br>jklm", {10}},
+        {u"aaaaaaaaa<box>bbbbbbbbb ccc", u"aaaaaaaaa<box>bbbbbbbbb<br>ccc", {}},
+        {u" abcdefghijkl", u" abcdefghi<br>jkl", {10}},
+        {u"a m", u"a<br>m", {2}, false}, // m is wider than a line
     };
     for (const auto& row : rows) {
         const WrappedLine got = wrapLine(screen, row.in);
-        EXPECT_EQ(got.text, row.out);
-        EXPECT_EQ(got.tooWide, row.tooWide) << (&row - rows);
-        EXPECT_TRUE(got.fits) << (&row - rows);
+        EXPECT_EQ(std::tuple(got.text, got.tooWide, got.fits),
+                  std::tuple(std::u16string(row.out), row.tooWide, row.fits))
+            << (&row - rows);
     }
 }
 
