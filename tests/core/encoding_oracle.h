@@ -104,9 +104,9 @@ inline Figures figures(const Entries& entries, const std::u16string& text) {
 
 // A small table and a short text drawn from next(), a byte each time. Narrow: codes of 1 to 4
 // bytes 0 and 1 (often starting a longer code, or given twice), texts of 1 to 3 letters (one
+// beyond Latin-1, a surrogate pair, a lone low surrogate); wide: more entries, bytes 0 to 7 and
 // more letters after a first "a" or "b" (every other letter of the text too), so a text node has
 // many children. Zero-byte tokens, line breaks with and without labels.
-// line breaks with and without labels.
 template <typename Next> std::pair<encoding::TableEncoding, std::u16string> drawn(Next next) {
     const std::u16string letters[] = {u"a",  u"b", u"\u017A", u"\U0001F600", {char16_t{0xDC00}},
                                       u"\n", u"c", u"d",      u"e"};
