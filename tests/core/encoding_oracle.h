@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -14,6 +15,14 @@
 namespace oracle {
 
 using Entries = std::vector<encoding::TableEntry>;
+
+inline std::string hex(std::string_view bytes) {
+    std::string out;
+    for (const unsigned char b : bytes) {
+        out += {"0123456789ABCDEF"[b >> 4], "0123456789ABCDEF"[b & 0xF]};
+    }
+    return out;
+}
 using Written = std::vector<std::pair<std::string, std::size_t>>; // code, text position
 using Best = std::tuple<std::size_t, std::size_t, std::size_t>;   // uncovered, bytes, first
 

@@ -1,5 +1,7 @@
 #include "core/screen_widths.h"
 
+#include "tests/core/encoding_oracle.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,29 +11,16 @@
 
 using namespace screen;
 
-template <typename T> static std::size_t firstMax(const std::vector<T>& v) {
-    return static_cast<std::size_t>(std::max_element(v.begin(), v.end()) - v.begin());
-}
-
-static std::string hexOf(const std::string& code) {
-    std::string hex;
-    for (const char b : code) {
-        hex += "0123456789ABCDEF"[static_cast<unsigned char>(b) >> 4];
-        hex += "0123456789ABCDEF"[b & 0xF];
-    }
-    return hex;
-}
-
 // "line lines gap default, code=width... code=box..., skipped from line, unknown from line"
 static std::string describe(const WidthFile& f) {
     const auto number = [](const auto& v) { return v ? std::to_string(*v) : std::string("-"); };
     std::string out = number(f.line) + ' ' + number(f.lines) + ' ' + std::to_string(f.gap) + ' ' +
                       std::to_string(f.defaultWidth) + ',';
     for (const auto& [code, width] : f.widths) {
-        out += ' ' + hexOf(code) + '=' + std::to_string(width);
+        out += ' ' + oracle::hex(code) + '=' + std::to_string(width);
     }
     for (const auto& code : f.boxCodes) {
-        out += ' ' + hexOf(code) + "=box";
+        out += ' ' + oracle::hex(code) + "=box";
     }
     return out + ", " + std::to_string(f.skippedLines) + ' ' + number(f.firstSkippedLine) + ", " +
            std::to_string(f.unknownKeys) + ' ' + number(f.firstUnknownKeyLine);
@@ -96,7 +85,8 @@ TEST(ScreenMeasureTest, AgreesWithALayoutByHand) {
                     own = &e;
                 }
             }
-            return own && given.count(hexOf(own->code)) ? given[hexOf(own->code)] : dflt;
+            return own && given.count(oracle::hex(own->code)) ? given[oracle::hex(own->code)]
+                                                              : dflt;
         };
         std::vector<unsigned> lines{0}, boxes{1};
         std::vector<std::size_t> starts{0}, boxOf{0};
@@ -112,7 +102,7 @@ TEST(ScreenMeasureTest, AgreesWithALayoutByHand) {
                 glyph(dflt, at);
             }
             const auto& e = entries[static_cast<std::size_t>(piece.entry)];
-            const std::string hex = hexOf(e.code);
+            const std::string hex = oracle::hex(e.code);
             if (hex == "FC") {
                 boxes.push_back(0);
             } else if (given.count(hex)) {
@@ -134,6 +124,9 @@ TEST(ScreenMeasureTest, AgreesWithALayoutByHand) {
             glyph(dflt, at);
         }
         const TextMeasure m = ScreenMeasure(table, WidthFile::read(font)).measure(text);
+        const auto firstMax = [](const auto& v) { // the first of equal ones
+            return static_cast<std::size_t>(std::max_element(v.begin(), v.end()) - v.begin());
+        };
         std::vector<unsigned> gotLines;
         std::vector<std::size_t> gotStarts, gotBoxOf;
         for (const auto& line : m.lines) {

@@ -10,12 +10,9 @@ using namespace encoding;
 
 // "41=A" for a text entry, "FF/<end>" for an end token, "FE*<label>" for a line break.
 static std::string describe(const TableEncoding& table) {
-    static constexpr char hex[] = "0123456789ABCDEF";
     std::string out;
     for (const auto& e : table.entries()) {
-        for (const char b : e.code) {
-            out += {hex[static_cast<unsigned char>(b) >> 4], hex[b & 0xF]};
-        }
+        out += oracle::hex(e.code);
         const std::u16string& text = e.kind == EntryKind::LineBreak ? e.label : e.text;
         out += "=/*"[static_cast<int>(e.kind)] + std::string(text.begin(), text.end()) + ' ';
     }
