@@ -7,7 +7,6 @@
 #include <fstream>
 #include <iterator>
 #include <map>
-#include <optional>
 #include <string>
 #include <tuple>
 
@@ -31,7 +30,7 @@ Entries entriesOf(const CharTable& table) {
     return entries;
 }
 
-TEST(CharTableTest, ParseCountsBytesAndTheDumpReadsBackAsTheSameTable) {
+TEST(CharTableTest, ParseCountsBytesHoldsWholeTextsAndTheDumpReadsBackAsTheSameTable) {
     // file, the parse's result, the entries stored
     // clang-format off
     const std::tuple<std::string, Status, Entries> rows[] = {
@@ -50,6 +49,11 @@ TEST(CharTableTest, ParseCountsBytesAndTheDumpReadsBackAsTheSameTable) {
         CharTable table;
         EXPECT_EQ(table.parse(file, latin1), status);
         EXPECT_EQ(entriesOf(table), entries);
+        EXPECT_FALSE(table.holds(u"") || table.holds(u"long")); // a replaced text is gone
+        for (const auto& [code, bytes] : entries) {             // whole texts only
+            EXPECT_TRUE(table.holds(latin1(bytes)) && !table.holds(latin1(bytes + "~")) &&
+                        !table.holds(latin1(bytes).substr(1)));
+        }
         CharTable reread;
         EXPECT_EQ(reread.parse(table.formatDump(), latin1), entries.empty() ? kPastEnd : kComplete);
         EXPECT_EQ(entriesOf(reread), entries);
@@ -65,17 +69,6 @@ TEST(CharTableTest, HexToByteReadsHexDigitsCountsOtherBytesAsZeroAndSaturates) {
     // clang-format on
     for (const auto& [text, value] : rows) {
         EXPECT_EQ(CharTable::hexToByte(text), value) << ::testing::PrintToString(text);
-    }
-}
-
-TEST(CharTableTest, HoldsOnlyWholeEntryTexts) {
-    CharTable table;
-    ASSERT_EQ(table.parse("41=A\r\n74=the\r\nE9=\xE9\r\nFF=#\r\n00=\0\r\n"s, latin1), kComplete);
-    const std::pair<std::u16string, bool> rows[] = {
-        {u"A", true}, {u"a", false},  {u"t", false}, {u"the", true}, {u"\u00E9", true},
-        {u"#", true}, {u"\0"s, true}, {u"", false},  {u"AA", false}, {u" ", false}};
-    for (const auto& [character, held] : rows) {
-        EXPECT_EQ(table.holds(character), held) << ::testing::PrintToString(character);
     }
 }
 

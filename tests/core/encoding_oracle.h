@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -14,6 +15,14 @@
 namespace oracle {
 
 using Entries = std::vector<encoding::TableEntry>;
+
+inline std::string hex(std::string_view bytes) {
+    std::string out;
+    for (const unsigned char b : bytes) {
+        out += {"0123456789ABCDEF"[b >> 4], "0123456789ABCDEF"[b & 0xF]};
+    }
+    return out;
+}
 using Written = std::vector<std::pair<std::string, std::size_t>>; // code, text position
 using Best = std::tuple<std::size_t, std::size_t, std::size_t>;   // uncovered, bytes, first
 
@@ -102,20 +111,25 @@ inline Figures figures(const Entries& entries, const std::u16string& text) {
     return f;
 }
 
-// A small table and a short text drawn from next(), a byte each time: codes of 1 to 4 bytes 0
-// and 1 (often starting a longer code, or given twice), texts of 1 to 3 letters (one beyond
-// Latin-1, one a surrogate pair), zero-byte tokens, line breaks with and without labels.
+// A small table and a short text drawn from next(), a byte each time. Narrow: codes of 1 to 4
+// bytes 0 and 1 (often starting a longer code, or given twice), texts of 1 to 3 letters (one
+// beyond Latin-1, a surrogate pair, a lone low surrogate); wide: more entries, bytes 0 to 7 and
+// more letters after a first "a" or "b" (every other letter of the text too), so a text node has
+// many children. Zero-byte tokens, line breaks with and without labels.
 template <typename Next> std::pair<encoding::TableEncoding, std::u16string> drawn(Next next) {
-    const std::u16string_view letters[] = {u"a", u"b", u"\u017A", u"\U0001F600", u"\n"};
-    Entries entries(1 + next() % 6);
+    const std::u16string letters[] = {u"a",  u"b", u"\u017A", u"\U0001F600", {char16_t{0xDC00}},
+                                      u"\n", u"c", u"d",      u"e"};
+    const auto letter = [&](unsigned n) { return letters[n < 5 ? n : n + 1]; }; // no "\n"
+    const bool wide = next() % 2;
+    Entries entries(1 + next() % (wide ? 10 : 6));
     for (encoding::TableEntry& entry : entries) {
         const unsigned shape = next(); // code length, kind, text length, label or none
         entry.kind = static_cast<encoding::EntryKind>(shape / 5 % 3);
         while (entry.code.size() < shape % 5) {
-            entry.code += static_cast<char>(next() % 2);
+            entry.code += static_cast<char>(next() % (wide ? 8 : 2));
         }
         for (unsigned n = 0; n < 1 + shape / 15 % 3; ++n) {
-            entry.text += letters[next() % 4];
+            entry.text += letter(n == 0 && wide ? next() % 2 : next() % (wide ? 8 : 5));
         }
         if (entry.kind == encoding::EntryKind::LineBreak) {
             entry.label = std::exchange(entry.text, u"\n").substr(0, shape / 128 * 6);
@@ -123,7 +137,7 @@ template <typename Next> std::pair<encoding::TableEncoding, std::u16string> draw
     }
     std::u16string text;
     for (unsigned n = 0, count = next() % 7; n < count; ++n) {
-        text += letters[next() % 5];
+        text += wide && n % 2 == 0 ? letter(next() % 2) : letters[next() % (wide ? 9 : 6)];
     }
     return {encoding::TableEncoding::build(entries), text};
 }

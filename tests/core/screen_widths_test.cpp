@@ -1,19 +1,15 @@
 #include "core/screen_widths.h"
 
+#include "tests/core/encoding_oracle.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <random>
+#include <tuple>
 
 using namespace screen;
-
-static std::string hexOf(const std::string& code) {
-    std::string hex;
-    for (const char b : code) {
-        hex += "0123456789ABCDEF"[static_cast<unsigned char>(b) >> 4];
-        hex += "0123456789ABCDEF"[b & 0xF];
-    }
-    return hex;
-}
 
 // "line lines gap default, code=width... code=box..., skipped from line, unknown from line"
 static std::string describe(const WidthFile& f) {
@@ -21,10 +17,10 @@ static std::string describe(const WidthFile& f) {
     std::string out = number(f.line) + ' ' + number(f.lines) + ' ' + std::to_string(f.gap) + ' ' +
                       std::to_string(f.defaultWidth) + ',';
     for (const auto& [code, width] : f.widths) {
-        out += ' ' + hexOf(code) + '=' + std::to_string(width);
+        out += ' ' + oracle::hex(code) + '=' + std::to_string(width);
     }
     for (const auto& code : f.boxCodes) {
-        out += ' ' + hexOf(code) + "=box";
+        out += ' ' + oracle::hex(code) + "=box";
     }
     return out + ", " + std::to_string(f.skippedLines) + ' ' + number(f.firstSkippedLine) + ", " +
            std::to_string(f.unknownKeys) + ' ' + number(f.firstUnknownKeyLine);
@@ -46,58 +42,16 @@ TEST(WidthFileTest, Lines) {
     }
 }
 
-// "line/line/... | box box ... @first overflow", the widest line and the fullest box starred.
-static std::string joined(const TextMeasure& m) {
-    std::string out;
-    for (std::size_t i = 0; i < m.lines.size(); ++i) {
-        out += std::to_string(m.lines[i].width) + (i == m.widestLine ? "*" : "") +
-               (i + 1 == m.lines.size() ? " |" : "/");
-    }
-    for (std::size_t i = 0; i < m.boxLines.size(); ++i) {
-        out += ' ' + std::to_string(m.boxLines[i]) + (i == m.fullestBox ? "*" : "");
-    }
-    return out + (m.firstOverflow ? " @" + std::to_string(*m.firstOverflow) : "");
-}
-
-constexpr std::string_view kTable =
-    "20= \n41=A\n42=B\n69=i\n80=AB\n81=Ai\n82=iA\nF0=<name>\nFC=<box>\n*FE=<br>\n/FF=<end>\n";
-constexpr std::string_view kFont = "@line=20\n@lines=2\n@gap=1\n@default=5\n41=8\n69=3\n82=1\n"
-                                   "F0=60\nFC=box\n";
-
-TEST(ScreenMeasureTest, BoundariesAndWidths) {
-    // A 9, B 6 (@default), i 4, blank 6, AB 9+6, Ai 9+4, iA 1+1 (its own line), x 6.
-    const struct {
-        std::string_view font;
-        std::u16string_view text;
-        std::string measured;
-    } rows[] = {
-        {kFont, u"", "0* | 1*"},
-        {kFont, u"iiiii", "20* | 1*"},
-        {kFont, u"ABx", "21* | 1* @2"},
-        {kFont, u"iiiii<br>iiiii\nAB", "20*/20/15 | 3* @14"},
-        {kFont, u"Ai<br>iiiii<box>AB<br>B<end>", "13/20*/15/6 | 2* 2"},
-        {kFont, u"B<box><box>iA i", "6/0/12* | 1* 1 1"},
-        {kFont, u"<name>", "61* | 1* @0"},
-        {"@line=3\n@lines=1\n@default=1\nFE=2\n", u"AiB<br>AB", "5*/2 | 2* @3"},
-        {"@default=1\n@gap=2\nFC=box\n", u"AB<box>A", "6*/3 | 1* 1"},
-    };
-    const auto table = encoding::TableEncoding::read(kTable);
-    for (const auto& row : rows) {
-        const ScreenMeasure screen(table, WidthFile::read(row.font));
-        EXPECT_EQ(joined(screen.measure(row.text)), row.measured) << row.font;
-    }
-}
-
 // The layout by hand, glyph by glyph from the entries' definitions: a code with a width line
 // is one glyph; a text entry without one is a glyph per character, each as wide as that
 // character's own entry; an uncovered character is a glyph of @default.
 TEST(ScreenMeasureTest, AgreesWithALayoutByHand) {
     std::mt19937 random(18);
     const auto pick = [&](unsigned n) { return static_cast<unsigned>(random() % n); };
-    for (int round = 0; round < 300; ++round) {
+    for (int round = 0; round < 1500; ++round) {
         std::string tbl = "*FE=|\nFC=^\n/FF=$\n", font = "FC=box\n";
         std::map<std::string, unsigned> given; // by hex
-        for (int i = 0; i < 7; ++i) {
+        for (int i = 0; i < 9; ++i) {
             const std::string hex = (pick(4) ? "" : "80") + std::to_string(10 + pick(20));
             std::string text(1 + (pick(3) ? 0 : 1 + pick(2)), ' ');
             for (char& c : text) {
@@ -111,11 +65,14 @@ TEST(ScreenMeasureTest, AgreesWithALayoutByHand) {
         if (pick(4) == 0) {
             font += "FE=" + std::to_string(given["FE"] = pick(5)) + '\n';
         }
-        const unsigned gap = pick(3), dflt = pick(6), room = 5 + pick(25), boxRoom = 1 + pick(3);
-        font += "@gap=" + std::to_string(gap) + "\n@default=" + std::to_string(dflt) +
-                "\n@line=" + std::to_string(room) + "\n@lines=" + std::to_string(boxRoom) + '\n';
+        // No @line or @lines at times: no limit.
+        const unsigned gap = pick(3), dflt = pick(6), room = pick(4) ? 5 + pick(25) : ~0u,
+                       boxRoom = pick(4) ? 1 + pick(3) : ~0u;
+        font += "@gap=" + std::to_string(gap) + "\n@default=" + std::to_string(dflt) + '\n' +
+                (room == ~0u ? "" : "@line=" + std::to_string(room) + '\n') +
+                (boxRoom == ~0u ? "" : "@lines=" + std::to_string(boxRoom) + '\n');
         std::u16string text;
-        for (unsigned n = pick(16); n > 0; --n) {
+        for (unsigned n = pick(30); n > 0; --n) {
             text += u"abc abc|^$x\n"[pick(12)];
         }
         const auto table = encoding::TableEncoding::read(tbl);
@@ -128,9 +85,11 @@ TEST(ScreenMeasureTest, AgreesWithALayoutByHand) {
                     own = &e;
                 }
             }
-            return own && given.count(hexOf(own->code)) ? given[hexOf(own->code)] : dflt;
+            return own && given.count(oracle::hex(own->code)) ? given[oracle::hex(own->code)]
+                                                              : dflt;
         };
         std::vector<unsigned> lines{0}, boxes{1};
+        std::vector<std::size_t> starts{0}, boxOf{0};
         std::optional<std::size_t> overflow;
         const auto glyph = [&](unsigned width, std::size_t at) {
             if ((lines.back() += width + gap) > room && !overflow) {
@@ -143,10 +102,9 @@ TEST(ScreenMeasureTest, AgreesWithALayoutByHand) {
                 glyph(dflt, at);
             }
             const auto& e = entries[static_cast<std::size_t>(piece.entry)];
-            const std::string hex = hexOf(e.code);
+            const std::string hex = oracle::hex(e.code);
             if (hex == "FC") {
-                lines.push_back(0);
-                boxes.push_back(1);
+                boxes.push_back(0);
             } else if (given.count(hex)) {
                 glyph(given[hex], at);
             } else if (e.kind == encoding::EntryKind::Text) {
@@ -154,22 +112,31 @@ TEST(ScreenMeasureTest, AgreesWithALayoutByHand) {
                     glyph(ownWidth(c), at);
                 }
             }
-            if (e.kind == encoding::EntryKind::LineBreak) {
-                lines.push_back(0);
-                overflow = ++boxes.back() > boxRoom && !overflow ? at : overflow;
-            }
             at = piece.start + piece.length;
+            if (hex == "FC" || e.kind == encoding::EntryKind::LineBreak) {
+                lines.push_back(0);
+                starts.push_back(at);
+                boxOf.push_back(boxes.size() - 1);
+                overflow = ++boxes.back() > boxRoom && !overflow ? piece.start : overflow;
+            }
         }
         for (; at < text.size(); ++at) {
             glyph(dflt, at);
         }
         const TextMeasure m = ScreenMeasure(table, WidthFile::read(font)).measure(text);
+        const auto firstMax = [](const auto& v) { // the first of equal ones
+            return static_cast<std::size_t>(std::max_element(v.begin(), v.end()) - v.begin());
+        };
         std::vector<unsigned> gotLines;
+        std::vector<std::size_t> gotStarts, gotBoxOf;
         for (const auto& line : m.lines) {
             gotLines.push_back(static_cast<unsigned>(line.width));
+            gotStarts.push_back(line.start);
+            gotBoxOf.push_back(line.box);
         }
         EXPECT_EQ(gotLines, lines) << tbl << font << std::string(text.begin(), text.end());
         EXPECT_EQ(std::vector<unsigned>(m.boxLines.begin(), m.boxLines.end()), boxes);
-        EXPECT_EQ(m.firstOverflow, overflow);
+        EXPECT_EQ(std::tuple(gotStarts, gotBoxOf, m.firstOverflow, m.widestLine, m.fullestBox),
+                  std::tuple(starts, boxOf, overflow, firstMax(lines), firstMax(boxes)));
     }
 }

@@ -5,18 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <random>
-#include <tuple>
 
 using namespace encoding;
 
 // "41=A" for a text entry, "FF/<end>" for an end token, "FE*<label>" for a line break.
 static std::string describe(const TableEncoding& table) {
-    static constexpr char hex[] = "0123456789ABCDEF";
     std::string out;
     for (const auto& e : table.entries()) {
-        for (const char b : e.code) {
-            out += {hex[static_cast<unsigned char>(b) >> 4], hex[b & 0xF]};
-        }
+        out += oracle::hex(e.code);
         const std::u16string& text = e.kind == EntryKind::LineBreak ? e.label : e.text;
         out += "=/*"[static_cast<int>(e.kind)] + std::string(text.begin(), text.end()) + ' ';
     }
@@ -45,30 +41,6 @@ TEST(TableEncodingReadTest, LineKinds) {
     EXPECT_EQ((std::vector{warnings.sameCodeOtherText.count, warnings.sameCodeOtherText.firstLine,
                            warnings.prefixCode.count, warnings.prefixCode.firstLine}),
               (std::vector<std::size_t>{1, 3, 3, 2}));
-}
-
-// Each row: greedy bytes and uncovered, misread at and what is read there, optimal uncovered,
-// bytes and first uncovered, cannot be written at.
-TEST(TableEncodingTest, Examples) {
-    constexpr std::size_t none = ~0u;
-    using Misread = std::pair<std::size_t, std::u16string>;
-    const std::u16string lone{u'x', char16_t{0xDC00}, u'A'};
-    const std::tuple<std::string_view, std::u16string_view, oracle::Figures> rows[] = {
-        // 81 43 reads back: 814343 needs a third byte.
-        {"43= \n*814343=<N>\n81=d\n", u"d ", {{2, 0}, {}, {0, 2, none}, {}}},
-        {"/30=<P>\n30308233=d\n", u"<P><P>", {{2, 0}, {}, {0, 2, none}, {}}},
-        {"41=k\n32=\xE9\n41324139=\xE9k\xE9\n", u"k\u00E9k\u00E9", {{5, 0}, {}, {0, 4, none}, {}}},
-        // x z can only be 81 40, which the game reads as y.
-        {"81=x\n8140=y\n40=z\n", u"xz", {{2, 0}, Misread(0, u"y"), {0, 2, none}, 1}},
-        {"81=x\n*8140\n40=z\n", u"xz", {{2, 0}, Misread(0, u"\n"), {0, 2, none}, 1}},
-        // zx zx (y) z is misread; z (x) zx (y) z and zx z (x) (y) z tie, the first skips first.
-        {"10=zx\n1010=xxz\n11=z\n", u"zxzxyz", {{3, 1}, Misread(0, u"xxz"), {2, 3, 1}, {}}},
-        {"41=A\n", u"AxA\U0001F600", {{2, 2}, {}, {2, 2, 1}, {}}},
-        {"41=A\n", lone, {{1, 2}, {}, {2, 1, 0}, {}}}, // a lone low surrogate is a character
-    };
-    for (const auto& [table, text, figures] : rows) {
-        EXPECT_TRUE(oracle::figuresOf(TableEncoding::read(table).encode(text)) == figures) << table;
-    }
 }
 
 // Every figure of short texts over random small tables against the oracle.

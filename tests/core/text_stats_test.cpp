@@ -5,8 +5,6 @@
 #include <string>
 #include <tuple>
 
-namespace {
-
 TEST(TextStatsTest, CountsSpacesWordsAndSentences) {
     // text, spaces, words, sentences
     const std::tuple<std::u16string, int, int, int> rows[] = {
@@ -25,5 +23,3 @@ TEST(TextStatsTest, CountsSpacesWordsAndSentences) {
         EXPECT_EQ(textstats::countSentences(text), sentences);
     }
 }
-
-} // namespace

@@ -1,15 +1,17 @@
 """tavrel-fit as a project's CI runs it: exit codes, the rows of failed lines and their
 verdicts, the summary's words, table warnings on stderr beside pure JSON, line counts; real
-scripts: an extractor's dump with pointer and block budgets, a CSV script, Shift-JIS input."""
+scripts: an extractor's dump with pointer and block budgets, a CSV script, Shift-JIS input;
+screen widths and the wrap."""
 
 import json, os, re, subprocess, sys, tempfile
 
 FIT, FOLDER = sys.argv[1], tempfile.TemporaryDirectory(prefix="tavrel-fit-")
 
 
-def write(name, lines, encoding="utf-8"):
+def write(name, lines, encoding="utf-8"):  # lines each ended by CR LF, or the text as it is
     with open(os.path.join(FOLDER.name, name), "wb") as f:
-        f.write("".join(f"{line}\r\n" for line in lines).encode(encoding))
+        text = lines if type(lines) is str else "".join(f"{line}\r\n" for line in lines)
+        f.write(text.encode(encoding))
     return f.name
 
 
@@ -102,9 +104,51 @@ ROWS += [(args, 2, err) for args, err in (
     ([*GAME, "--csv", CSV, "--columns", "2,5"], "line 1: no column 5: the header has 4 columns"),
     ([*GAME, "--csv", write("open.csv", ["original,translation", "a,b", "", '"c,d', "e"])],
      "line 4: a quote opened in this record is never closed"))]
+# --widths and --wrap: verdicts, rows, exit codes.
+LETTERS = "".join(f"{0x61 + i:02X}={chr(0x61 + i)}\n" for i in range(26)) + "20= \n/FF=<end>\n"
+STBL = ["--table", write("t.tbl", LETTERS + "*FE=<br>\nFC=<box>\n")]
+WID = ["--widths", write("t.wid", ["# fixed", "@line=10", "@lines=2", "@default=1", "FC=box"])]
+SORIG = write("screen-orig", "aaaa aaaa aaaa\nbb\nccc\n")
+FITS = write("fits", "aaaa<br>bbbb\nbb\nc<box>c\n")
+OVER = write("over", "aaaaaaaaaaa\nb<br>b<br>b\ncc\n")
+WRAP = write("wrap", "aaa bbb ccc\r\naaaa bbbbb ccc dd<br>ee\r\n")
+CUT = write("cut", "ab abcdefghijklm\n")
+# The same limits on the strings of a dump (two pointers to the first) and the rows of a CSV.
+SDUMP = write("dump", "#W16($0)\n\n#W16($1)\n//aaaa aaaa aaaa<end>\naaaaaaaaaaa<end>\n#W16($2)\n"
+                     "//bbbbbbbbbbbbb<end>\nb<br>\nb<br>b<end>\n#W16($3)\n//ccccc<end>\n"
+                     "cc<br>\ncc<end>\n")
+SCSV = write("csv", 'original,translation\naaaa aaaa aaaa,aaaaaaaaaaa\n'
+                   'bbbbbbbbbbbbb,"b\nb\nb"\ncc,cc\n')
+OUT = os.path.join(FOLDER.name, "out")
+ROWS += [([*STBL, *WID, SORIG, FITS], 0, r"^3 lines checked"),
+        ([*STBL, *WID, SORIG, OVER, "--limit", "20"], 1,
+         r"(?m)^ +1 .*\n +px 11/10$\n(?s:.*)^ +2 .*\n +lines 3/2$"),
+        ([*STBL, *WID, SORIG, OVER, "--limit", "20", "--json"], 1,
+         r'^.*\n.*"screen": {"original": {"widest": 14, "lines": 1}, "translation": '
+         r'{"widest": 11, "lines": 1}, "fits": false}, "budget": 20, "fits": false}'),
+        ([*STBL, *WID, "--script", SDUMP], 1, r"(?m)^ +1  #W16\(\$0\) .*\n +px 11/10\n +6 .*\n"
+         r" +lines 3/2\n3 strings checked .* 0 over budget.*; 2 strings over the screen\n$"),
+        ([*STBL, *WID, "--script", SDUMP, "--json"], 1, r'"pointers": \[1, 3\].*"screen": '
+         r'{"original": {"widest": 14, "lines": 1}, "translation": {"widest": 11, "lines": 1}, '
+         r'"fits": false}(?s:.*)"off_screen": 2}}'),
+        ([*STBL, *WID, "--csv", SCSV], 1, r"(?m)^ +1 +2 .*\n +px 11/10\n +2 +3 .*\n +lines 3/2\n"
+         r"3 rows .* 0 over budget; .*; 2 rows over the screen\n$"),
+        ([*STBL, "--widths", write("bad.wid", "@line=x\nzz=1\n"), SORIG, FITS], 0,
+         (r"0 lines over the screen", r"bad.wid: lines not understood and skipped: 2 ")),
+        ([*STBL, *WID, "--wrap", WRAP], 0, r"^aaa bbb<br>ccc\r\naaaa bbbbb<br>ccc dd ee\r\n$"),
+        ([*STBL, *WID, "--wrap", CUT], 1,
+         (r"^ab<br>abcdefghij<box>klm\n$", r"^tavrel-fit: line 1, column 14")),
+        ([*STBL, *WID, "--wrap", CUT, "-o", OUT], 1,
+         ("^$", r"^tavrel-fit: line 1, column 14: [^\n]+\n$"))]
+ROWS += [(args, 2, None) for args in (
+    [*STBL, "--widths", MISSING, SORIG, FITS], [*STBL, "--widths", MISSING, "--wrap", WRAP],
+    ["--table", write("nobr.tbl", LETTERS), *WID, "--wrap", WRAP], [*STBL, "--wrap", WRAP],
+    [*STBL, *WID, "--wrap", WRAP, "-o", WRAP], [*STBL, *WID, "--wrap", SORIG, FITS],
+    [*STBL, "--widths", write("noline.wid", "@lines=2\n"), "--wrap", WRAP])]
 failed = 0
 for args, code, want in ROWS:
-    done = subprocess.run([FIT, *args], capture_output=True, text=True, timeout=60)
+    done = subprocess.run([FIT, *args], capture_output=True, timeout=60)
+    done.stdout, done.stderr = done.stdout.decode(), done.stderr.decode()
     if code == 2:  # bad input: nothing on stdout, one line on stderr holding `want`
         ok = not done.stdout and re.fullmatch(rf"tavrel-fit: .*{want or ''}.*\n", done.stderr)
     elif callable(want):
@@ -125,5 +169,6 @@ if [dict(line, line=0) for line in run("all", *LONG)] != [dict(line, line=0) for
         0, 5000, 1000) for line in run(f"part{i}", LONG[0][i:i + 1000], LONG[1][i:i + 1000])]:
     failed += 1
     print("FAIL a long script checked on several threads differs from its pieces")
-print(f"{len(ROWS) + 1 - failed} passed, {failed} failed")
+failed += open(OUT, newline="").read() != "ab<br>abcdefghij<box>klm\n"  # the wrap's -o file
+print(f"{len(ROWS) + 2 - failed} passed, {failed} failed")
 sys.exit(1 if failed else 0)
