@@ -63,7 +63,7 @@ def dump(end, second):  # "hello<line>\n//world<end>" is 12 bytes, the room from
         "//GAME NAME: Test", "#VAR(x, TABLE)", f"#JMP($100,${end})",
         "//POINTER #0 @ $10 - STRING #0 @ $100", "", "#W16($10)", "//hello<line>", "//world<end>",
         "", "ciao<line>", "mondo<end>", "", "//POINTER #1 @ $12 - STRING #1 @ $10C", "#W16($12)",
-        "//bye<end>", "", second, "", "//POINTER #2 @ $14 - STRING #2 @ $110", "#W16($14)",
+        "//bye<end>", "", second, "#JMP($200)", "//POINTER #2 @ $14 - STRING #2 @ $110", "#W16($14)",
         "//yes<end>", "", "// current address: $114"])
 
 
@@ -76,12 +76,13 @@ SJIS_DUMP, UTF8_DUMP = write("sjis.txt", KANA, "sjis"), write("utf8.txt", KANA)
 MIS_DUMP = write("mis.txt", ["#JMP($0,$9)", *(f"#W16($0)\n//xx\n{t}" for t in ["xz", "z z", "qz"])])
 ROWS += [
     ([*GAME, "--script", dump("10F", "arrivederci<end>")], 1, (
-        r"(?m)^ +14  #W16\(\$12\) +4 +12 +\+8 +7  arrivederci<end>\n"
-        r"block at line 3 \(\$100-\$10F\): 23 of 16 bytes, over by 7\n3 strings checked "
-        r"\(greedy\), 1 over budget, 1 untranslated; 1 block, 1 over",
+        r"^  line  command          budget   bytes   over  block  translation\n    14  "
+        r"#W16\(\$12\)             4      12     \+8      7  arrivederci<end>\n"
+        r"block at line 3 \(\$100-\$10F\): 23 of 16 bytes, over by 7\n(?s:.*)3 strings checked "
+        r"\(greedy\), 1 over budget, 1 untranslated; 2 blocks, 1 over\n$",
         "1 command read and ignored")),
     ([*GAME, "--script", dump("10D", "no<end>")], 0,
-     r"14 of 14 bytes, 0 free\n.* 0 over budget"),
+     r"14 of 14 bytes, 0 free\nblock at line 18 \(\$200\): 0 bytes, no end\n.* 0 over budget"),
     ([*GAME, "--script", dump("10C", "no<end>")], 1, r"-1 +1  no<end>\n.*13 bytes, over by 1"),
     ([*GAME, "--script", dump("10D", "no<end>"), "--limit", "3"], 1, r"(?m)^ +6 .* 3 +11 +\+8 "),
     ([*GAME, "--script", dump("10F", "x<end>"), "--json"], 0, lambda out, err: [
