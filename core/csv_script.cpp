@@ -138,7 +138,7 @@ CsvRead readCsv(std::string_view text, const CsvColumns& columns) {
     const Record& header = records->front();
     struct Wanted {
         std::string_view name;
-        std::string spec;
+        std::string asked; // as given: a name or a number counted from 1
         std::optional<std::size_t> index;
     };
     Wanted wanted[] = {
@@ -146,14 +146,14 @@ CsvRead readCsv(std::string_view text, const CsvColumns& columns) {
         {"translation", columns.translation, std::nullopt},
         {"limit", columns.limit.empty() ? std::string("limit") : columns.limit, std::nullopt}};
     for (Wanted& column : wanted) {
-        column.index = findColumn(header.fields, column.spec);
+        column.index = findColumn(header.fields, column.asked);
         const bool optional = &column == &wanted[2] && columns.limit.empty();
         if (!column.index && !optional) {
-            const bool numbered = wholeNumber(column.spec).has_value();
+            const bool numbered = wholeNumber(column.asked).has_value();
             return failed(header.line, numbered
-                                           ? "no column " + column.spec + ": the header has " +
+                                           ? "no column " + column.asked + ": the header has " +
                                                  std::to_string(header.fields.size()) + " columns"
-                                           : "the header has no column " + column.spec +
+                                           : "the header has no column " + column.asked +
                                                  " for the " + std::string(column.name));
         }
     }
