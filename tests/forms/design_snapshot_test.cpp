@@ -4,6 +4,7 @@
 // To accept an intended change: run `TAVREL_PRINT_SNAPSHOT=1 tests/forms/design_snapshot_test`
 // in the build folder (a mismatch prints the dump too), check that only what you meant moved,
 // and copy the printed hash below.
+#include "platform/widgets/picture.h"
 #include "program_fixture.h"
 
 #include <QAbstractButton>
@@ -18,7 +19,7 @@
 
 namespace {
 
-constexpr const char* kExpectedHash = "eda0fc30a8c24474a71de487700f9a1af00a34fd";
+constexpr const char* kExpectedHash = "4a270d658a4f43886e7abdb54746a31b8f30c541";
 
 // Before the test main makes its QApplication: 1440 dots per inch, one pixel per twip, so a
 // control moved by a single twip moves by a pixel.
@@ -50,7 +51,11 @@ void dumpWidget(const QWidget* w, int depth, QDebug& out) {
         << " a11y=" << (face ? face->role() : QAccessible::NoRole) << ':'
         << (face ? face->text(QAccessible::Name) : QString()) << " focus=" << w->focusPolicy()
         << " tip=" << w->toolTip() << " track=" << w->hasMouseTracking()
-        << " cursor=" << (w->testAttribute(Qt::WA_SetCursor) ? w->cursor().shape() : -1);
+        << " cursor=" << (w->testAttribute(Qt::WA_SetCursor) ? w->cursor().shape() : -1)
+        << " fill=" << w->autoFillBackground();
+    if (const auto* look = qobject_cast<const platform::ButtonLook*>(w)) {
+        out << " look=" << look->letters() << '/' << look->isPressed();
+    }
     if (label != nullptr) {
         out << " align=" << label->alignment() << " wrap=" << label->wordWrap()
             << " buddy=" << (label->buddy() ? label->buddy()->objectName() : QString());
