@@ -1,9 +1,11 @@
 // Every window's design in one snapshot: each widget's name, class, place, colours, font, caption,
 // accessible name and focus, the tab chains and the menus. A change anywhere changes the hash.
+// A second hash holds the pixels each window and each look of a picture button paints.
 //
 // To accept an intended change: run `TAVREL_PRINT_SNAPSHOT=1 tests/forms/design_snapshot_test`
-// in the build folder (a mismatch prints the dump too), check that only what you meant moved,
-// and copy the printed hash below.
+// in the build folder (a mismatch prints the dump too), check that only what you meant moved
+// (`TAVREL_SNAPSHOT_PICTURES=folder` writes the painted pictures there to look at), and copy
+// the printed hashes below.
 #include "platform/widgets/picture.h"
 #include "program_fixture.h"
 
@@ -13,6 +15,8 @@
 #include <QDebug>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
+#include <QStyleHints>
 
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +24,7 @@
 namespace {
 
 constexpr const char* kExpectedHash = "4a270d658a4f43886e7abdb54746a31b8f30c541";
+constexpr const char* kExpectedPixels = "ece8277aad0c796867f2a818e4fec68a8b4565d4";
 
 // Before the test main makes its QApplication: 1440 dots per inch, one pixel per twip, so a
 // control moved by a single twip moves by a pixel.
@@ -75,7 +80,27 @@ void dumpWidget(const QWidget* w, int depth, QDebug& out) {
     }
 }
 
-void dumpWindow(const QWidget* window, QDebug& out) {
+// What `w` paints, a tenth of its size (at one pixel per twip a window is thousands wide), hidden
+// or not; the hash of all of them in turn.
+void paintInto(QWidget* w, QCryptographicHash& pixels) {
+    QImage image(w->size() / 10, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    painter.scale(0.1, 0.1);
+    w->render(&painter, {}, {}, QWidget::DrawChildren);
+    painter.end();
+    pixels.addData(QByteArrayView(image.constBits(), image.sizeInBytes()));
+    if (const QString folder = qEnvironmentVariable("TAVREL_SNAPSHOT_PICTURES");
+        !folder.isEmpty()) {
+        image.save(QStringLiteral("%1/%2-%3.png").arg(folder, w->objectName()).arg(qHash(w)));
+    }
+}
+
+void dumpWindow(QWidget* window, QDebug& out, QCryptographicHash& pixels) {
+    paintInto(window, pixels);
+    for (platform::ButtonLook* look : window->findChildren<platform::ButtonLook*>()) {
+        paintInto(look, pixels);
+    }
     out << "window flags=" << window->windowFlags() << " size=" << window->minimumSize()
         << window->maximumSize()
         << " focus=" << (window->focusWidget() ? window->focusWidget()->objectName() : QString())
@@ -93,16 +118,18 @@ class DesignSnapshotTest : public ProgramTest {};
 // The main window opens on equal texts, so neither the plus sign nor the red difference shows.
 TEST_F(DesignSnapshotTest, EveryWindowLooksAsDesigned) {
     ASSERT_TRUE(kOnePixelPerTwip);
+    QGuiApplication::styleHints()->setCursorFlashTime(0); // a caret that does not blink
     writeFile("test", "ab\r\ncd\r\n");
     start();
     QString dump;
     QDebug out = QDebug(&dump).nospace().noquote();
-    dumpWindow(main().loadedWindow(), out);
+    QCryptographicHash pixels(QCryptographicHash::Sha1);
+    dumpWindow(main().loadedWindow(), out, pixels);
     click(get(main(), names::kAbout.pair), Qt::LeftButton);
-    dumpWindow(main().loadedWindow(), out); // the about face
-    dumpWindow(fast().loadedWindow(), out);
+    dumpWindow(main().loadedWindow(), out, pixels); // the about face
+    dumpWindow(fast().loadedWindow(), out, pixels);
     mini().load();
-    dumpWindow(mini().loadedWindow(), out);
+    dumpWindow(mini().loadedWindow(), out, pixels);
 
     const QByteArray text = dump.toUtf8();
     const QByteArray hash = QCryptographicHash::hash(text, QCryptographicHash::Sha1).toHex();
@@ -110,6 +137,11 @@ TEST_F(DesignSnapshotTest, EveryWindowLooksAsDesigned) {
         std::printf("%s\nhash: %s\n", text.constData(), hash.constData());
     }
     EXPECT_EQ(hash.toStdString(), kExpectedHash) << "the design moved: see the dump above";
+    const QByteArray painted = pixels.result().toHex();
+    if (painted != kExpectedPixels || qEnvironmentVariableIsSet("TAVREL_PRINT_SNAPSHOT")) {
+        std::printf("pixels: %s\n", painted.constData());
+    }
+    EXPECT_EQ(painted.toStdString(), kExpectedPixels) << "a window paints differently";
 }
 
 } // namespace
