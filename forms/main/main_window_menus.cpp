@@ -17,6 +17,7 @@ edit::BoxState MainWindow::boxState(Box box) {
     return state;
 }
 
+// The box's change notification recounts it, as for typing.
 void MainWindow::writeBox(Box box, const edit::BoxState& state) {
     platform::TextBox* b = ui_.block(box).box;
     b->setBoxText(state.text);
@@ -44,7 +45,6 @@ void MainWindow::prepareMenu(Box box, Qt::MouseButton button, QPoint globalPosit
 
 void MainWindow::undo(Box box) {
     writeBox(box, edit::undo(undo_));
-    recount(box);
 }
 
 void MainWindow::cut(Box box) {
@@ -52,7 +52,6 @@ void MainWindow::cut(Box box) {
     platform::clearClipboard();
     platform::setClipboardText(state.selectedText());
     writeBox(box, edit::removeSelection(state));
-    recount(box);
 }
 
 void MainWindow::copy(Box box) {
@@ -67,12 +66,10 @@ void MainWindow::paste(Box box) {
         undo_->caret = result.undoCaret;
     }
     writeBox(box, result.box);
-    recount(box);
 }
 
 void MainWindow::deleteSelection(Box box) {
     writeBox(box, edit::removeSelection(boxState(box)));
-    recount(box);
 }
 
 void MainWindow::selectAll(Box box) {

@@ -157,7 +157,11 @@ TEST_F(MainWindowTest, LayoutWithAndWithoutTheByteAndScreenLines) {
         checkLayout();
     }
     chooseTable("61=a\r\n", "senza.tbl"); // no width file: back to the design
-    EXPECT_TRUE(get(kPixels)->isHidden() && get(kScreenLines)->isHidden());
+    EXPECT_TRUE(get(kPixels)->isHidden() && get(kScreenLines)->isHidden() &&
+                get(kBytes)->isVisible());
+    dialog.answers.push_back(folder.path()); // a table that cannot be read has no byte line
+    click(get(names::kLoadTable.pair), Qt::LeftButton);
+    EXPECT_TRUE(get(kBytes)->isHidden());
     EXPECT_EQ(window()->geometry(), window0);
     EXPECT_EQ(get("Frame5")->geometry(), table0);
     EXPECT_EQ(get(kExit.pair)->pos(), exit0);
