@@ -43,7 +43,6 @@ platform::WindowShell* FastCounterWindow::createWindow() {
     // window, which ignores them, never to this sibling.
     ui_.margin = new platform::ClickableLabel(window);
     ui_.margin->setObjectName(QString::fromUtf8(names::kMargin));
-    ui_.margin->setAutoFillBackground(false);
     ui_.margin->setGeometry(platform::rectFromTwips(0, 0, 1215, 975));
     connect(ui_.margin, &platform::ClickableLabel::pressed, this,
             &FastCounterWindow::onMarginPressed);

@@ -86,20 +86,14 @@ void MainWindow::onLoad() {
     byteMeter_.clear();
     screenMeter_.clear();
 
-    // Each assignment raises the box's change, which recounts it. An empty text equals the
-    // new box's and raises none, so that box is recounted here.
+    // Each assignment raises the box's change, which recounts it and shows the difference. An
+    // empty text equals the new box's and raises none, so that box is recounted here.
     for (const Box box : kBoxes) {
         platform::TextBox* textBox = ui_.block(box).box;
         textBox->setBoxText((box == Box::Original ? texts.orig : texts.trans).value_or(QString()));
         if (textBox->text().isEmpty()) {
             recount(box);
         }
-    }
-    if (lengthOriginal_ - lengthTranslation_ < 0) {
-        platform::setCaptionColour(ui_.difference, palette::kRed);
-        ui_.plusSign->setVisible(true);
-    } else {
-        ui_.plusSign->setVisible(false);
     }
 
     ui_.window->show();
