@@ -6,7 +6,6 @@
 #include "platform/system/keep_on_top.h"
 #include "platform/widgets/clickable_label.h"
 #include "platform/widgets/controls.h"
-#include "platform/widgets/palette.h"
 #include "platform/widgets/pressed_look_pair.h"
 #include "platform/widgets/text_box.h"
 #include "platform/widgets/twips.h"
