@@ -42,7 +42,10 @@ ByteMeter::Look ByteMeter::look() const {
                            .arg(cost.greedy.bytes)
                            .arg(cost.optimal.bytes);
         if (cost.greedy.firstUncovered) {
-            text += QStringLiteral("; %1 caratteri assenti dalla tabella, il primo in posizione %2")
+            text += (cost.greedy.uncovered == 1
+                         ? QStringLiteral("; %1 carattere assente dalla tabella, in posizione %2")
+                         : QStringLiteral("; %1 caratteri assenti dalla tabella, il primo in "
+                                          "posizione %2"))
                         .arg(cost.greedy.uncovered)
                         .arg(*cost.greedy.firstUncovered + 1);
         }
