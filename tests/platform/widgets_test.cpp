@@ -136,9 +136,30 @@ TEST(TextBox, HoldsOneLineAndALockedBoxStillMovesAndCopies) {
                 box.text() == u"abcd"_s && face->textInterface()->text(1, 3) == u"bc"_s);
     EXPECT_LT(face->textInterface()->characterRect(0).x(),
               face->textInterface()->characterRect(2).x());
+    face->editableTextInterface()->insertText(0, u"z"_s);
+    EXPECT_EQ(box.text(), u"abcd"_s);
+    // Unlocked, it edits, selects and moves the caret.
+    box.setLocked(false);
+    QAccessibleTextInterface* text = face->textInterface();
+    face->editableTextInterface()->insertText(1, u"x"_s);     // axbcd
+    face->editableTextInterface()->deleteText(0, 1);          // xbcd
+    face->editableTextInterface()->replaceText(1, 3, u"Q"_s); // xQd
+    text->addSelection(1, 2);
+    text->selection(0, &start, &end);
+    EXPECT_EQ(std::tuple(box.text(), box.selectedText(), text->selectionCount(), start, end),
+              std::tuple(u"xQd"_s, u"Q"_s, 1, 1, 2));
+    text->removeSelection(0);
+    const int selections = text->selectionCount();
+    text->scrollToSubstring(0, 2);
+    text->attributes(1, &start, &end);
+    EXPECT_EQ(std::tuple(selections, box.cursorPosition(), start, end, face->state().editable),
+              std::tuple(0, 2, 0, 3, true));
+    face->setText(QAccessible::Value, u"nuovo"_s);
+    EXPECT_EQ(box.text(), u"nuovo"_s);
+    box.setLocked(true);
     QTest::keyClick(&box, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(&box, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("abcd"));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("nuovo"));
 }
 
 TEST(SystemFace, InstalledCopyAndX11UnderWayland) {
