@@ -37,7 +37,7 @@ constexpr std::array<int, 4> kTableFrameTwips{120, 3128, 3735, 1080};
 constexpr std::array<int, 4> kAboutTwips{120, 4440, 1575, 525};
 constexpr std::array<int, 4> kExitTwips{2280, 4440, 1575, 525};
 
-// `twips` moved down by `down` and made taller by `taller`, in pixels.
+// `twips` moved down by `down` and made taller by `taller`, in twips.
 QRect placed(const std::array<int, 4>& twips, int down = 0, int taller = 0) {
     return rectFromTwips(twips[0], twips[1] + down, twips[2], twips[3] + taller);
 }
