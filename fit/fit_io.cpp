@@ -61,7 +61,7 @@ loadTable(const QString& path, QString& error, QByteArray& warnings,
         return std::nullopt;
     }
     const std::string_view view(bytes->constData(), static_cast<std::size_t>(bytes->size()));
-    const bool utf8 = storage::isValidUtf8(*bytes);
+    const bool utf8 = bytes->isValidUtf8();
     if (!utf8 && !charSet) {
         warnings += QStringLiteral("tavrel-fit: %1\n").arg(readAsWindows1252(path)).toUtf8();
     }
@@ -91,7 +91,7 @@ storage::DecodedInput ScriptReader::decode(const QByteArray& bytes) const {
 }
 
 QStringList ScriptReader::lines(const QByteArray& bytes, storage::DecodedInput& how) const {
-    const bool utf8 = storage::isValidUtf8(bytes);
+    const bool utf8 = bytes.isValidUtf8();
     if (utf8 || !charSet) {
         // Line by line, without the whole text in between: a long script's common case.
         how = {{}, utf8 ? storage::InputCharSet::Utf8 : storage::InputCharSet::Windows1252, false};

@@ -41,7 +41,7 @@ bytetext::Decoder NamedCharSet::entryDecoder() const {
 }
 
 DecodedInput decodeInput(QByteArrayView bytes, const std::optional<NamedCharSet>& named) {
-    if (isValidUtf8(bytes)) {
+    if (bytes.isValidUtf8()) {
         if (bytes.startsWith("\xEF\xBB\xBF")) {
             bytes = bytes.sliced(3);
         }

@@ -77,58 +77,6 @@ bool looksLikeShiftJis(std::string_view wholeFile) {
 
 } // namespace
 
-bool isValidUtf8(QByteArrayView bytes) {
-    const qsizetype n = bytes.size();
-    qsizetype i = 0;
-    while (i < n) {
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        // Length of the sequence and the range its second byte must fall in; the narrower
-        // ranges after E0, ED, F0 and F4 exclude overlong forms, surrogates and code points
-        // above U+10FFFF.
-        int length = 0;
-        unsigned char low = 0x80;
-        unsigned char high = 0xBF;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            if (lead == 0xE0) {
-                low = 0xA0;
-            } else if (lead == 0xED) {
-                high = 0x9F;
-            }
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            if (lead == 0xF0) {
-                low = 0x90;
-            } else if (lead == 0xF4) {
-                high = 0x8F;
-            }
-        } else {
-            return false;
-        }
-        if (n - i < length) {
-            return false;
-        }
-        const auto second = static_cast<unsigned char>(bytes[i + 1]);
-        if (second < low || second > high) {
-            return false;
-        }
-        for (int k = 2; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(bytes[i + k]);
-            if (next < 0x80 || next > 0xBF) {
-                return false;
-            }
-        }
-        i += length;
-    }
-    return true;
-}
-
 QString decodeWindows1252(QByteArrayView bytes) {
     QString out(bytes.size(), Qt::Uninitialized);
     QChar* dst = out.data();
@@ -140,11 +88,11 @@ QString decodeWindows1252(QByteArrayView bytes) {
 }
 
 QString decodeStateText(QByteArrayView bytes) {
-    return isValidUtf8(bytes) ? fromUtf8KeepingBom(bytes) : decodeWindows1252(bytes);
+    return bytes.isValidUtf8() ? fromUtf8KeepingBom(bytes) : decodeWindows1252(bytes);
 }
 
 QStringList decodeStateLines(QByteArrayView bytes) {
-    const bool utf8 = isValidUtf8(bytes);
+    const bool utf8 = bytes.isValidUtf8();
     if (utf8 && bytes.startsWith("\xEF\xBB\xBF")) {
         bytes = bytes.sliced(3);
     }
@@ -178,7 +126,7 @@ QByteArray encodeStateLines(const QStringList& lines) {
 }
 
 bytetext::Decoder tableEntryDecoder(std::string_view wholeFile, TableCharsets charsets) {
-    if (hasHighByte(wholeFile) && isValidUtf8(viewOf(wholeFile))) {
+    if (hasHighByte(wholeFile) && viewOf(wholeFile).isValidUtf8()) {
         return [](std::string_view entry) { return toU16(decodeStateText(viewOf(entry))); };
     }
     if (charsets == TableCharsets::Utf8ShiftJisOrWindows1252 && looksLikeShiftJis(wholeFile)) {

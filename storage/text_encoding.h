@@ -22,14 +22,12 @@ inline std::u16string_view utf16View(const QString& text) {
             static_cast<std::size_t>(text.size())};
 }
 
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF, no truncated sequence.
-bool isValidUtf8(QByteArrayView bytes);
-
 // Windows-1252; the five bytes that code page leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D)
 // become the C1 control with the same number, as Windows itself does.
 QString decodeWindows1252(QByteArrayView bytes);
 
-// UTF-8 when the bytes are valid UTF-8, otherwise Windows-1252.
+// UTF-8 when the bytes are valid UTF-8 (strict, as QByteArrayView::isValidUtf8: no overlong
+// forms, no surrogates, nothing above U+10FFFF, no cut sequence), otherwise Windows-1252.
 QString decodeStateText(QByteArrayView bytes);
 
 // Splits a state file into lines and decodes them. A line ends at LF, and a CR just before

@@ -37,7 +37,7 @@ StateFileBytes readStateFile(const QString& path) {
         return {std::nullopt, cannotRead()};
     }
     std::optional<QString> problem;
-    if (!isValidUtf8(bytes)) {
+    if (!bytes.isValidUtf8()) {
         problem = QStringLiteral("%1 is not valid UTF-8; read as Windows-1252").arg(path);
     }
     return {std::move(bytes), std::move(problem)};
