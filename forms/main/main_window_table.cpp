@@ -195,7 +195,6 @@ void MainWindow::handleTableKey(Box box, const tablekeys::TableKey& key) {
     if (!tableMode_ || !isLoaded()) {
         return;
     }
-    ui_.block(box).box->setLocked(true);
     // The snapshot comes first, also for a key that then changes nothing.
     const edit::BoxState before = boxState(box);
     undo_ = edit::UndoSnapshot{before.text, before.selectionStart};

@@ -7,8 +7,6 @@
 namespace platform {
 namespace {
 
-constexpr qint64 kUnnotifiedReadIntervalMs = 250;
-
 std::optional<QString> readSystemClipboard() {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
     if (data == nullptr) {
@@ -50,9 +48,14 @@ void ClipboardCounter::markChanged() {
     Q_EMIT changed();
 }
 
+bool ClipboardCounter::readIsDue(bool platformNotifies, std::optional<qint64> sinceReadMs) {
+    return !platformNotifies && (!sinceReadMs || *sinceReadMs >= kUnnotifiedReadIntervalMs);
+}
+
 std::optional<int> ClipboardCounter::count() {
-    const bool due = !platformNotifies_ &&
-                     (!sinceRead_.isValid() || sinceRead_.elapsed() >= kUnnotifiedReadIntervalMs);
+    const bool due =
+        readIsDue(platformNotifies_,
+                  sinceRead_.isValid() ? std::optional(sinceRead_.elapsed()) : std::nullopt);
     if (stale_ || due) {
         const std::optional<QString> text = reader_();
         if (!text) {

@@ -32,6 +32,13 @@ public:
     // must then be asked for now and then.
     bool notifiesChanges() const { return platformNotifies_; }
 
+    // Without change reports the text is read again after this long.
+    static constexpr qint64 kUnnotifiedReadIntervalMs = 250;
+    // Whether a count must read the text though no change was reported: only where the
+    // platform reports none, and then `kUnnotifiedReadIntervalMs` after the last read (none yet:
+    // nothing).
+    static bool readIsDue(bool platformNotifies, std::optional<qint64> sinceReadMs);
+
     // Tests replace the read of the clipboard's text (an empty reader restores the real one);
     // a reader's nothing means a failed read.
     using Reader = std::function<std::optional<QString>()>;

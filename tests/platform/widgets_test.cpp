@@ -1,4 +1,5 @@
 // The window runtime and the text box, on their own.
+#include "platform/system/clipboard.h"
 #include "platform/system/display.h"
 #include "platform/system/program_folder.h"
 #include "platform/widgets/caret_rest.h"
@@ -172,6 +173,11 @@ TEST(SystemFace, InstalledCopyAndX11UnderWayland) {
     platform::preferX11OverWayland();
     EXPECT_EQ(qgetenv("QT_QPA_PLATFORM"), "xcb");
     qputenv("QT_QPA_PLATFORM", chosen);
+    // Without change reports the clipboard is read at the first count and 250 ms after a read.
+    const auto due = &platform::ClipboardCounter::readIsDue;
+    EXPECT_EQ((std::array{due(true, std::nullopt), due(true, 900), due(false, std::nullopt),
+                          due(false, 249), due(false, 250)}),
+              (std::array{false, false, true, false, true}));
 }
 
 // An action waits for the window's first expose and the event loop; a hidden window runs it at
