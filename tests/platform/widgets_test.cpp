@@ -178,6 +178,8 @@ TEST(SystemFace, InstalledCopyAndX11UnderWayland) {
     EXPECT_EQ((std::array{due(true, std::nullopt), due(true, 900), due(false, std::nullopt),
                           due(false, 249), due(false, 250)}),
               (std::array{false, false, true, false, true}));
+    QGuiApplication::clipboard()->setText(u"abc"_s); // before the counter: its first count reads
+    EXPECT_EQ(platform::ClipboardCounter().count(), 3);
 }
 
 // An action waits for the window's first expose and the event loop; a hidden window runs it at
