@@ -172,6 +172,20 @@ TEST(SystemFace, InstalledCopyAndX11UnderWayland) {
     qputenv("DISPLAY", ":5");
     platform::preferX11OverWayland();
     EXPECT_EQ(qgetenv("QT_QPA_PLATFORM"), "xcb");
+    // Why the windows cannot be shown; "-" where they can, or where Qt itself will say why.
+    const std::array<const char*, 4> displays[] = {{"offscreen", "", "", "-"},
+                                                   {"", "", "wayland-0", "-"},
+                                                   {"xcb", "", "wayland-0", "no display: DISPLAY"},
+                                                   {"", ":9999", "", "cannot open display :9999"}};
+    for (const auto& [platformName, display, wayland, reason] : displays) {
+        for (const auto& [name, value] : {std::pair("QT_QPA_PLATFORM", platformName),
+                                          {"DISPLAY", display},
+                                          {"WAYLAND_DISPLAY", wayland}}) {
+            *value ? qputenv(name, value) : qunsetenv(name);
+        }
+        EXPECT_TRUE(platform::displayUnavailableReason().value_or(u"-"_s).startsWith(
+            QLatin1String(reason)));
+    }
     qputenv("QT_QPA_PLATFORM", chosen);
     // Without change reports the clipboard is read at the first count and 250 ms after a read.
     const auto due = &platform::ClipboardCounter::readIsDue;
