@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QEventLoop>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPointer>
 #include <QTest>
@@ -156,11 +157,18 @@ TEST(TextBox, HoldsOneLineAndALockedBoxStillMovesAndCopies) {
     EXPECT_EQ(std::tuple(selections, box.cursorPosition(), start, end, face->state().editable),
               std::tuple(0, 2, 0, 3, true));
     face->setText(QAccessible::Value, u"nuovo"_s);
-    EXPECT_EQ(box.text(), u"nuovo"_s);
+    // An input method's text goes in too; a double press is a press.
+    int presses = 0;
+    QObject::connect(&box, &platform::TextBox::mousePressed, [&] { ++presses; });
+    QInputMethodEvent commit;
+    commit.setCommitString(u"I"_s);
+    QCoreApplication::sendEvent(&box, &commit);
+    QTest::mouseDClick(&box, Qt::LeftButton);
+    EXPECT_EQ(std::pair(box.text(), presses), std::pair(u"nuovoI"_s, 1));
     box.setLocked(true);
     QTest::keyClick(&box, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(&box, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("nuovo"));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("nuovoI"));
 }
 
 TEST(SystemFace, InstalledCopyAndX11UnderWayland) {
