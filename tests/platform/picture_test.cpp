@@ -63,7 +63,13 @@ TEST(PictureTest, ReadyPictureReadsBackAndRefusesDamagedFiles) {
     image.setPixel(2, 1, qRgba(10, 20, 30, 40));
     ASSERT_TRUE(platform::writeReadyPicture(image, path));
     EXPECT_FALSE(platform::writeReadyPicture(QImage(), path) ||
-                 platform::writeReadyPicture(image.scaled(4097, 1), path));
+                 platform::writeReadyPicture(image.scaled(4097, 1), path) ||
+                 platform::writeReadyPicture(image.scaled(1, 4097), path));
+    const QString largest = folder.filePath(QStringLiteral("largest.argb"));
+    for (const QSize size : {QSize(4096, 1), QSize(1, 4096)}) {
+        ASSERT_TRUE(platform::writeReadyPicture(image.scaled(size), largest));
+        EXPECT_EQ(platform::readReadyPicture(largest), image.scaled(size));
+    }
     EXPECT_EQ(platform::readReadyPicture(path), image);
     QFile file(path);
     const QByteArray good = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
