@@ -145,9 +145,7 @@ void paintButtonBar(QPainter& painter, const QRectF& rect, const QString& letter
 }
 
 ButtonLook::ButtonLook(const QString& letters, bool pressed, QWidget* parent)
-    : QWidget(parent), letters_(letters), pressed_(pressed) {
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-}
+    : QWidget(parent), letters_(letters), pressed_(pressed) {}
 
 void ButtonLook::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);

@@ -55,8 +55,8 @@ private:
 // pixel further right. The letters shrink when they would not fit the bar.
 void paintButtonBar(QPainter& painter, const QRectF& rect, const QString& letters, bool pressed);
 
-// A button bar as a child widget. It lets the mouse through to its parent, which holds
-// both looks of a button and takes the press and the release for them.
+// A button bar as a child widget: one look of a PressedLookPair, which holds both looks of a
+// button, lets the mouse through them and takes the press and the release itself.
 class ButtonLook final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ButtonLook)

@@ -139,6 +139,9 @@ TEST(TextBox, HoldsOneLineAndALockedBoxStillMovesAndCopies) {
     EXPECT_LT(face->textInterface()->characterRect(0).x(),
               face->textInterface()->characterRect(2).x());
     face->editableTextInterface()->insertText(0, u"z"_s);
+    QInputMethodEvent replace; // an input method replacing the character before the caret
+    replace.setCommitString({}, -1, 1);
+    QCoreApplication::sendEvent(&box, &replace);
     EXPECT_EQ(box.text(), u"abcd"_s);
     // Unlocked, it edits, selects and moves the caret.
     box.setLocked(false);
