@@ -25,14 +25,14 @@ QImage readReadyPicture(const QString& path) {
     }
     const quint32 width = qFromLittleEndian<quint32>(bytes.constData() + 4);
     const quint32 height = qFromLittleEndian<quint32>(bytes.constData() + 8);
-    if (width == 0 || height == 0 || width > kLargestSide || height > kLargestSide ||
+    if (width > kLargestSide || height > kLargestSide ||
         file.size() != kHeaderBytes + qint64{width} * height * 4) {
         return {};
     }
     QImage image(static_cast<int>(width), static_cast<int>(height),
                  QImage::Format_ARGB32_Premultiplied);
     const QByteArray pixels = file.readAll();
-    if (image.isNull() || pixels.size() != qsizetype{width} * height * 4) {
+    if (image.isNull() || pixels.size() != qsizetype{width} * height * 4) { // a side of 0 too
         return {};
     }
     const qsizetype rowBytes = qsizetype{width} * 4;
