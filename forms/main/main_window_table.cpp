@@ -162,8 +162,8 @@ void MainWindow::loadWidthFile(const QFileInfo& table) {
             std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())));
         const screen::WidthFile& widths = screenMeter_.widths();
         if (widths.skippedLines > 0 || widths.unknownKeys > 0) {
-            qWarning("tavrel-counter: the width file %s has %zu lines not understood and %zu "
-                     "unknown @ keys; the rest is in use",
+            qWarning("tavrel-counter: the width file %s: lines not understood: %zu, unknown @ "
+                     "keys: %zu; the rest is in use",
                      qUtf8Printable(*path), widths.skippedLines, widths.unknownKeys);
         }
         for (const Box box : kBoxes) {

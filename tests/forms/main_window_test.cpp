@@ -124,7 +124,11 @@ TEST_F(MainWindowTest, LayoutWithAndWithoutTheByteAndScreenLines) {
     const QRect window0 = window()->geometry(), table0 = get("Frame5")->geometry();
     const QPoint exit0 = get(kExit.pair)->pos();
     const int pitch = get(kBytes)->y() - get(kDifferenceCaption)->y();
-    writeFile("gioco.wid", "# a, b and ab\n@line=12\n@lines=2\n@gap=1\n@default=5\n61=3\n62=4\n");
+    writeFile("gioco.wid", "# a, b\n@line=12\n@lines=2\n@gap=1\n@default=5\n61=3\n62=4\n@x=1\n");
+    static QStringList warnings; // what the window writes on stderr
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& message) {
+        warnings.append(message);
+    });
     writeFile("solo.wid", "@line=12\r\n@default=1\r\n");
     const QColor red = palette::kRed, green = palette::kGreen;
     const struct {
@@ -156,12 +160,20 @@ TEST_F(MainWindowTest, LayoutWithAndWithoutTheByteAndScreenLines) {
         EXPECT_EQ(get(kExit.pair)->pos(), exit0 + QPoint(0, pitch));
         checkLayout();
     }
-    chooseTable("61=a\r\n", "senza.tbl"); // no width file: back to the design
+    chooseTable("61=a\r\n62=b", "senza.tbl"); // no width file: back to the design
     EXPECT_TRUE(get(kPixels)->isHidden() && get(kScreenLines)->isHidden() &&
                 get(kBytes)->isVisible());
     dialog.answers.push_back(folder.path()); // a table that cannot be read has no byte line
     click(get(names::kLoadTable.pair), Qt::LeftButton);
     EXPECT_TRUE(get(kBytes)->isHidden());
+    qInstallMessageHandler(nullptr);
+    EXPECT_EQ(
+        warnings.filter(u"tavrel-counter: "_s).join(u'\n').replace(folder.path(), u"F"_s),
+        u"tavrel-counter: the width file F/gioco.wid: lines not understood: 0, unknown @ keys: "
+        "1; the rest is in use\n"_s.repeated(2) +
+            u"tavrel-counter: the table F/senza.tbl ends inside an entry; the entries before "
+            "the end are in use and F/tdf.txt was not written\n"
+            "tavrel-counter: cannot read the table F"_s);
     EXPECT_EQ(window()->geometry(), window0);
     EXPECT_EQ(get("Frame5")->geometry(), table0);
     EXPECT_EQ(get(kExit.pair)->pos(), exit0);
