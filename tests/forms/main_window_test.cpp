@@ -75,6 +75,10 @@ TEST_F(MainWindowTest, CountsAndTheDifferenceFollowBothBoxes) {
     main().load();
     EXPECT_TRUE(counts(kOne) == QLatin1String("0 0 0 0") && get(kPlusSign)->isVisible());
     EXPECT_EQ(counts(kTwo), QStringLiteral("22 3 4 3"));
+    box(kTwo)->clear(); // two empty texts: no plus sign, which the design shows
+    main().unload();
+    main().load();
+    EXPECT_FALSE(get(kPlusSign)->isVisible());
 }
 
 // Captions whole, no shown control over another, with and without the byte and screen lines.
