@@ -215,8 +215,7 @@ MainWindowControls buildMainWindowDesign() {
     addMenu(window, Box::Translation, "menù Text2", {"mNullo3", "mNullo4"},
             ui.block(Box::Translation));
 
-    QWidget::setTabOrder(ui.block(Box::Translation).box, ui.tableCheck);
-    QWidget::setTabOrder(ui.tableCheck, ui.block(Box::Original).box);
+    // Tab goes Text1, Text2, Check1 and round again: the order the controls were made in.
     ui.block(Box::Translation).box->setFocus();
     return ui;
 }
