@@ -29,11 +29,11 @@ void setClipboardText(const QString& text) {
     QGuiApplication::clipboard()->setText(text, QClipboard::Clipboard);
 }
 
+// X11 (through XFixes) and the offscreen platform report every change of owner; a Wayland
+// client hears of changes only while it has the focus.
 ClipboardCounter::ClipboardCounter(QObject* parent)
-    : QObject(parent), reader_(readSystemClipboard) {
-    // X11 (through XFixes) and the offscreen platform report every change of owner; a
-    // Wayland client hears of changes only while it has the focus.
-    platformNotifies_ = QGuiApplication::platformName() != QLatin1String("wayland");
+    : QObject(parent), reader_(readSystemClipboard),
+      platformNotifies_(QGuiApplication::platformName() != QLatin1String("wayland")) {
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
             &ClipboardCounter::markChanged);
 }

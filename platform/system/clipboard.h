@@ -52,7 +52,7 @@ private:
 
     Reader reader_;
     bool stale_ = true;
-    bool platformNotifies_ = true;
+    const bool platformNotifies_;
     int cachedCount_ = 0;
     QElapsedTimer sinceRead_;
 };
