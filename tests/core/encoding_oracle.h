@@ -121,7 +121,7 @@ template <typename Next> std::pair<encoding::TableEncoding, std::u16string> draw
                                       u"\n", u"c", u"d",      u"e"};
     const auto letter = [&](unsigned n) { return letters[n < 5 ? n : n + 1]; }; // no "\n"
     const bool wide = next() % 2;
-    Entries entries(1 + next() % (wide ? 10 : 6));
+    Entries entries(1 + next() % (wide ? 20 : 6));
     for (encoding::TableEntry& entry : entries) {
         const unsigned shape = next(); // code length, kind, text length, label or none
         entry.kind = static_cast<encoding::EntryKind>(shape / 5 % 3);

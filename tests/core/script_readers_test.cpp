@@ -58,7 +58,7 @@ TEST(DumpReaderTest, StringsBlocksRoomsAndErrors) {
          {{u"<end>"}, {u"<end>", u"<END>"}},
          u"4  [One<end>|Uno<end>]; 4  [Two<end>|Dos\n<END>]; 7  [|Tres]; skipped 0"},
         {u"#W16($1)\n//POINTER #1 @ $2 - STRING #1 @ $10\n\n#W16($2)\n//a\nb\n#W16($3)\n#VAR(x)"
-         u"\n#W16($4)\n//c\n#W16($5)",
+         u"\n#W16($4)\n//c\n#W16($5)\n//POINTER #1 @ $2 - STRING #1 @ $18",
          {},
          u"1 #W16($1) +4 [a|b] @16; 7 #W16($3) []; 9 #W16($4) [c]; 11 #W16($5) []; skipped 1 from "
          u"8"},
@@ -70,6 +70,7 @@ TEST(DumpReaderTest, StringsBlocksRoomsAndErrors) {
         {u"\n#JMP($10,$10)\n#W16", {}, u"error at 3; skipped 0"},
         {u"#W16(1)\nx\n#JMP(zz)", {}, u"error at 3; skipped 0"},
         {u"#W16(1)\n#JMP($1,)", {}, u"error at 2; skipped 0"},
+        {u"#W16($1", {}, u"error at 1; skipped 0"},
         {u"#W16(1)\n#JMP($10000000000000000)", {}, u"error at 2; skipped 0"}};
     for (const auto& [text, ends, want] : rows) {
         EXPECT_EQ(describe(readDump(text, ends)), want);
@@ -141,7 +142,7 @@ TEST(CsvReaderTest, QuotedFieldsColumnsAndMissingCells) {
          "2,\"two\r\nlines\",\"x\ny\",7\n3, c ,,",
          "1/2 [a,b|say \"hi\"]; 2/4 [two\nlines|x\ny] 7; 3/7 [ c |]; "},
         {"original,translation\nok,ok\n\"a\nb\"\n", "error at 3; "},
-        {"original,translation,limit\na,b,c", "error at 2; "},
+        {"\xEF\xBB\xBForiginal,translation,limit\na,b,c", "error at 2; "},
         {"original,translation,limit\na,b\n", "error at 2; "},
         {"original,translation\na,b\n\n\"c,d\ne\n", "error at 4; "},
         {"original,text\na,b\n", "error at 1; "},
