@@ -210,7 +210,6 @@ void TableEncoding::insertText(std::u16string_view text, std::int32_t entry) {
 void TableEncoding::index() {
     longestText_ = std::max<std::size_t>(longestText_, 2);
     rootPages_.assign(256, {});
-    rootPages_[0].resize(256);
     for (const Edge& edge : nodes_[0].edges) {
         auto& page = rootPages_[edge.unit >> 8];
         page.resize(256);
@@ -296,9 +295,10 @@ void TableEncoding::index() {
 
 std::int32_t TableEncoding::firstEntryWith(std::uint32_t length, std::uint32_t value) const {
     const std::uint64_t key = std::uint64_t{length} << 32 | value;
-    const auto it = std::lower_bound(firstEntry_.begin(), firstEntry_.end(),
-                                     std::pair<std::uint64_t, std::int32_t>(key, -1));
-    return it != firstEntry_.end() && it->first == key ? it->second : -1;
+    // Asked only for codes of the table.
+    return std::lower_bound(firstEntry_.begin(), firstEntry_.end(),
+                            std::pair<std::uint64_t, std::int32_t>(key, -1))
+        ->second;
 }
 
 std::u16string TableEncoding::shownText(std::int32_t entry) const {
