@@ -48,8 +48,8 @@ TEST(DumpReaderTest, StringsBlocksRoomsAndErrors) {
     const std::tuple<std::u16string_view, EndTokens, std::u16string_view> rows[] = {
         {u"//GAME NAME: x\n#VAR(a, b)\n#JMP($100,$10F)\r\n//POINTER #0 @ $10 - STRING #0 @ $100\n"
          u"\n  #W16($10) \n\n//Hello<line>\n//World<end>\n// current address: $999\n\n  Hola<line>"
-         u"\n\nMundo<end>\n//POINTER #1 @ $12 - STRING #1 @ $10A\n#ACTIVETBL(t)\n#W16($12)\n"
-         u"//Bye<end>\n\n// current address: $110\n#JMP(0x200)\n#WUB(x)\n//<$0A>",
+         u"\n\nMundo<end>\n//POINTER #1 @ $12 - STRING #1 @ $10A (13 bytes)\n#ACTIVETBL(t)\n"
+         u"#W16($12)\n//Bye<end>\n\n// current address: $110\n#JMP(0x200)\n#WUB(x)\n//<$0A>",
          {},
          u"6 #W16($10) [Hello<line>\n//World<end>|  Hola<line>\nMundo<end>] @256+10 #0; "
          u"17 #W16($12) [Bye<end>] @266+6 #0; 22 #WUB(x) [<$0A>] #1; block 3 @256+16; "
@@ -69,7 +69,7 @@ TEST(DumpReaderTest, StringsBlocksRoomsAndErrors) {
          u"skipped 0"},
         {u"#W16($1)\n#JMP($10,$F)", {}, u"error at 2; skipped 0"},
         {u"\n#JMP($10,$10)\n#W16", {}, u"error at 3; skipped 0"},
-        {u"#W16(1)\nx\n#JMP(zz)", {}, u"error at 3; skipped 0"},
+        {u"#W16(1)\nx\n#JMP(1é)", {}, u"error at 3; skipped 0"},
         {u"#W16(1)\n#JMP($1,)", {}, u"error at 2; skipped 0"},
         {u"#W16($1", {}, u"error at 1; skipped 0"},
         {u"#W16(1)\n#JMP($10000000000000000)", {}, u"error at 2; skipped 0"}};
@@ -161,12 +161,13 @@ TEST(DumpTableTest, LabelsLineEndsAndRawBytes) {
     collectRawBytes(u"<$0a><$0A><$G0><$1>x<$80><$81><$ff", raw);
     EXPECT_EQ(raw, (std::set<std::u16string>{u"<$0A>", u"<$0a>", u"<$80>", u"<$81>"}));
     const auto table = encoding::TableEncoding::build(dumpTableEntries(
-        encoding::TableEncoding::read("61=a\n62=b\n8081=<line>\\n//\n/FF=<end>\\n\\n\n*FE=<br>\n")
+        encoding::TableEncoding::read(
+            "61=a\n62=b\n63=\\n\\nc\n8081=<line>\\n//\n/FF=<end>\\n\\n\n*FE=<br>\n")
             .entries(),
         raw));
     std::string got; // greedy bytes, optimal bytes, uncovered characters, misread or not
     for (const std::u16string_view text :
-         {u"a<line>\n//b<end>\n", u"a<line>\nb<end>\n", u"a\n\nb<br>\n", u"<line>", u"<$0a><$0A>a",
+         {u"a<line>\n//b<end>\n", u"a<line>\nb<end>\n", u"a\n\nc<br>\n", u"<line>", u"<$0a><$0A>a",
           u"<$80><$81>"}) {
         const encoding::TextCost cost = table.encode(text);
         got += std::to_string(cost.greedy.bytes) + "/" + std::to_string(cost.optimal.bytes) + "/" +
