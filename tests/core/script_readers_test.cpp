@@ -58,7 +58,7 @@ TEST(DumpReaderTest, StringsBlocksRoomsAndErrors) {
          {{u"<end>"}, {u"<end>", u"<END>"}},
          u"5  [One<end>|Uno<end>] #0; 5  [Two<end>|Dos\n<END>] #0; 8  [|Tres] #0; block 2 @16; "
          u"skipped 0"},
-        {u"#W16($1)\n//POINTER #1 @ $2 - STRING #1 @ $10\n\n#W16($2)\n//a\nb\n#W16($3)\n#VAR(x)"
+        {u"#W16($1)\n//POINTER #1 @ $2 - STRING #1 @ $10\n\n#W16($2)\n//a\nb\n#W16($3)\n#X16(x)"
          u"\n#W16($4)\n//c\n#W16($5)\n//POINTER #1 @ $2 - STRING #1 @ $18",
          {},
          u"1 #W16($1) +4 [a|b] @16; 7 #W16($3) []; 9 #W16($4) [c]; 11 #W16($5) []; skipped 1 from "
@@ -151,6 +151,7 @@ TEST(CsvReaderTest, QuotedFieldsColumnsAndMissingCells) {
     for (const auto& [text, want] : rows) {
         EXPECT_EQ(describe(readCsv(text)), want) << text;
     }
+    EXPECT_EQ(describe(readCsv("a,B,c\nx,y,9\n", {"2", "b", "3"})), "1/2 [y|y] 9; "); // by number
 }
 } // namespace
 

@@ -21,7 +21,7 @@ TEST(WrapTest, Rows) {
     } rows[] = {
         {u"aaaaaaaaa bbbbbbbbb ccc", u"aaaaaaaaa<br>bbbbbbbbb<box>ccc", {}},
         {u"aaaaaaaaa<box>bbbbbbbbb ccc", u"aaaaaaaaa<box>bbbbbbbbb<br>ccc", {}},
-        {u" abcdefghijkl", u" abcdefghi<br>jkl", {10}},
+        {u"<br>abcdefghijkl", u" abcdefghi<br>jkl", {13}},
         {u"xxxxxxxxxxxaxxxxxxxxxxx", u"xxxxxxxxxx<br>xaxxxxxxxx<box>xxx", {10, 20}}, // uncovered
         {u"cccccccccabc", u"ccccccccc<br>abc", {9}}, // never inside a code
         {u"a m", u"a<br>m", {2}, false},             // m is wider than a line
