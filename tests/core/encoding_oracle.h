@@ -117,7 +117,7 @@ inline Figures figures(const Entries& entries, const std::u16string& text) {
 // more letters after a first "a" or "b" (every other letter of the text too), so a text node has
 // many children. Zero-byte tokens, line breaks with and without labels.
 template <typename Next> std::pair<encoding::TableEncoding, std::u16string> drawn(Next next) {
-    const std::u16string letters[] = {u"a",  u"b", u"\u017A", u"\U0001F600", {char16_t{0xDC00}},
+    const std::u16string letters[] = {u"a",  u"b", u"\u0100", u"\U0001F600", {char16_t{0xDC00}},
                                       u"\n", u"c", u"d",      u"e"};
     const auto letter = [&](unsigned n) { return letters[n < 5 ? n : n + 1]; }; // no "\n"
     const bool wide = next() % 2;

@@ -159,7 +159,8 @@ TEST(CsvReaderTest, QuotedFieldsColumnsAndMissingCells) {
 // translations; the file's own line ends cost nothing; "<$XX>" is one byte.
 TEST(DumpTableTest, LabelsLineEndsAndRawBytes) {
     std::set<std::u16string> raw;
-    collectRawBytes(u"<$0a><$0A><$G0><$1>x<$80><$81><$ff", raw);
+    collectRawBytes(u"<$0a><$0A><$G0><$1>x<$80><$81>", raw); // the last one at the very end
+    collectRawBytes(u"<$ff", raw);
     EXPECT_EQ(raw, (std::set<std::u16string>{u"<$0A>", u"<$0a>", u"<$80>", u"<$81>"}));
     const auto table = encoding::TableEncoding::build(dumpTableEntries(
         encoding::TableEncoding::read(
