@@ -210,7 +210,6 @@ void TableEncoding::insertText(std::u16string_view text, std::int32_t entry) {
 void TableEncoding::index() {
     longestText_ = std::max<std::size_t>(longestText_, 2);
     rootPages_.assign(256, {});
-    rootPages_[0].resize(256);
     for (const Edge& edge : nodes_[0].edges) {
         auto& page = rootPages_[edge.unit >> 8];
         page.resize(256);
@@ -286,8 +285,7 @@ void TableEncoding::index() {
             warn(warnings_.sameCodeOtherText, entry);
         }
         Code& code = code_[i];
-        code.startsLonger =
-            code.length < kMaxCodeBytes && openPrefixes_.contains(code.length, code.value);
+        code.startsLonger = openPrefixes_.contains(code.length, code.value); // 1 to 3 bytes
         if (code.startsLonger) {
             warn(warnings_.prefixCode, entry);
             prefixCodes_ = true;
@@ -297,9 +295,10 @@ void TableEncoding::index() {
 
 std::int32_t TableEncoding::firstEntryWith(std::uint32_t length, std::uint32_t value) const {
     const std::uint64_t key = std::uint64_t{length} << 32 | value;
-    const auto it = std::lower_bound(firstEntry_.begin(), firstEntry_.end(),
-                                     std::pair<std::uint64_t, std::int32_t>(key, -1));
-    return it != firstEntry_.end() && it->first == key ? it->second : -1;
+    // Asked only for codes of the table.
+    return std::lower_bound(firstEntry_.begin(), firstEntry_.end(),
+                            std::pair<std::uint64_t, std::int32_t>(key, -1))
+        ->second;
 }
 
 std::u16string TableEncoding::shownText(std::int32_t entry) const {
@@ -431,19 +430,18 @@ void TableEncoding::encodeGreedy(std::u16string_view text, bool pieces, TextCost
     const std::uint32_t* pairRow = pairRow_.data();
     for (std::size_t at = 0; at < text.size();) {
         std::uint32_t node = 0;
-        std::size_t length = 0;
+        std::size_t length = 1;
         std::size_t j = at + 1;
         std::int32_t entry = -1;
         if (j < text.size() && (text[at] | text[j]) < 256) {
             const Pair& pair = pairs[pairRow[text[at]] + text[j]];
             node = pair.node;
             entry = pair.choice >> 1; // -1 stays -1
-            length = static_cast<std::size_t>(pair.choice & 1) + 1;
+            length += static_cast<std::size_t>(pair.choice & 1);
             ++j;
         } else {
             node = walk.rootChild(text[at]);
             entry = node == 0 ? -1 : walk.nodes[node].greedyEntry;
-            length = 1;
         }
         for (; node != 0 && j < text.size(); ++j) {
             node = walk.child(node, text[j]);

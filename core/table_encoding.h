@@ -184,8 +184,7 @@ private:
     std::vector<TableEntry> entries_;
     std::vector<Terminal> terminals_;
     std::vector<Code> code_; // per entry
-    // The root's child per UTF-16 unit, 0 for none, in pages of 256 units made as needed;
-    // the first page is always made.
+    // The root's child per UTF-16 unit, 0 for none, in pages of 256 units made as needed.
     std::vector<std::vector<std::uint32_t>> rootPages_;
     std::vector<Node> nodes_{Node{}}; // while the table is built
     std::vector<FlatNode> flat_;

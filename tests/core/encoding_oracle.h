@@ -27,7 +27,7 @@ using Written = std::vector<std::pair<std::string, std::size_t>>; // code, text 
 using Best = std::tuple<std::size_t, std::size_t, std::size_t>;   // uncovered, bytes, first
 
 struct Figures {
-    std::pair<std::size_t, std::size_t> greedy;                    // bytes, uncovered
+    Best greedy;                                                   // bytes, uncovered, first
     std::optional<std::pair<std::size_t, std::u16string>> misread; // at, what is read
     Best optimal{~0u, 0, 0};
     std::optional<std::size_t> cannotBeWrittenAt;
@@ -85,7 +85,7 @@ inline Figures figures(const Entries& entries, const std::u16string& text) {
         if (at == text.size()) {
             anyBest = std::min(anyBest, {uncovered, bytes, first});
             f.optimal = wrong ? f.optimal : std::min(f.optimal, {uncovered, bytes, first});
-            f.greedy = greedy ? std::pair(bytes, uncovered) : f.greedy;
+            f.greedy = greedy ? Best{bytes, uncovered, first} : f.greedy;
             f.misread = greedy ? wrong : f.misread;
             return;
         }
@@ -117,11 +117,11 @@ inline Figures figures(const Entries& entries, const std::u16string& text) {
 // more letters after a first "a" or "b" (every other letter of the text too), so a text node has
 // many children. Zero-byte tokens, line breaks with and without labels.
 template <typename Next> std::pair<encoding::TableEncoding, std::u16string> drawn(Next next) {
-    const std::u16string letters[] = {u"a",  u"b", u"\u017A", u"\U0001F600", {char16_t{0xDC00}},
+    const std::u16string letters[] = {u"a",  u"b", u"\u0100", u"\U0001F600", {char16_t{0xDC00}},
                                       u"\n", u"c", u"d",      u"e"};
     const auto letter = [&](unsigned n) { return letters[n < 5 ? n : n + 1]; }; // no "\n"
     const bool wide = next() % 2;
-    Entries entries(1 + next() % (wide ? 10 : 6));
+    Entries entries(1 + next() % (wide ? 20 : 6));
     for (encoding::TableEntry& entry : entries) {
         const unsigned shape = next(); // code length, kind, text length, label or none
         entry.kind = static_cast<encoding::EntryKind>(shape / 5 % 3);
@@ -145,7 +145,7 @@ template <typename Next> std::pair<encoding::TableEncoding, std::u16string> draw
 // The same figures from the encoder.
 inline Figures figuresOf(const encoding::TextCost& c) {
     const auto& [bytes, uncovered, first, pieces] = c.optimal;
-    return {{c.greedy.bytes, c.greedy.uncovered},
+    return {{c.greedy.bytes, c.greedy.uncovered, c.greedy.firstUncovered.value_or(~0u)},
             c.misread ? std::optional(std::pair(c.misread->at, c.misread->reads)) : std::nullopt,
             {uncovered, bytes, first.value_or(~0u)},
             c.cannotBeWrittenAt};

@@ -48,17 +48,18 @@ TEST(DumpReaderTest, StringsBlocksRoomsAndErrors) {
     const std::tuple<std::u16string_view, EndTokens, std::u16string_view> rows[] = {
         {u"//GAME NAME: x\n#VAR(a, b)\n#JMP($100,$10F)\r\n//POINTER #0 @ $10 - STRING #0 @ $100\n"
          u"\n  #W16($10) \n\n//Hello<line>\n//World<end>\n// current address: $999\n\n  Hola<line>"
-         u"\n\nMundo<end>\n//POINTER #1 @ $12 - STRING #1 @ $10A\n#ACTIVETBL(t)\n#W16($12)\n"
-         u"//Bye<end>\n\n// current address: $110\n#JMP(0x200)\n#WUB(x)\n//<$0A>",
+         u"\n\nMundo<end>\n//POINTER #1 @ $12 - STRING #1 @ $10A (13 bytes)\n#ACTIVETBL(t)\n"
+         u"#W16($12)\n//Bye<end>\n\n// current address: $110\n#JMP(0x200)\n#WUB(x)\n//<$0A>",
          {},
          u"6 #W16($10) [Hello<line>\n//World<end>|  Hola<line>\nMundo<end>] @256+10 #0; "
          u"17 #W16($12) [Bye<end>] @266+6 #0; 22 #WUB(x) [<$0A>] #1; block 3 @256+16; "
          u"block 21 @512; skipped 2 from 2"},
-        {u"//Block Range: $1 - $2\n//One<end>\n//Two<end>\nUno<end>Dos\n\n<END>\nTres",
+        {u"//Block Range: $1 - $2\n#JMP($10)\n//One<end>\n//Two<end>\nUno<end>Dos\n\n<END>\nTres",
          {{u"<end>"}, {u"<end>", u"<END>"}},
-         u"4  [One<end>|Uno<end>]; 4  [Two<end>|Dos\n<END>]; 7  [|Tres]; skipped 0"},
-        {u"#W16($1)\n//POINTER #1 @ $2 - STRING #1 @ $10\n\n#W16($2)\n//a\nb\n#W16($3)\n#VAR(x)"
-         u"\n#W16($4)\n//c\n#W16($5)",
+         u"5  [One<end>|Uno<end>] #0; 5  [Two<end>|Dos\n<END>] #0; 8  [|Tres] #0; block 2 @16; "
+         u"skipped 0"},
+        {u"#W16($1)\n//POINTER #1 @ $2 - STRING #1 @ $10\n\n#W16($2)\n//a\nb\n#W16($3)\n#X16(x)"
+         u"\n#W16($4)\n//c\n#W16($5)\n//POINTER #1 @ $2 - STRING #1 @ $18",
          {},
          u"1 #W16($1) +4 [a|b] @16; 7 #W16($3) []; 9 #W16($4) [c]; 11 #W16($5) []; skipped 1 from "
          u"8"},
@@ -68,8 +69,9 @@ TEST(DumpReaderTest, StringsBlocksRoomsAndErrors) {
          u"skipped 0"},
         {u"#W16($1)\n#JMP($10,$F)", {}, u"error at 2; skipped 0"},
         {u"\n#JMP($10,$10)\n#W16", {}, u"error at 3; skipped 0"},
-        {u"#W16(1)\nx\n#JMP(zz)", {}, u"error at 3; skipped 0"},
+        {u"#W16(1)\nx\n#JMP(1é)", {}, u"error at 3; skipped 0"},
         {u"#W16(1)\n#JMP($1,)", {}, u"error at 2; skipped 0"},
+        {u"#W16($1", {}, u"error at 1; skipped 0"},
         {u"#W16(1)\n#JMP($10000000000000000)", {}, u"error at 2; skipped 0"}};
     for (const auto& [text, ends, want] : rows) {
         EXPECT_EQ(describe(readDump(text, ends)), want);
@@ -141,7 +143,7 @@ TEST(CsvReaderTest, QuotedFieldsColumnsAndMissingCells) {
          "2,\"two\r\nlines\",\"x\ny\",7\n3, c ,,",
          "1/2 [a,b|say \"hi\"]; 2/4 [two\nlines|x\ny] 7; 3/7 [ c |]; "},
         {"original,translation\nok,ok\n\"a\nb\"\n", "error at 3; "},
-        {"original,translation,limit\na,b,c", "error at 2; "},
+        {"\xEF\xBB\xBForiginal,translation,limit\na,b,c", "error at 2; "},
         {"original,translation,limit\na,b\n", "error at 2; "},
         {"original,translation\na,b\n\n\"c,d\ne\n", "error at 4; "},
         {"original,text\na,b\n", "error at 1; "},
@@ -149,6 +151,7 @@ TEST(CsvReaderTest, QuotedFieldsColumnsAndMissingCells) {
     for (const auto& [text, want] : rows) {
         EXPECT_EQ(describe(readCsv(text)), want) << text;
     }
+    EXPECT_EQ(describe(readCsv("a,B,c\nx,y,9\n", {"2", "b", "3"})), "1/2 [y|y] 9; "); // by number
 }
 } // namespace
 
@@ -156,15 +159,17 @@ TEST(CsvReaderTest, QuotedFieldsColumnsAndMissingCells) {
 // translations; the file's own line ends cost nothing; "<$XX>" is one byte.
 TEST(DumpTableTest, LabelsLineEndsAndRawBytes) {
     std::set<std::u16string> raw;
-    collectRawBytes(u"<$0a><$0A><$G0><$1>x<$80><$81><$ff", raw);
+    collectRawBytes(u"<$0a><$0A><$G0><$1>x<$80><$81>", raw); // the last one at the very end
+    collectRawBytes(u"<$ff", raw);
     EXPECT_EQ(raw, (std::set<std::u16string>{u"<$0A>", u"<$0a>", u"<$80>", u"<$81>"}));
     const auto table = encoding::TableEncoding::build(dumpTableEntries(
-        encoding::TableEncoding::read("61=a\n62=b\n8081=<line>\\n//\n/FF=<end>\\n\\n\n*FE=<br>\n")
+        encoding::TableEncoding::read(
+            "61=a\n62=b\n63=\\n\\nc\n8081=<line>\\n//\n/FF=<end>\\n\\n\n*FE=<br>\n")
             .entries(),
         raw));
     std::string got; // greedy bytes, optimal bytes, uncovered characters, misread or not
     for (const std::u16string_view text :
-         {u"a<line>\n//b<end>\n", u"a<line>\nb<end>\n", u"a\n\nb<br>\n", u"<line>", u"<$0a><$0A>a",
+         {u"a<line>\n//b<end>\n", u"a<line>\nb<end>\n", u"a\n\nc<br>\n", u"<line>", u"<$0a><$0A>a",
           u"<$80><$81>"}) {
         const encoding::TextCost cost = table.encode(text);
         got += std::to_string(cost.greedy.bytes) + "/" + std::to_string(cost.optimal.bytes) + "/" +
