@@ -77,7 +77,7 @@ ROWS += [
         r"block at line 3 \(\$100-\$10F\): 23 of 16 bytes, over by 7\n(?s:.*)3 strings checked "
         r"\(greedy\), 1 over budget, 1 untranslated; 2 blocks, 1 over\n$",
         "1 command read and ignored")),
-    ([*GAME, "--script", dump("10D", "no<end>")], 0, r"14 of 14 bytes, 0 free\n.*: 0 bytes, no end"),
+    ([*GAME, "--script", dump("10D", "no<end>")], 0, r"14 of 14 bytes, 0 free\n.*0 bytes, no end"),
     ([*GAME, "--script", dump("10C", "no<end>")], 1, r"-1 +1  no<end>\n.*13 bytes, over by 1"),
     ([*GAME, "--script", dump("10D", "no<end>"), "--limit", "3", "--widths", write("4.wid", [
         "@line=4", "@default=1"])], 1, r"^  line .*\n     6 .* 3 +11 +\+8 .*\n +px 16/4\n(?s:.*)"
