@@ -130,8 +130,8 @@ ROWS += [([*STBL, *WID, SORIG, FITS], 0, r"^3 lines checked"),
         ([*STBL, *WID, "--script", SDUMP], 1, r"(?m)^ +1  #W16\(\$0\) .*\n +px 11/10\n +6 .*\n"
          r" +lines 3/2\n3 strings checked .* 0 over budget.*; 2 strings over the screen\n$"),
         ([*STBL, *WID, "--script", SDUMP, "--json"], 1, r'"pointers": \[1, 3\], "block": null, .*'
-         r'"screen": {"original": {"widest": 14, "lines": 1}, "translation": {"widest": 11, "lines": '
-         r'1}, "fits": false}(?s:.*)"off_screen": 2}}'),
+         r'"screen": {"original": {"widest": 14, "lines": 1}, "translation": {"widest": 11, '
+         r'"lines": 1}, "fits": false}(?s:.*)"off_screen": 2}}'),
         ([*STBL, *WID, "--csv", SCSV], 1, r"(?m)^ +1 +2 .*\n +px 11/10\n +2 +3 .*\n +lines 3/2\n"
          r"3 rows .* 0 over budget; .*; 2 rows over the screen\n$"),
         ([*STBL, "--widths", write("bad.wid", "@line=x\nzz=1\n"), SORIG, FITS], 0,
