@@ -102,7 +102,7 @@ ROWS += [
     ([*MIS, "--script", MIS_DUMP, "--json", "--optimal"], 1, lambda out, err: [[s["translation"][
         k] for k in ("misread", "cannot_be_written")] for s in out["strings"]] == VERDICTS),
     ([*MIS, "--optimal", "--csv", write("mis.csv", ["original,translation,limit", "xx,xz,9999999",
-                                                     "zz,z z,"])], 1,  # numbers wider than columns
+                                                     "zz,zzz,3"])], 1,  # numbers wider than columns
      r"(?m)^     1      2 9999999       2 -9999997         0  xz\n {8}cannot be written: .* 2\n2 "
      r"rows .*, 1 over")]
 LETTERS = "".join(f"{0x61 + i:02X}={chr(0x61 + i)}\n" for i in range(26)) + "20= \n/FF=<end>\n"
