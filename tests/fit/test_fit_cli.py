@@ -6,7 +6,7 @@ import json, os, re, subprocess, sys, tempfile
 FIT, FOLDER = sys.argv[1], tempfile.TemporaryDirectory(prefix="tavrel-fit-")
 
 
-def write(name, lines, encoding="utf-8"):  # lines each ended by CR LF, or the text as it is;
+def write(name, lines, encoding="utf-8"):  # lines each ended by CR LF, or the text as it is
     with open(os.path.join(FOLDER.name, name), "wb") as f:
         text = lines if type(lines) is str else "".join(f"{line}\r\n" for line in lines)
         f.write(text.encode(encoding, "surrogateescape"))  # "\udc82": a byte 82 of its own
