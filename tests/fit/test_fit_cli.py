@@ -1,7 +1,5 @@
-"""tavrel-fit as a project's CI runs it: exit codes, the rows of failed lines and their
-verdicts, the summary's words, table warnings on stderr beside pure JSON, line counts; real
-scripts: an extractor's dump with pointer and block budgets, a CSV script, Shift-JIS input;
-screen widths and the wrap."""
+"""tavrel-fit as CI runs it: exit codes, failed rows and verdicts, the summary, warnings beside pure
+JSON; real scripts (an extractor's dump, a CSV script, Shift-JIS input); screen widths, the wrap."""
 
 import json, os, re, subprocess, sys, tempfile
 
@@ -11,7 +9,7 @@ FIT, FOLDER = sys.argv[1], tempfile.TemporaryDirectory(prefix="tavrel-fit-")
 def write(name, lines, encoding="utf-8"):  # lines each ended by CR LF, or the text as it is
     with open(os.path.join(FOLDER.name, name), "wb") as f:
         text = lines if type(lines) is str else "".join(f"{line}\r\n" for line in lines)
-        f.write(text.encode(encoding))
+        f.write(text.encode(encoding, "surrogateescape"))  # "\udc82": a byte 82 of its own
     return f.name
 
 
@@ -19,41 +17,35 @@ TBL = ["--table", write("abcd.tbl", ["61=a", "62=b", "63=c", "64=d", "80=ab", "8
                                      "/FF=<end>"])]
 ORIG, SAME = write("orig", ["abcd", "ab<end>", "bad"]), write("same", ["abcd", "ab<end>", "dab"])
 LONGER = write("longer", ["abcd", "abcd abcd<end>", "bxd"])
-# "abcd": greedy ab c d, optimal a bcd
-ABCD = {"original": {"greedy": 3, "optimal": 2, "uncovered": 0, "misread": None,
-                     "cannot_be_written": None}, "budget": 3, "fits": True}
-# 81 and 41 start longer codes, 81 is given two texts; x z can only be 81 40, read as y
-MIS = ["--table", write("mis.tbl", ["81=x", "8140=y", "40=z", "41=q", '4140="', "81=w"])]
+# 81 and 41 start longer codes, 81 is given two texts; x z can only be 81 40, a line break
+MIS = ["--table", write("mis.tbl", ["81=x", "*8140", "40=z", "41=q", '4140=\x1f" \\', "81=w"])]
 MIS_ORIG, MIS_TRANS = write("mis-o", ["xx", "zz", "xx", ""]), write("mis-t", ["xz", "z z", "qz"])
-VERDICTS = [[{"column": 1, "reads": "y"}, {"column": 2}], [None, None],
-            [{"column": 1, "reads": '"'}, {"column": 2}]]
+VERDICTS = [[{"column": 1, "reads": "\n"}, {"column": 2}], [None, None],
+            [{"column": 1, "reads": '\x1f" \\'}, {"column": 2}]]
 # arguments, exit code, what stdout holds: a pattern, or a test of the run's JSON (and stderr)
-ROWS = [([*TBL, ORIG, SAME], 0, r"^3 lines checked \(greedy\), 0 over budget"),
-        # line 2 greedy: ab c d, blank, ab c d, <end> = 8 bytes against 2; optimal a bcd: 6
-        ([*TBL, ORIG, LONGER], 1, r"(?m)^ +2 +2 +8 +\+6 +0  abcd abcd<end>$(?s:.*)characters "
-         r"of the translation not in the table: 1 \(first: line 3, column 2\)"),
-        ([*TBL, ORIG, LONGER, "--optimal"], 1, r"(?m)^ +2 +2 +6 +\+4 "),
-        ([*TBL, ORIG, SAME, "--limit", "1"], 1, r"(?m)^ +1 +1 +3 +\+2 "),
-        ([*TBL, ORIG, SAME, "--limit", "2", "--optimal"], 0, r"0 over budget"),
-        ([*TBL, ORIG, SAME, "--json"], 0, lambda out, err: ABCD.items() <= out["lines"][0].items()),
+ROWS = [  # line 2 greedy: ab c d, blank, ab c d, <end> = 8 bytes against 2; optimal a bcd: 6
+        ([*TBL, ORIG, LONGER], 1, r"^  line  budget .*\n     2       2       8     \+6         0  "
+         r"abcd abcd<end>\n3 lines (?s:.*)characters of the translation not in the table: 1 "
+         r"\(first: line 3, column 2\)\n$"),
+        ([*TBL, ORIG, LONGER, "--optimal", "--limit", "1"], 1, r"(?m)^ +2 +1 +6 +\+5 "),
+        ([*TBL, ORIG, SAME, "--limit", "2", "--optimal"], 0, r"^3 lines \S+ \(optimal\), 0 over"),
+        ([*TBL, ORIG, SAME, "--json"], 0, r'^{"lines": \[\n{"line": 1, "original": {"greedy": 3, '
+         r'"optimal": 2, "uncovered": 0, "misread": null, "cannot_be_written": null}, .*"budget": '
+         r'3, "fits": true},\n'),  # "abcd": greedy ab c d, optimal a bcd
         (["--help"], 0, r"^usage: tavrel-fit"),
-        ([*MIS, MIS_ORIG, MIS_TRANS], 1, r'(?m)^ +1 +2 +2 +\+0 +0  xz\n {8}misread at column 1: '
-         r'the game reads "y"\n +3 .*\n {8}misread at column 1: the game reads "\\""\n3 lines '
-         r'checked \(greedy\), 2 over budget; original 6 bytes, translation 6 bytes;'),
+        ([*MIS, MIS_ORIG, MIS_TRANS], 1, r'(?m)^     1       2       2     \+0         0  xz\n {8}'
+         r'misread at column 1: the game reads "\\n"\n +3 .*\n {8}misread at column 1: the game '
+         r'reads "\\u001f\\" \\\\"\n3 lines checked \(greedy\), 2 over budget'),
         ([*MIS, MIS_ORIG, MIS_TRANS, "--optimal"], 1, r"(?m)^ +3 .*\n {8}cannot be written: no "
          r"encoding that reads back reaches column 2\n3 lines checked \(optimal\), 2 over"),
-        ([*MIS, write("x", ["x"]), write("x2", ["x", ""])], 0,
-         r"^1 line checked \(greedy\), 0 over budget; original 1 byte, translation 1 byte\n$"),
-        ([*MIS, MIS_ORIG, MIS_TRANS, "--json"], 1, lambda out, err: re.fullmatch(
+        ([*MIS, write("x", ["x", ""]), write("x2", ["x", ""])], 0,  # empty last lines on both sides
+         r"^2 lines checked \(greedy\), 0 over budget; original 1 byte, translation 1 byte\n$"),
+        ([*MIS, MIS_ORIG, MIS_TRANS, "--json", "--optimal"], 1, lambda out, err: re.fullmatch(
             r"(tavrel-fit: \S+: [^\n]+: (1 \(first: line 6|3 \(first: line 1)\)\n){2}", err)
          and [[line["translation"][key] for key in ("misread", "cannot_be_written")]
               for line in out["lines"]] == VERDICTS
-         and out["summary"]["first_uncovered"] == {"line": 2, "column": 2})]
-MISSING = os.path.join(FOLDER.name, "missing")
-ROWS += [(args, 2, None) for args in ([*TBL, ORIG, MISSING], ["--table", MISSING, ORIG, SAME],
-         ["--table", FOLDER.name, ORIG, SAME], [*TBL, ORIG, write("short", ["abcd"])],
-         ["--table", write("empty.tbl", ["# nothing", "$8000=x"]), ORIG, SAME], [*TBL, ORIG],
-         [ORIG, SAME], [*TBL, ORIG, SAME, "--limit", "many"], [*TBL, ORIG, SAME, "--fast"])]
+         and {"strategy": "optimal", "first_uncovered": {"line": 2, "column": 2}}.items()
+         <= out["summary"].items())]
 GAME = ["--table", write("game.tbl", [f"{ord(c):02X}={c}" for c in "abcdefghijklmnopqrstuvwxyz"]
                          + ["20= ", "/FF=<end>", "FC=<line>\\n//", "*FE=<br>"])]
 
@@ -62,50 +54,57 @@ def dump(end, second):  # "hello<line>\n//world<end>" is 12 bytes, the room from
     return write(f"dump-{end}-{second[:2]}.txt", [
         "//GAME NAME: Test", "#VAR(x, TABLE)", f"#JMP($100,${end})",
         "//POINTER #0 @ $10 - STRING #0 @ $100", "", "#W16($10)", "//hello<line>", "//world<end>",
-        "", "ciao<line>", "mondo<end>", "", "//POINTER #1 @ $12 - STRING #1 @ $10C", "#W16($12)",
-        "//bye<end>", "", second, "#JMP($200)", "//POINTER #2 @ $14 - STRING #2 @ $110", "#W16($14)",
-        "//yes<end>", "", "// current address: $114"])
+        "", "ciao<line>", "mondo<end>", "", "//POINTER #1 @ $12 - STRING #1 @ $10C",
+        "#EMBWRITE($0012)", "//bye<end>", "", second, "#JMP($200)",
+        "//POINTER #2 @ $14 - STRING #2 @ $110", "#W16($14)", "//yes<end>", "",
+        "// current address: $114"])
 
 
 CSV = write("game.csv", ["id,original,translation,limit", "1,hello,ciao,",
-                         '2,"bye, now","ok ""yes""",3', '3,"two', 'lines",x,'])
-SJIS = ["--table", write("sjis.tbl", ["82A0=あ", "82A2=い", "61=a", "69=i", "/00=<end>"], "sjis")]
-KANA = ["#W16($0)", "//あい<end>", "ai<end>"]
-SJIS_DUMP, UTF8_DUMP = write("sjis.txt", KANA, "sjis"), write("utf8.txt", KANA)
+                         '2,"bye, now","ok ""yes""",3', '3,"two', 'lines",x,',
+                         "4,x," + "a" * 30 + ",", "5,x," + "a" * 29 + "\U0001F600b,"])
+SJIS = ["--table", write("sjis.tbl", ["82A0=あ", "82A2=い", "61=a", "69=i", "/00=<end>", "zz"],
+                         "sjis")]
+SJIS_DUMP = write("sjis.txt", ["#W16($0)", "//あい<end>", "ai<end>"], "sjis")
+KANA = [write("k-o", ["あい", "ai\udc82"], "sjis"), write("k-t", ["いあい", "ia\udc82"], "sjis")]
 # MIS_TRANS's lines as the strings of a dump, with the same verdicts.
 MIS_DUMP = write("mis.txt", ["#JMP($0,$9)", *(f"#W16($0)\n//xx\n{t}" for t in ["xz", "z z", "qz"])])
 ROWS += [
     ([*GAME, "--script", dump("10F", "arrivederci<end>")], 1, (
         r"^  line  command          budget   bytes   over  block  translation\n    14  "
-        r"#W16\(\$12\)             4      12     \+8      7  arrivederci<end>\n"
+        r"#EMBWRITE\(\$001\u2026       4      12     \+8      7  arrivederci<end>\n"
         r"block at line 3 \(\$100-\$10F\): 23 of 16 bytes, over by 7\n(?s:.*)3 strings checked "
         r"\(greedy\), 1 over budget, 1 untranslated; 2 blocks, 1 over\n$",
         "1 command read and ignored")),
-    ([*GAME, "--script", dump("10D", "no<end>")], 0,
-     r"14 of 14 bytes, 0 free\nblock at line 18 \(\$200\): 0 bytes, no end\n.* 0 over budget"),
+    ([*GAME, "--script", dump("10D", "no<end>")], 0, r"14 of 14 bytes, 0 free\n.*0 bytes, no end"),
     ([*GAME, "--script", dump("10C", "no<end>")], 1, r"-1 +1  no<end>\n.*13 bytes, over by 1"),
-    ([*GAME, "--script", dump("10D", "no<end>"), "--limit", "3"], 1, r"(?m)^ +6 .* 3 +11 +\+8 "),
+    ([*GAME, "--script", dump("10D", "no<end>"), "--limit", "3", "--widths", write("4.wid", [
+        "@line=4", "@default=1"])], 1, r"^  line .*\n     6 .* 3 +11 +\+8 .*\n +px 16/4\n(?s:.*)"
+     r"; 1 string over the screen\n$"),  # as many strings over budget as off screen
     ([*GAME, "--script", dump("10F", "x<end>"), "--json"], 0, lambda out, err: [
         (s["budget"], s["budget_from"], s["translation"]["greedy"], s["translated"])
         for s in out["strings"]] == [(12, "room", 11, True), (4, "room", 2, True),
                                      (4, "room", 0, False)] and out["blocks"][0]["used"] == 13),
-    ([*GAME, "--csv", CSV], 1, r"(?m)^ +2 +3 +3 +6 +\+3 +2  ok \"yes\"$"),
-    ([*GAME, "--csv", CSV, "--columns", "3,original"], 1, r"3 rows checked \(greedy\), 3 over"),
-    ([*SJIS, "--script", SJIS_DUMP, "--encoding", "Shift_JIS"], 0, r"1 string checked .*0 over"),
-    ([*SJIS, "--script", UTF8_DUMP], 1, (r"(?m)^ +1 .* 1 +3 +\+2 ", "not UTF-8: read as Windows")),
-    ([*MIS, "--script", MIS_DUMP], 1, r' +0  xz\n {8}misread at column 1: .*"y"\n(?s:.*) 2 over'),
-    ([*MIS, "--script", MIS_DUMP, "--json"], 1, lambda out, err: [[s["translation"][k] for k in (
-        "misread", "cannot_be_written")] for s in out["strings"]] == VERDICTS),
-    ([*MIS, "--optimal", "--csv", write("mis.csv", ["original,translation,limit", "xx,xz,5",
-                                                     "zz,z z,"])], 1,
-     r"(?m)^ +1 +2 +5 +2 +-3 +0  xz\n {8}cannot be written: .* column 2\n2 rows .*, 1 over")]
-ROWS += [(args, 2, err) for args, err in (
-    ([*GAME, "--script", dump("F", "")], "line 3"), ([*GAME, "--script", CSV, CSV], ""),
-    ([*SJIS, "--script", SJIS_DUMP, "--encoding", "no-such-set"], "no-such-set"),
-    ([*GAME, "--csv", CSV, "--columns", "2,5"], "line 1: no column 5: the header has 4 columns"),
-    ([*GAME, "--csv", write("open.csv", ["original,translation", "a,b", "", '"c,d', "e"])],
-     "line 4: a quote opened in this record is never closed"))]
-# --widths and --wrap: verdicts, rows, exit codes.
+    ([*GAME, "--csv", CSV], 1, r'^record   line .*\n     2      3       3       6     \+3         '
+     r'2  ok "yes"\n.*  a{30}\n.*  a{29}\u2026\n5 rows'),  # a character's two halves stay together
+    ([*GAME, "--csv", CSV, "--columns", "3,original,id"], 1, r"(?m)^     3      4       3       9 "
+     r"    \+6         0  two\u21b5lines\n5 rows checked \(greedy\), 3 "),
+    ([*SJIS, "--script", SJIS_DUMP], 0, (r"1 string .*, 0 over", r"tbl is not(?s:.*)txt is not")),
+    *[([*SJIS, *KANA, *encoding], 1, (r"(?m)^     1       4       6     \+2         0  .+\n2 "
+        r"lines checked \(greedy\), 1 over budget; original 6 bytes, translation 8 b", rf"^{pre}"
+        rf".*skipped: 1 \(first: line 6\)\n.*k-o .*{how}.*\n.*k-t .*{how}")) for encoding, pre, how
+      in ((["--encoding", "Shift_JIS"], "", "not Shift_JIS"), ([], ".*\n", "not UTF-8"))],
+    ([*GAME, "--original-table", TBL[1], "--script", write("stream.txt", [  # no pointer commands
+        "//abcd<$0a><end>", "//yo<end>", "ciao<$0B><end>", "no<end>"])], 1, (r"^.*\n     3        "
+     r"                5       6     \+1      0  ciao<\$0B><end>\n.*\n2 strings", "^$")),
+    ([*MIS, "--script", MIS_DUMP], 1, r'(?m)^     2  #W16\(\$0\)              2       2     \+0 '
+     r'     0  xz\n {8}misread .*\n(?s:.*), 2 over.*: 1 \(first: string at line 5\)\n$'),
+    ([*MIS, "--script", MIS_DUMP, "--json", "--optimal"], 1, lambda out, err: [[s["translation"][
+        k] for k in ("misread", "cannot_be_written")] for s in out["strings"]] == VERDICTS),
+    ([*MIS, "--optimal", "--csv", write("mis.csv", ["original,translation,limit", "xx,xz,9999999",
+                                                     "zz,zzz,3"])], 1,  # numbers wider than columns
+     r"(?m)^     1      2 9999999       2 -9999997         0  xz\n {8}cannot be written: .* 2\n2 "
+     r"rows .*, 1 over")]
 LETTERS = "".join(f"{0x61 + i:02X}={chr(0x61 + i)}\n" for i in range(26)) + "20= \n/FF=<end>\n"
 STBL = ["--table", write("t.tbl", LETTERS + "*FE=<br>\nFC=<box>\n")]
 WID = ["--widths", write("t.wid", ["# fixed", "@line=10", "@lines=2", "@default=1", "FC=box"])]
@@ -113,45 +112,59 @@ SORIG = write("screen-orig", "aaaa aaaa aaaa\nbb\nccc\n")
 FITS = write("fits", "aaaa<br>bbbb\nbb\nc<box>c\n")
 OVER = write("over", "aaaaaaaaaaa\nb<br>b<br>b\ncc\n")
 WRAP = write("wrap", "aaa bbb ccc\r\naaaa bbbbb ccc dd<br>ee\r\n")
-CUT = write("cut", "ab abcdefghijklm\n")
+CUT = write("cut", "abcdefghijklm\naaa bbb ccc ddd eee\n")
 # The same limits on the strings of a dump (two pointers to the first) and the rows of a CSV.
 SDUMP = write("dump", "#W16($0)\n\n#W16($1)\n//aaaa aaaa aaaa<end>\naaaaaaaaaaa<end>\n#W16($2)\n"
                      "//bbbbbbbbbbbbb<end>\nb<br>\nb<br>b<end>\n#W16($3)\n//ccccc<end>\n"
                      "cc<br>\ncc<end>\n")
 SCSV = write("csv", 'original,translation\naaaa aaaa aaaa,aaaaaaaaaaa\n'
                    'bbbbbbbbbbbbb,"b\nb\nb"\ncc,cc\n')
-OUT = os.path.join(FOLDER.name, "out")
+OUT, LINK = write("out", "written over"), os.path.join(FOLDER.name, "link")
+os.symlink(WRAP, LINK)  # another name of an input
 ROWS += [([*STBL, *WID, SORIG, FITS], 0, r"^3 lines checked"),
-        ([*STBL, *WID, SORIG, OVER, "--limit", "20"], 1,
-         r"(?m)^ +1 .*\n +px 11/10$\n(?s:.*)^ +2 .*\n +lines 3/2$"),
+        ([*STBL, *WID, SORIG, OVER, "--limit", "4"], 1,  # as many lines over budget as off screen
+         r"^  line .*\n +1 .*\n +px 11/10\n +2 .*\n +lines 3/2\n3 lines checked .*, 2 over"),
         ([*STBL, *WID, SORIG, OVER, "--limit", "20", "--json"], 1,
-         r'^.*\n.*"screen": {"original": {"widest": 14, "lines": 1}, "translation": '
-         r'{"widest": 11, "lines": 1}, "fits": false}, "budget": 20, "fits": false}'),
+         r'"widest": 1, "lines": 3}, "fits": false}, "budget": 20, (?s:.*)"off_screen": 2, "fi'),
         ([*STBL, *WID, "--script", SDUMP], 1, r"(?m)^ +1  #W16\(\$0\) .*\n +px 11/10\n +6 .*\n"
          r" +lines 3/2\n3 strings checked .* 0 over budget.*; 2 strings over the screen\n$"),
-        ([*STBL, *WID, "--script", SDUMP, "--json"], 1, r'"pointers": \[1, 3\].*"screen": '
-         r'{"original": {"widest": 14, "lines": 1}, "translation": {"widest": 11, "lines": 1}, '
-         r'"fits": false}(?s:.*)"off_screen": 2}}'),
+        ([*STBL, *WID, "--script", SDUMP, "--json"], 1, r'"pointers": \[1, 3\], "block": null, .*'
+         r'"screen": {"original": {"widest": 14, "lines": 1}, "translation": {"widest": 11, '
+         r'"lines": 1}, "fits": false}(?s:.*)"off_screen": 2}}'),
         ([*STBL, *WID, "--csv", SCSV], 1, r"(?m)^ +1 +2 .*\n +px 11/10\n +2 +3 .*\n +lines 3/2\n"
          r"3 rows .* 0 over budget; .*; 2 rows over the screen\n$"),
         ([*STBL, "--widths", write("bad.wid", "@line=x\nzz=1\n"), SORIG, FITS], 0,
          (r"0 lines over the screen", r"bad.wid: lines not understood and skipped: 2 ")),
         ([*STBL, *WID, "--wrap", WRAP], 0, r"^aaa bbb<br>ccc\r\naaaa bbbbb<br>ccc dd ee\r\n$"),
-        ([*STBL, *WID, "--wrap", CUT], 1,
-         (r"^ab<br>abcdefghij<box>klm\n$", r"^tavrel-fit: line 1, column 14")),
-        ([*STBL, *WID, "--wrap", CUT, "-o", OUT], 1,
-         ("^$", r"^tavrel-fit: line 1, column 14: [^\n]+\n$"))]
-ROWS += [(args, 2, None) for args in (
-    [*STBL, "--widths", MISSING, SORIG, FITS], [*STBL, "--widths", MISSING, "--wrap", WRAP],
-    ["--table", write("nobr.tbl", LETTERS), *WID, "--wrap", WRAP], [*STBL, "--wrap", WRAP],
-    [*STBL, *WID, "--wrap", WRAP, "-o", WRAP], [*STBL, *WID, "--wrap", SORIG, FITS],
-    [*STBL, "--widths", write("noline.wid", "@lines=2\n"), "--wrap", WRAP])]
+        ([*STBL, "--widths", write("nobox.wid", "@line=10\n@lines=2\n@default=1\nzz\n"), "--wrap",
+          CUT, "-o", OUT], 1, ("^$", r"^.*skipped: 1 \(first: line 4\)\n.*line 1, column 11: .*\n"
+                               r".*line 2 does not fit after wrapping:\n {8}lines 3/2\n$"))]
+MISSING = os.path.join(FOLDER.name, "missing")
+ROWS += [(args, 2, err) for args, err in (  # bad input
+    ([*TBL, ORIG, MISSING], "missing: No such"), (["--table", MISSING, ORIG, SAME], ""),
+    (["--table", FOLDER.name, ORIG, SAME], "it is a folder"), ([*TBL, ORIG, write("short", [
+        "abcd"])], "orig has 3 lines, .*short has 1 line"), ([ORIG, SAME], "--table is missing"),
+    (["--table", write("empty.tbl", ["# nothing", "$8000=x"]), ORIG, SAME], "holds no entry"),
+    ([*TBL, ORIG], "1 given"), ([*TBL, ORIG, SAME, "--limit", "many"], "not many"),
+    ([*GAME, "--csv", MISSING], "cannot read"),
+    ([*TBL, "-", "-x"], "unknown option -x"), ([*TBL, ORIG, SAME, "--limit"], "--limit needs a"),
+    *[([*GAME, "--csv", CSV, "--columns", c], "not " + c) for c in ("a,b,c,d", "1")],
+    ([*GAME, "--script", dump("F", "")], "line 3"), ([*GAME, "--script", CSV, CSV], "1 given"),
+    ([*SJIS, "--script", SJIS_DUMP, "--encoding", "no-such-set"], "no-such-set"),
+    ([*GAME, "--csv", CSV, "--columns", "2,5"], "line 1: no column 5: the header has 4 columns"),
+    ([*GAME, "--csv", write("open.csv", ["original,translation", "a,b", "", '"c,d', "e"])],
+     "line 4: a quote opened in this record is never closed"),
+    *[([*STBL, "--wrap", *more], "--wrap needs")
+      for more in ([WRAP], [*WID, CUT, FITS], [*WID, CUT, "--json"], [*WID, CUT, "--limit", "3"])],
+    (["--table", write("nobr.tbl", LETTERS), *WID, "--wrap", WRAP], "no labelled line break"),
+    ([*STBL, *WID, "--wrap", WRAP, "-o", LINK], "over the input file"),
+    ([*STBL, "--widths", write("noline.wid", "@lines=2\n"), "--wrap", WRAP], "no @line"))]
 failed = 0
 for args, code, want in ROWS:
     done = subprocess.run([FIT, *args], capture_output=True, timeout=60)
     done.stdout, done.stderr = done.stdout.decode(), done.stderr.decode()
     if code == 2:  # bad input: nothing on stdout, one line on stderr holding `want`
-        ok = not done.stdout and re.fullmatch(rf"tavrel-fit: .*{want or ''}.*\n", done.stderr)
+        ok = not done.stdout and re.fullmatch(rf"tavrel-fit: .*{want}.*\n", done.stderr)
     elif callable(want):
         ok = want(json.loads(done.stdout), done.stderr)
     else:  # a pattern of stdout, or a pair: of stdout and of stderr
@@ -161,15 +174,17 @@ for args, code, want in ROWS:
         failed += 1
         print(f"FAIL {args}: {done.returncode} {done.stdout[-500:]!r} {done.stderr!r}")
 
-# A script of 5,000 lines is shared out among threads, its pieces of 1,000 lines are not.
+# A script of 5,000 lines and its rows (--limit 0 fails each) are shared out among threads.
 LONG = [[" ".join(["xz", "zz", "qz", "x", "q z"][(i * m + k) % 5] for k in range(i % 4 + 1))
          for i in range(5000)] for m in (7, 3)]
-run = lambda name, o, t: json.loads(subprocess.run([FIT, *MIS, write(name + "o", o), write(
-    name + "t", t), "--json"], capture_output=True, text=True).stdout)["lines"]
-if [dict(line, line=0) for line in run("all", *LONG)] != [dict(line, line=0) for i in range(
-        0, 5000, 1000) for line in run(f"part{i}", LONG[0][i:i + 1000], LONG[1][i:i + 1000])]:
-    failed += 1
-    print("FAIL a long script checked on several threads differs from its pieces")
-failed += open(OUT, newline="").read() != "ab<br>abcdefghij<box>klm\n"  # the wrap's -o file
-print(f"{len(ROWS) + 2 - failed} passed, {failed} failed")
+run = lambda name, o, t, more: subprocess.run([FIT, *MIS, write(name + "o", o), write(
+    name + "t", t), *more], capture_output=True, text=True).stdout
+for more, rows in ((["--json"], lambda out: [dict(line, line=0) for line in json.loads(out)[
+        "lines"]]), (["--limit", "0"], lambda out: [row[6:] for row in out.split("\n")[1:-2]])):
+    if rows(run("all", *LONG, more)) != [row for i in range(0, 5000, 1000) for row in rows(run(
+            f"part{i}", LONG[0][i:i + 1000], LONG[1][i:i + 1000], more))]:
+        failed += 1
+        print(f"FAIL {more}: a long script checked on several threads differs from its pieces")
+failed += open(OUT, newline="").read() != "abcdefghij<br>klm\naaa bbb<br>ccc ddd<br>eee\n"  # -o
+print(f"{len(ROWS) + 3 - failed} passed, {failed} failed")
 sys.exit(1 if failed else 0)
