@@ -11,7 +11,6 @@ std::optional<QString> QtFileDialog::chooseTable(QWidget* parent) {
     // Qt's dialog rather than a desktop portal or GTK's: it behaves the same everywhere, and
     // a path typed into its name field followed by Enter opens that file.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(QStringLiteral("Tavole per Thingy (*.tbl)"));
     if (dialog.exec() != QDialog::Accepted) {
