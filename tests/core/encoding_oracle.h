@@ -135,7 +135,6 @@ template <typename Next> std::pair<encoding::TableEncoding, std::u16string> draw
     return {encoding::TableEncoding::build(entries), text};
 }
 
-// The same figures from the encoder.
 inline Figures figuresOf(const encoding::TextCost& c) {
     const auto best = [](const encoding::Encoding& e) {
         return Best{e.uncovered, e.bytes, e.firstUncovered.value_or(~0u)};
