@@ -104,10 +104,9 @@ TEST(DumpReaderTest, ReadsBackWhatTheWriterLaidOut) {
             s.block = blocks.empty() ? std::nullopt : std::optional(blocks.size() - 1);
             dump += (pick(2) ? u"  " : u"") + s.command + (pick(2) ? u"\n\n" : u"\n");
             for (int line = pick(3) + 1; line > 0; --line) {
-                const std::u16string text = words();
-                s.original += (s.original.empty() ? text : u"\n//" + text);
-                dump += u"//" + text + u"\n";
+                s.original += (s.original.empty() ? u"" : u"\n//") + words();
             }
+            dump += u"//" + s.original + u"\n";
             for (int line = pick(3); line > 0; --line) {
                 const std::u16string text = u"t" + words();
                 s.translation += (s.translation.empty() ? text : u"\n" + text);
