@@ -63,9 +63,6 @@ inline Figures figures(const Entries& entries, const std::u16string& text) {
         }
         return out;
     };
-    const auto skip = [&](std::size_t at) -> std::size_t { // a surrogate pair is one character
-        return (text[at] & 0xFC00) == 0xD800 && (text[at + 1] & 0xFC00) == 0xDC00 ? 2 : 1;
-    };
     // Every encoding, the greedy one among them: the best that reads back, the best of all,
     // the furthest read-back start.
     Best greedy, optimal{~0u, 0, 0}, anyBest = optimal;
@@ -84,8 +81,9 @@ inline Figures figures(const Entries& entries, const std::u16string& text) {
             return;
         }
         const auto m = matches(at);
-        if (m.empty()) {
-            self(self, at + skip(at), {uncovered + 1, bytes, std::min(first, at)}, isGreedy);
+        if (m.empty()) { // a surrogate pair is one character
+            const bool pair = (text[at] & 0xFC00) == 0xD800 && (text[at + 1] & 0xFC00) == 0xDC00;
+            self(self, at + 1 + pair, {uncovered + 1, bytes, std::min(first, at)}, isGreedy);
         }
         const auto pick = std::min_element(m.begin(), m.end(), [&](auto a, auto b) {
             return std::tuple(b.second, entries[a.first].code.size(), a.first) <
