@@ -65,8 +65,8 @@ inline Figures figures(const Entries& entries, const std::u16string& text) {
     };
     // Every encoding, the greedy one among them: the best that reads back, the best of all,
     // the furthest read-back start.
-    Best greedy, optimal{~0u, 0, 0}, anyBest = optimal;
-    Misread greedyMisread;
+    Best optimal{~0u, 0, 0}, anyBest = optimal;
+    std::pair<Best, Misread> greedy;
     std::size_t furthest = 0;
     Written written;
     const auto walk = [&](auto&& self, std::size_t at, Best cost, bool isGreedy) -> void {
@@ -76,8 +76,7 @@ inline Figures figures(const Entries& entries, const std::u16string& text) {
         if (at == text.size()) {
             anyBest = std::min(anyBest, cost);
             optimal = wrong ? optimal : std::min(optimal, cost);
-            std::tie(greedy, greedyMisread) =
-                isGreedy ? std::pair(cost, wrong) : std::pair(greedy, greedyMisread);
+            greedy = isGreedy ? std::pair(cost, wrong) : greedy;
             return;
         }
         const auto m = matches(at);
@@ -98,7 +97,7 @@ inline Figures figures(const Entries& entries, const std::u16string& text) {
     };
     walk(walk, 0, {0, 0, ~0u}, true);
     const bool readsBack = std::get<0>(optimal) != ~0u;
-    return {greedy, greedyMisread, readsBack ? optimal : anyBest,
+    return {greedy.first, greedy.second, readsBack ? optimal : anyBest,
             readsBack ? std::nullopt : std::optional(furthest)};
 }
 
@@ -144,8 +143,7 @@ inline Figures figuresOf(const encoding::TextCost& c) {
 // The encoder's figures, with pieces and without, are the oracle's; its optimal pieces cost
 // what it says and read back when the text can be written.
 inline bool agrees(const encoding::TableEncoding& table, const std::u16string& text) {
-    const encoding::TextCost light = table.encode(text, {true, true, false}),
-                             c = table.encode(text);
+    const auto light = table.encode(text, {true, true, false}), c = table.encode(text);
     Written written;
     std::size_t bytes = 0;
     for (const encoding::Piece& p : c.optimal.pieces) {
