@@ -77,8 +77,7 @@ TEST(CharTableTest, LoadsDumpOnlyAfterACompleteParseAndKeepEarlierEntries) {
     ASSERT_NE(::mkdtemp(name.data()), nullptr);
     const std::filesystem::path dir = name;
     const auto dumped = [&] {
-        std::ifstream in(dir / "tdf.txt", std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
+        return std::string(std::istreambuf_iterator(std::ifstream(dir / "tdf.txt").rdbuf()), {});
     };
     const auto tagged = [](std::string_view whole) -> bytetext::Decoder {
         return [tag = std::string(whole.substr(0, 3))](std::string_view bytes) {
