@@ -13,7 +13,6 @@
 namespace {
 
 using namespace std::string_literals;
-namespace fs = std::filesystem;
 using Status = CharTable::LoadStatus;
 using Entries = std::map<int, std::string>;
 constexpr auto kComplete = Status::Complete;
@@ -23,10 +22,9 @@ const auto latin1 = bytetext::widen;
 Entries entriesOf(const CharTable& table) {
     Entries entries;
     for (int code = 0; code < 256; ++code) {
-        if (!table.entry(code).bytes.empty()) {
-            entries[code] = table.entry(code).bytes;
-        }
+        entries[code] = table.entry(code).bytes;
     }
+    std::erase_if(entries, [](const auto& entry) { return entry.second.empty(); });
     return entries;
 }
 
@@ -75,12 +73,11 @@ TEST(CharTableTest, HexToByteReadsHexDigitsCountsOtherBytesAsZeroAndSaturates) {
 // Only a complete parse replaces the dump. The decoder here puts the file's first three bytes
 // before the entry's, to tell which load stored it.
 TEST(CharTableTest, LoadsDumpOnlyAfterACompleteParseAndKeepEarlierEntries) {
-    std::string name = (fs::temp_directory_path() / "char_table_test_XXXXXX").string();
+    std::string name = (std::filesystem::temp_directory_path() / "char_table_test_XXXXXX").string();
     ASSERT_NE(::mkdtemp(name.data()), nullptr);
-    const fs::path dir = name;
+    const std::filesystem::path dir = name;
     const auto dumped = [&] {
-        std::ifstream in(dir / "tdf.txt", std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
+        return std::string(std::istreambuf_iterator(std::ifstream(dir / "tdf.txt").rdbuf()), {});
     };
     const auto tagged = [](std::string_view whole) -> bytetext::Decoder {
         return [tag = std::string(whole.substr(0, 3))](std::string_view bytes) {
@@ -104,7 +101,7 @@ TEST(CharTableTest, LoadsDumpOnlyAfterACompleteParseAndKeepEarlierEntries) {
     }
     EXPECT_EQ(table.entry(0x0A).text, u"42=x");
     EXPECT_EQ(table.entry(0x41).text, u"41=A");
-    fs::remove_all(dir);
+    std::filesystem::remove_all(dir);
 }
 
 } // namespace

@@ -15,6 +15,11 @@
 namespace oracle {
 
 using Entries = std::vector<encoding::TableEntry>;
+using Written = std::vector<std::pair<std::string, std::size_t>>;      // code, text position
+using Best = std::tuple<std::size_t, std::size_t, std::size_t>;        // uncovered, bytes, first
+using Misread = std::optional<std::pair<std::size_t, std::u16string>>; // at, what is read
+// The greedy encoding, its misread, the optimal one, where none that reads back gets further.
+using Figures = std::tuple<Best, Misread, Best, std::optional<std::size_t>>;
 
 inline std::string hex(std::string_view bytes) {
     std::string out;
@@ -23,22 +28,11 @@ inline std::string hex(std::string_view bytes) {
     }
     return out;
 }
-using Written = std::vector<std::pair<std::string, std::size_t>>; // code, text position
-using Best = std::tuple<std::size_t, std::size_t, std::size_t>;   // uncovered, bytes, first
-
-struct Figures {
-    Best greedy;                                                   // bytes, uncovered, first
-    std::optional<std::pair<std::size_t, std::u16string>> misread; // at, what is read
-    Best optimal{~0u, 0, 0};
-    std::optional<std::size_t> cannotBeWrittenAt;
-    bool operator==(const Figures&) const = default;
-};
 
 // Where the reader, taking the longest code each time, first takes a longer code than the
 // one written there: the text position of that code and the text of the first entry with the
 // code read (only a line break has a label).
-inline std::optional<std::pair<std::size_t, std::u16string>> misread(const Entries& entries,
-                                                                     const Written& written) {
+inline Misread misread(const Entries& entries, const Written& written) {
     std::string bytes;
     std::for_each(written.begin(), written.end(), [&](const auto& w) { bytes += w.first; });
     for (std::size_t i = 0, at = 0; i < written.size(); at += written[i++].first.size()) {
@@ -69,29 +63,26 @@ inline Figures figures(const Entries& entries, const std::u16string& text) {
         }
         return out;
     };
-    const auto skip = [&](std::size_t at) -> std::size_t { // a surrogate pair is one character
-        return (text[at] & 0xFC00) == 0xD800 && (text[at + 1] & 0xFC00) == 0xDC00 ? 2 : 1;
-    };
     // Every encoding, the greedy one among them: the best that reads back, the best of all,
     // the furthest read-back start.
-    Figures f;
-    Best anyBest = f.optimal;
+    Best optimal{~0u, 0, 0}, anyBest = optimal;
+    std::pair<Best, Misread> greedy;
     std::size_t furthest = 0;
     Written written;
-    const auto walk = [&](auto&& self, std::size_t at, std::size_t uncovered, std::size_t bytes,
-                          std::size_t first, bool greedy) -> void {
+    const auto walk = [&](auto&& self, std::size_t at, Best cost, bool isGreedy) -> void {
+        const auto [uncovered, bytes, first] = cost;
         const auto wrong = misread(entries, written);
         furthest = std::max(furthest, wrong ? 0 : at);
         if (at == text.size()) {
-            anyBest = std::min(anyBest, {uncovered, bytes, first});
-            f.optimal = wrong ? f.optimal : std::min(f.optimal, {uncovered, bytes, first});
-            f.greedy = greedy ? Best{bytes, uncovered, first} : f.greedy;
-            f.misread = greedy ? wrong : f.misread;
+            anyBest = std::min(anyBest, cost);
+            optimal = wrong ? optimal : std::min(optimal, cost);
+            greedy = isGreedy ? std::pair(cost, wrong) : greedy;
             return;
         }
         const auto m = matches(at);
-        if (m.empty()) {
-            self(self, at + skip(at), uncovered + 1, bytes, std::min(first, at), greedy);
+        if (m.empty()) { // a surrogate pair is one character
+            const bool pair = (text[at] & 0xFC00) == 0xD800 && (text[at + 1] & 0xFC00) == 0xDC00;
+            self(self, at + 1 + pair, {uncovered + 1, bytes, std::min(first, at)}, isGreedy);
         }
         const auto pick = std::min_element(m.begin(), m.end(), [&](auto a, auto b) {
             return std::tuple(b.second, entries[a.first].code.size(), a.first) <
@@ -99,16 +90,15 @@ inline Figures figures(const Entries& entries, const std::u16string& text) {
         }); // the greedy choice: longest text, shortest code, first in the file
         for (auto it = m.begin(); it != m.end(); ++it) {
             written.emplace_back(entries[it->first].code, at);
-            self(self, at + it->second, uncovered, bytes + written.back().first.size(), first,
-                 greedy && it == pick);
+            self(self, at + it->second, {uncovered, bytes + written.back().first.size(), first},
+                 isGreedy && it == pick);
             written.pop_back();
         }
     };
-    walk(walk, 0, 0, 0, ~0u, true);
-    if (std::get<0>(f.optimal) == ~0u) {
-        std::tie(f.cannotBeWrittenAt, f.optimal) = std::pair(furthest, anyBest);
-    }
-    return f;
+    walk(walk, 0, {0, 0, ~0u}, true);
+    const bool readsBack = std::get<0>(optimal) != ~0u;
+    return {greedy.first, greedy.second, readsBack ? optimal : anyBest,
+            readsBack ? std::nullopt : std::optional(furthest)};
 }
 
 // A small table and a short text drawn from next(), a byte each time. Narrow: codes of 1 to 4
@@ -142,33 +132,27 @@ template <typename Next> std::pair<encoding::TableEncoding, std::u16string> draw
     return {encoding::TableEncoding::build(entries), text};
 }
 
-// The same figures from the encoder.
 inline Figures figuresOf(const encoding::TextCost& c) {
-    const auto& [bytes, uncovered, first, pieces] = c.optimal;
-    return {{c.greedy.bytes, c.greedy.uncovered, c.greedy.firstUncovered.value_or(~0u)},
-            c.misread ? std::optional(std::pair(c.misread->at, c.misread->reads)) : std::nullopt,
-            {uncovered, bytes, first.value_or(~0u)},
-            c.cannotBeWrittenAt};
+    const auto best = [](const encoding::Encoding& e) {
+        return Best{e.uncovered, e.bytes, e.firstUncovered.value_or(~0u)};
+    };
+    const Misread wrong = c.misread ? Misread({c.misread->at, c.misread->reads}) : std::nullopt;
+    return {best(c.greedy), wrong, best(c.optimal), c.cannotBeWrittenAt};
 }
 
 // The encoder's figures, with pieces and without, are the oracle's; its optimal pieces cost
 // what it says and read back when the text can be written.
 inline bool agrees(const encoding::TableEncoding& table, const std::u16string& text) {
-    const Figures want = figures(table.entries(), text);
-    for (const bool pieces : {false, true}) {
-        const encoding::TextCost c = table.encode(text, {true, true, pieces});
-        Written written;
-        std::size_t bytes = 0;
-        for (const encoding::Piece& p : c.optimal.pieces) {
-            written.emplace_back(table.entries()[static_cast<std::size_t>(p.entry)].code, p.start);
-            bytes += written.back().first.size();
-        }
-        const bool readsBack = c.cannotBeWrittenAt || !misread(table.entries(), written);
-        if (figuresOf(c) != want || (pieces && (bytes != c.optimal.bytes || !readsBack))) {
-            return false;
-        }
+    const auto light = table.encode(text, {true, true, false}), c = table.encode(text);
+    Written written;
+    std::size_t bytes = 0;
+    for (const encoding::Piece& p : c.optimal.pieces) {
+        written.emplace_back(table.entries()[static_cast<std::size_t>(p.entry)].code, p.start);
+        bytes += written.back().first.size();
     }
-    return true;
+    const Figures want = figures(table.entries(), text);
+    return figuresOf(light) == want && figuresOf(c) == want && bytes == c.optimal.bytes &&
+           (c.cannotBeWrittenAt || !misread(table.entries(), written));
 }
 
 } // namespace oracle

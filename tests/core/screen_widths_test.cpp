@@ -44,7 +44,8 @@ TEST(WidthFileTest, Lines) {
 
 // The layout by hand, glyph by glyph from the entries' definitions: a code with a width line
 // is one glyph; a text entry without one is a glyph per character, each as wide as that
-// character's own entry; an uncovered character is a glyph of @default.
+// character's own entry (its shortest code, the file's first on a tie: what the character alone
+// encodes to); an uncovered character is a glyph of @default.
 TEST(ScreenMeasureTest, AgreesWithALayoutByHand) {
     std::mt19937 random(18);
     const auto pick = [&](unsigned n) { return static_cast<unsigned>(random() % n); };
@@ -78,22 +79,17 @@ TEST(ScreenMeasureTest, AgreesWithALayoutByHand) {
         }
         const auto table = encoding::TableEncoding::read(tbl);
         const auto& entries = table.entries();
-        const auto ownWidth = [&](char16_t c) { // the shortest code, the file's first on a tie
-            const encoding::TableEntry* own = nullptr;
-            for (const auto& e : entries) {
-                if (e.kind == encoding::EntryKind::Text && e.text == std::u16string(1, c) &&
-                    (!own || e.code.size() < own->code.size())) {
-                    own = &e;
-                }
-            }
-            return own && given.count(oracle::hex(own->code)) ? given[oracle::hex(own->code)]
-                                                              : dflt;
+        const auto ownWidth = [&](char16_t c) {
+            const auto own = greedyPieces(table, std::u16string(1, c));
+            const std::string hex = own.empty() ? "" : oracle::hex(entries[own[0].entry].code);
+            return given.count(hex) ? given[hex] : dflt;
         };
-        std::vector<unsigned> lines{0}, boxes{1};
-        std::vector<std::size_t> starts{0}, boxOf{0};
+        using Line = std::tuple<std::uint64_t, std::size_t, std::size_t>; // width, start, box
+        std::vector<Line> lines{{0, 0, 0}}, got;
+        std::vector<std::size_t> boxes{1};
         std::optional<std::size_t> overflow;
         const auto glyph = [&](unsigned width, std::size_t at) {
-            if ((lines.back() += width + gap) > room && !overflow) {
+            if ((std::get<0>(lines.back()) += width + gap) > room && !overflow) {
                 overflow = at;
             }
         };
@@ -115,9 +111,7 @@ TEST(ScreenMeasureTest, AgreesWithALayoutByHand) {
             }
             at = piece.start + piece.length;
             if (hex == "FC" || e.kind == encoding::EntryKind::LineBreak) {
-                lines.push_back(0);
-                starts.push_back(at);
-                boxOf.push_back(boxes.size() - 1);
+                lines.emplace_back(0, at, boxes.size() - 1);
                 overflow = ++boxes.back() > boxRoom && !overflow ? piece.start : overflow;
             }
         }
@@ -125,19 +119,16 @@ TEST(ScreenMeasureTest, AgreesWithALayoutByHand) {
             glyph(dflt, at);
         }
         const TextMeasure m = ScreenMeasure(table, WidthFile::read(font)).measure(text);
-        const auto firstMax = [](const auto& v) { // the first of equal ones
-            return static_cast<std::size_t>(std::max_element(v.begin(), v.end()) - v.begin());
-        };
-        std::vector<unsigned> gotLines;
-        std::vector<std::size_t> gotStarts, gotBoxOf;
-        for (const auto& line : m.lines) {
-            gotLines.push_back(static_cast<unsigned>(line.width));
-            gotStarts.push_back(line.start);
-            gotBoxOf.push_back(line.box);
+        for (const LineWidth& line : m.lines) {
+            got.emplace_back(line.width, line.start, line.box);
         }
-        EXPECT_EQ(gotLines, lines) << tbl << font << std::string(text.begin(), text.end());
-        EXPECT_EQ(std::vector<unsigned>(m.boxLines.begin(), m.boxLines.end()), boxes);
-        EXPECT_EQ(std::tuple(gotStarts, gotBoxOf, m.firstOverflow, m.widestLine, m.fullestBox),
-                  std::tuple(starts, boxOf, overflow, firstMax(lines), firstMax(boxes)));
+        const auto firstMax = [](const auto& v, auto key) { // the first of equal ones
+            return static_cast<std::size_t>(std::ranges::max_element(v, {}, key) - v.begin());
+        };
+        const auto width = [](const Line& line) { return std::get<0>(line); };
+        EXPECT_EQ(std::tuple(got, m.boxLines, m.firstOverflow, m.widestLine, m.fullestBox),
+                  std::tuple(lines, boxes, overflow, firstMax(lines, width),
+                             firstMax(boxes, [](std::size_t n) { return n; })))
+            << tbl << font << std::string(text.begin(), text.end());
     }
 }

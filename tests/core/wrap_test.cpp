@@ -78,14 +78,13 @@ TEST(WrapTest, PropertiesOnRandomLines) {
         EXPECT_EQ(once.fits, !screen.boxText() ? !m.firstOverflow : true);
         // Every <br> was put in by the wrap (typed ones became blanks): the blank it took and the
         // next word do not fit on its line.
-        const std::u16string_view out = once.text;
+        const std::u16string& out = once.text;
         for (std::size_t i = 0; i + 1 < m.lines.size(); ++i) {
             const std::size_t start = m.lines[i].start, end = out.find(u"<br>", start),
                               next = m.lines[i + 1].start;
             if (end + 4 == next) {
                 const std::size_t stop = out.find(u' ', out.find_first_not_of(u' ', next));
-                const std::u16string longer = std::u16string(out.substr(start, end - start)) +
-                                              u' ' + std::u16string(out.substr(next, stop - next));
+                const auto longer = out.substr(start, stop - start).replace(end - start, 4, u" ");
                 EXPECT_FALSE(screen.lineFits(screen.measure(longer).widest())) << font;
             }
         }
