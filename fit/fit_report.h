@@ -61,7 +61,7 @@ ScriptCheck checkScript(const encoding::TableEncoding& originalTable,
                         const encoding::TableEncoding& translationTable,
                         const QStringList& original, const QStringList& translation,
                         encoding::Strategy strategy, std::optional<std::size_t> limit,
-                        bool bothStrategies = false, const screen::ScreenMeasure* screen = nullptr);
+                        bool bothStrategies, const screen::ScreenMeasure* screen);
 
 // What the encoder has to work out for a check under `strategy`.
 encoding::EncodeRequest requestFor(encoding::Strategy strategy, bool bothStrategies);
