@@ -56,47 +56,41 @@ TEST(StorageTest, StateFilesSplitIntoLinesAndSaveAsUtf8WithCrLf) {
 // for the byte line it is Shift-JIS when every entry's text (after the first '=' of a line that
 // is no '#' comment) decodes cleanly and one holds a two-byte character; else Windows-1252.
 TEST(StorageTest, TableEntriesAreDecodedAsTheWholeFileDecides) {
-    const auto decode = [](const char* charset, std::string_view bytes, bool* clean = nullptr) {
+    const auto decode = [](const char* charset, std::string_view bytes) {
         QStringDecoder decoder(charset, QStringDecoder::Flag::Stateless);
         const QString text = decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
-        if (clean != nullptr) {
-            *clean = !decoder.hasError();
-        }
-        return text.toStdU16String();
+        return std::pair(text.toStdU16String(), !decoder.hasError());
     };
     const std::string pieces[] = {"A",        "=",    "#",        "\x93\xFA", "\xB1", "\xE9",
                                   "\xC3\xA9", "\x80", "\x82\xA0", "\x81",     "\xC3", "\r"};
+    const std::string heads[] = {"41=", "#", "8140=", "*", ""};
     std::mt19937 random(20);
     for (int round = 0; round < 3000; ++round) {
         std::string file;
         std::vector<std::string> texts(std::begin(pieces), std::end(pieces));
-        bool utf8 = true, shiftJis = true, twoByte = false;
-        for (int line = int(random() % 4); line >= 0; --line) {
-            const std::string head[] = {"41=", "#", "8140=", "*", ""};
-            std::string text;
-            for (int n = int(random() % 3); n >= 0; --n) {
-                text += pieces[random() % std::size(pieces)];
+        bool shiftJis = true, twoByte = false;
+        for (int n = int(random() % 4); n >= 0; --n) {
+            std::string line;
+            for (int piece = int(random() % 3); piece >= 0; --piece) {
+                line += pieces[random() % std::size(pieces)];
             }
-            const std::string& start = head[random() % std::size(head)];
-            file += start + text + (random() % 2 ? "\r\n" : "\n");
-            const std::string afterEquals = (start + text).substr((start + text).find('=') + 1);
-            if (start != "#" && (start + text).find('=') != std::string::npos) {
-                bool clean = false;
-                const std::size_t units = decode("Shift_JIS", afterEquals, &clean).size();
+            line.insert(0, heads[random() % std::size(heads)]);
+            file += line + (random() % 2 ? "\r\n" : "\n");
+            if (!line.starts_with('#') && line.find('=') != std::string::npos) {
+                texts.push_back(line.substr(line.find('=') + 1));
+                const auto [chars, clean] = decode("Shift_JIS", texts.back());
                 shiftJis = shiftJis && clean;
-                twoByte = twoByte || units < afterEquals.size();
-                texts.push_back(afterEquals);
+                twoByte = twoByte || chars.size() < texts.back().size();
             }
         }
-        decode("UTF-8", file, &utf8);
-        const bool high = std::any_of(file.begin(), file.end(), [](char c) { return c & 0x80; });
+        const bool utf8 = decode("UTF-8", file).second &&
+                          std::any_of(file.begin(), file.end(), [](char c) { return c & 0x80; });
         for (const std::string& text : texts) {
-            bool valid = false;
-            const std::u16string asUtf8 = decode("UTF-8", text, &valid);
+            const auto [asUtf8, valid] = decode("UTF-8", text);
             const std::u16string typing =
-                utf8 && high && valid ? asUtf8 : decode("windows-1252", text);
+                utf8 && valid ? asUtf8 : decode("windows-1252", text).first;
             const std::u16string byteLine =
-                !(utf8 && high) && shiftJis && twoByte ? decode("Shift_JIS", text) : typing;
+                !utf8 && shiftJis && twoByte ? decode("Shift_JIS", text).first : typing;
             using enum storage::TableCharsets;
             ASSERT_EQ(storage::tableEntryDecoder(file, Utf8OrWindows1252)(text), typing) << file;
             ASSERT_EQ(storage::tableEntryDecoder(file, Utf8ShiftJisOrWindows1252)(text), byteLine)
@@ -132,10 +126,9 @@ TEST(StorageTest, TextFileHoldsTwoLinesAndIsReplacedInOneStep) {
     for (const auto& [bytes, orig, trans, problems] : rows) {
         ASSERT_TRUE(!bytes || storage::saveStateFile(path, *bytes).saved()); // makes the folder
         const storage::TextLines lines = storage::readTextFile(path);
-        EXPECT_EQ(std::tuple(lines.existed, lines.orig, lines.trans),
-                  std::tuple(!!bytes, orig, trans));
-        EXPECT_EQ(lines.problems.filter(path).size(), problems);
-        EXPECT_EQ(lines.problems.size(), problems);
+        EXPECT_EQ(std::tuple(lines.existed, lines.orig, lines.trans,
+                             lines.problems.filter(path).size(), lines.problems.size()),
+                  std::tuple(!!bytes, orig, trans, problems, problems));
     }
     const QString other = dir.filePath(u"old"_s);
     ASSERT_EQ(::link(QFile::encodeName(path).constData(), QFile::encodeName(other).constData()), 0);
@@ -178,7 +171,7 @@ TEST(StorageTest, PositionFileReadsWhatCanBeReadAndTheNextSaveIsComplete) {
          {2147483647, -2147483647 - 1, none, none, none, none}, 4},
         {"not_utf8_five_lines", "1\r\n2\xE9\r\n3\r\n4\r\n5", {1, none, 3, 4, 5}, 3}};
     // clang-format on
-    const Twips defaults{10, 20, 30, 40, 50, -1234567}; // written without grouping
+    const Twips fills{10, 20, 30, 40, 50, -1234567}; // the defaults, written without grouping
     for (const auto& [name, bytes, twips, problems] : rows) {
         SCOPED_TRACE(name);
         QTemporaryDir dir;
@@ -188,14 +181,13 @@ TEST(StorageTest, PositionFileReadsWhatCanBeReadAndTheNextSaveIsComplete) {
         EXPECT_EQ(file.problems().filter(path).size(), problems);
         EXPECT_EQ(file.problems().size(), problems);
         storage::PositionFile filled = file;
-        filled.fillUnreadable(defaults);
+        filled.fillUnreadable(fills);
         ASSERT_TRUE(filled.write(path).saved());
         const storage::PositionFile saved = storage::PositionFile::read(path);
         for (int i = 0; i < 6; ++i) {
             const auto which = storage::PositionLine(i);
             EXPECT_EQ(file.twips(which), twips[i]) << "line " << i + 1;
-            EXPECT_EQ(saved.line(which),
-                      twips[i] ? file.line(which) : QString::number(defaults[i]));
+            EXPECT_EQ(saved.line(which), twips[i] ? file.line(which) : QString::number(fills[i]));
         }
     }
     QLocale::setDefault(QLocale::system());
@@ -207,9 +199,8 @@ TEST(StorageTest, DefaultsCentreTheMainWindowWithTheFastCounterBesideIt) {
     const std::tuple<QRect, double, double, Twips> rows[] = {
         {QRect(100, 50, 1920, 1081), 12, 10, {10608, 2950, 15030, 2950, 10608, 2950}},
         {QRect(-1280, 0, 1280, 1024), 13.5, 13.5, {-10760, 3956, -6314, 3956, -10760, 3956}}};
-    for (const auto& [screen, perPixelX, perPixelY, twips] : rows) {
-        EXPECT_EQ(storage::defaultPositionsTwips({4230, 5910}, screen, perPixelX, perPixelY), twips)
-            << perPixelX;
+    for (const auto& [screen, perX, perY, twips] : rows) {
+        EXPECT_EQ(storage::defaultPositionsTwips({4230, 5910}, screen, perX, perY), twips);
     }
 }
 
