@@ -28,6 +28,12 @@ QByteArray fileBytes(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
+storage::StateFiles stateFiles(const QString& folder, Twips defaults, QStringList& reports) {
+    return storage::StateFiles(
+        folder, [defaults] { return defaults; },
+        [&reports](const QString& problem) { reports.append(problem); });
+}
+
 // The whole file is strict UTF-8 or else Windows-1252 (undefined bytes give the C1 control
 // of the same number); a byte order mark is dropped at the start of the file only.
 TEST(StorageTest, StateFilesSplitIntoLinesAndSaveAsUtf8WithCrLf) {
@@ -152,9 +158,9 @@ TEST(StorageTest, TextFileHoldsTwoLinesAndIsReplacedInOneStep) {
     EXPECT_EQ(fileBytes(path), " Citt\xC3\xA0\r\nab\r\n");
 }
 
-// Read in the C locale or the user's, fill what could not be read, save, read again: the saved
-// file is complete, and every line that was readable comes back exactly as it was written.
-TEST(StorageTest, PositionFileReadsWhatCanBeReadAndTheNextSaveIsComplete) {
+// Read in the C locale or the user's. A window's unload replaces its own two lines and saves a
+// complete file: every other line that was readable comes back exactly as it was written.
+TEST(StorageTest, PositionFileReadsWhatCanBeReadAndAnUnloadSavesItComplete) {
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     const QByteArray spaces(99, ' '); // a line of 100 characters is the longest read
     // name, file, lines read (not given: unreadable), problems naming the file
@@ -170,22 +176,25 @@ TEST(StorageTest, PositionFileReadsWhatCanBeReadAndTheNextSaveIsComplete) {
         {"not_utf8_five_lines", "1\r\n2\xE9\r\n3\r\n4\r\n5", {1, none, 3, 4, 5}, 3}};
     // clang-format on
     const Twips fills{10, 20, 30, 40, 50, -1234567}; // the defaults, written without grouping
+    QTemporaryDir dir;
+    QStringList reports;
+    const storage::StateFiles files = stateFiles(dir.path(), fills, reports);
+    int unloads = 0;
     for (const auto& [name, bytes, twips, problems] : rows) {
         SCOPED_TRACE(name);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(u"cord"_s);
-        ASSERT_TRUE(storage::saveStateFile(path, bytes).saved());
-        const storage::PositionFile file = storage::PositionFile::read(path);
-        EXPECT_EQ(file.problems().filter(path).size(), problems);
-        EXPECT_EQ(file.problems().size(), problems);
-        storage::PositionFile filled = file;
-        filled.fillUnreadable(fills);
-        ASSERT_TRUE(filled.write(path).saved());
-        const storage::PositionFile saved = storage::PositionFile::read(path);
+        ASSERT_TRUE(storage::saveStateFile(files.positionFilePath(), bytes).saved());
+        reports.clear();
+        const storage::PositionFile file = files.readPositions();
+        const auto left = storage::PositionLine(unloads++ % 3 * 2); // each window in turn
+        files.savePosition(left, -15, 300);
+        EXPECT_EQ(reports.filter(files.positionFilePath()).size(), 2 * problems); // read, save
+        EXPECT_EQ(reports.size(), 2 * problems);
+        const storage::PositionFile saved = storage::PositionFile::read(files.positionFilePath());
         for (int i = 0; i < 6; ++i) {
             const auto which = storage::PositionLine(i);
+            const QString kept = twips[i] ? file.line(which) : QString::number(fills[i]);
             EXPECT_EQ(file.twips(which), twips[i]) << "line " << i + 1;
-            EXPECT_EQ(saved.line(which), twips[i] ? file.line(which) : QString::number(fills[i]));
+            EXPECT_EQ(saved.line(which), i == left ? u"-15"_s : i == left + 1 ? u"300"_s : kept);
         }
     }
     QLocale::setDefault(QLocale::system());
@@ -202,35 +211,16 @@ TEST(StorageTest, DefaultsCentreTheMainWindowWithTheFastCounterBesideIt) {
     }
 }
 
-// A window's unload replaces its own two lines; the others keep their text and only an
-// unreadable one gets its default. In a folder that is a file, saves fail and are reported.
-TEST(StorageTest, StateFilesCreateOnFirstRunAndSaveOnlyTheirOwnLines) {
+// A first run writes the defaults; in a folder that is a file, saves fail and are reported.
+TEST(StorageTest, StateFilesCreateOnFirstRunAndReportFailedSaves) {
     QTemporaryDir dir;
     QStringList reports;
-    const auto in = [&](const QString& folder) {
-        return storage::StateFiles(
-            folder, [] { return Twips{1, 2, 3, 4, 5, 6}; },
-            [&](const QString& problem) { reports.append(problem); });
-    };
-    const storage::StateFiles files = in(dir.path());
+    const storage::StateFiles files = stateFiles(dir.path(), {1, 2, 3, 4, 5, 6}, reports);
     EXPECT_EQ(files.readPositions().twips(storage::MiniTop), 6);
     EXPECT_FALSE(files.readTexts().existed);
     EXPECT_EQ(fileBytes(dir.filePath(u"cord"_s)), "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n");
     EXPECT_EQ(reports, QStringList());
-    // file before, the window's first line, its Left and Top, file after, problems reported
-    const std::tuple<QByteArray, storage::PositionLine, int, int, QByteArray, qsizetype> rows[] = {
-        {"  1200\n-45.0\r\n1\r\n2\r\n+7\r\n\xE9", storage::FastLeft, -15, 300,
-         "  1200\r\n-45.0\r\n-15\r\n300\r\n+7\r\n6\r\n", 2},
-        {"10\r\n20\r\nabc\r\n40", storage::MiniLeft, 7, 8, "10\r\n20\r\n3\r\n40\r\n7\r\n8\r\n", 2}};
-    for (const auto& [before, left, leftTwips, topTwips, after, problems] : rows) {
-        ASSERT_TRUE(storage::saveStateFile(files.positionFilePath(), before).saved());
-        reports.clear();
-        files.savePosition(left, leftTwips, topTwips);
-        EXPECT_EQ(fileBytes(files.positionFilePath()), after) << before.constData();
-        EXPECT_EQ(reports.filter(files.positionFilePath()).size(), problems);
-    }
-    reports.clear();
-    const storage::StateFiles broken = in(files.positionFilePath());
+    const storage::StateFiles broken = stateFiles(files.positionFilePath(), {}, reports);
     broken.savePosition(storage::MainLeft, 1, 2);
     broken.saveTexts({}, {});
     ASSERT_EQ(reports.size(), 2);
