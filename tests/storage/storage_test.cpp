@@ -158,9 +158,10 @@ TEST(StorageTest, TextFileHoldsTwoLinesAndIsReplacedInOneStep) {
     EXPECT_EQ(fileBytes(path), " Citt\xC3\xA0\r\nab\r\n");
 }
 
-// Read in the C locale or the user's. A window's unload replaces its own two lines and saves a
-// complete file: every other line that was readable comes back exactly as it was written.
-TEST(StorageTest, PositionFileReadsWhatCanBeReadAndAnUnloadSavesItComplete) {
+// A first run writes the defaults. Positions are read in the C locale or the user's; a window's
+// unload replaces its own two lines and saves a complete file, where every other line that was
+// readable comes back exactly as it was written. In a folder that is a file, saves are reported.
+TEST(StorageTest, StateFilesReadWhatCanBeReadAndSaveCompleteFilesOrReportWhy) {
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     const QByteArray spaces(99, ' '); // a line of 100 characters is the longest read
     // name, file, lines read (not given: unreadable), problems naming the file
@@ -179,6 +180,10 @@ TEST(StorageTest, PositionFileReadsWhatCanBeReadAndAnUnloadSavesItComplete) {
     QTemporaryDir dir;
     QStringList reports;
     const storage::StateFiles files = stateFiles(dir.path(), fills, reports);
+    EXPECT_EQ(files.readPositions().twips(storage::MiniTop), -1234567);
+    EXPECT_EQ(fileBytes(dir.filePath(u"cord"_s)), "10\r\n20\r\n30\r\n40\r\n50\r\n-1234567\r\n");
+    EXPECT_FALSE(files.readTexts().existed);
+    EXPECT_EQ(reports, QStringList());
     int unloads = 0;
     for (const auto& [name, bytes, twips, problems] : rows) {
         SCOPED_TRACE(name);
@@ -198,6 +203,13 @@ TEST(StorageTest, PositionFileReadsWhatCanBeReadAndAnUnloadSavesItComplete) {
         }
     }
     QLocale::setDefault(QLocale::system());
+    reports.clear();
+    const storage::StateFiles broken = stateFiles(files.positionFilePath(), fills, reports);
+    broken.savePosition(storage::MainLeft, 1, 2);
+    broken.saveTexts({}, {});
+    ASSERT_EQ(reports.size(), 2);
+    EXPECT_TRUE(reports[0].contains(broken.positionFilePath()) &&
+                reports[1].contains(broken.textFilePath()));
 }
 
 // The main window is 4230 / twips-per-pixel wide, rounded half to even: 352.5 gives 352, and
@@ -209,23 +221,6 @@ TEST(StorageTest, DefaultsCentreTheMainWindowWithTheFastCounterBesideIt) {
     for (const auto& [screen, perX, perY, twips] : rows) {
         EXPECT_EQ(storage::defaultPositionsTwips({4230, 5910}, screen, perX, perY), twips);
     }
-}
-
-// A first run writes the defaults; in a folder that is a file, saves fail and are reported.
-TEST(StorageTest, StateFilesCreateOnFirstRunAndReportFailedSaves) {
-    QTemporaryDir dir;
-    QStringList reports;
-    const storage::StateFiles files = stateFiles(dir.path(), {1, 2, 3, 4, 5, 6}, reports);
-    EXPECT_EQ(files.readPositions().twips(storage::MiniTop), 6);
-    EXPECT_FALSE(files.readTexts().existed);
-    EXPECT_EQ(fileBytes(dir.filePath(u"cord"_s)), "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n");
-    EXPECT_EQ(reports, QStringList());
-    const storage::StateFiles broken = stateFiles(files.positionFilePath(), {}, reports);
-    broken.savePosition(storage::MainLeft, 1, 2);
-    broken.saveTexts({}, {});
-    ASSERT_EQ(reports.size(), 2);
-    EXPECT_TRUE(reports[0].contains(broken.positionFilePath()) &&
-                reports[1].contains(broken.textFilePath()));
 }
 
 } // namespace
