@@ -28,6 +28,12 @@ QByteArray fileBytes(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
+storage::StateFiles stateFiles(const QString& folder, Twips defaults, QStringList& reports) {
+    return storage::StateFiles(
+        folder, [defaults] { return defaults; },
+        [&reports](const QString& problem) { reports.append(problem); });
+}
+
 // The whole file is strict UTF-8 or else Windows-1252 (undefined bytes give the C1 control
 // of the same number); a byte order mark is dropped at the start of the file only.
 TEST(StorageTest, StateFilesSplitIntoLinesAndSaveAsUtf8WithCrLf) {
@@ -51,52 +57,44 @@ TEST(StorageTest, StateFilesSplitIntoLinesAndSaveAsUtf8WithCrLf) {
               "Citt\xC3\xA0\r\n\r\n\xEF\xBB\xBF\r\n"_ba);
 }
 
-// Against Qt's own decoders, entry by entry, on random tables: the whole file is UTF-8 when it
-// is valid UTF-8 with a byte >= 0x80 (an entry that is not valid on its own is Windows-1252);
-// for the byte line it is Shift-JIS when every entry's text (after the first '=' of a line that
-// is no '#' comment) decodes cleanly and one holds a two-byte character; else Windows-1252.
+// Against Qt's own decoders, entry by entry, on random tables: the whole file decides between
+// UTF-8, Shift-JIS (for the byte line only) and Windows-1252.
 TEST(StorageTest, TableEntriesAreDecodedAsTheWholeFileDecides) {
-    const auto decode = [](const char* charset, std::string_view bytes, bool* clean = nullptr) {
+    const auto decode = [](const char* charset, std::string_view bytes) {
         QStringDecoder decoder(charset, QStringDecoder::Flag::Stateless);
         const QString text = decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
-        if (clean != nullptr) {
-            *clean = !decoder.hasError();
-        }
-        return text.toStdU16String();
+        return std::pair(text.toStdU16String(), !decoder.hasError());
     };
     const std::string pieces[] = {"A",        "=",    "#",        "\x93\xFA", "\xB1", "\xE9",
                                   "\xC3\xA9", "\x80", "\x82\xA0", "\x81",     "\xC3", "\r"};
+    const std::string heads[] = {"41=", "#", "8140=", "*", ""};
     std::mt19937 random(20);
     for (int round = 0; round < 3000; ++round) {
         std::string file;
         std::vector<std::string> texts(std::begin(pieces), std::end(pieces));
-        bool utf8 = true, shiftJis = true, twoByte = false;
-        for (int line = int(random() % 4); line >= 0; --line) {
-            const std::string head[] = {"41=", "#", "8140=", "*", ""};
-            std::string text;
-            for (int n = int(random() % 3); n >= 0; --n) {
-                text += pieces[random() % std::size(pieces)];
+        bool shiftJis = true, twoByte = false;
+        for (int n = int(random() % 4); n >= 0; --n) {
+            std::string line;
+            for (int piece = int(random() % 3); piece >= 0; --piece) {
+                line += pieces[random() % std::size(pieces)];
             }
-            const std::string& start = head[random() % std::size(head)];
-            file += start + text + (random() % 2 ? "\r\n" : "\n");
-            const std::string afterEquals = (start + text).substr((start + text).find('=') + 1);
-            if (start != "#" && (start + text).find('=') != std::string::npos) {
-                bool clean = false;
-                const std::size_t units = decode("Shift_JIS", afterEquals, &clean).size();
+            line.insert(0, heads[random() % std::size(heads)]);
+            file += line + (random() % 2 ? "\r\n" : "\n");
+            if (!line.starts_with('#') && line.find('=') != std::string::npos) {
+                texts.push_back(line.substr(line.find('=') + 1));
+                const auto [chars, clean] = decode("Shift_JIS", texts.back());
                 shiftJis = shiftJis && clean;
-                twoByte = twoByte || units < afterEquals.size();
-                texts.push_back(afterEquals);
+                twoByte = twoByte || chars.size() < texts.back().size();
             }
         }
-        decode("UTF-8", file, &utf8);
-        const bool high = std::any_of(file.begin(), file.end(), [](char c) { return c & 0x80; });
+        const bool utf8 = decode("UTF-8", file).second &&
+                          std::any_of(file.begin(), file.end(), [](char c) { return c & 0x80; });
         for (const std::string& text : texts) {
-            bool valid = false;
-            const std::u16string asUtf8 = decode("UTF-8", text, &valid);
+            const auto [asUtf8, valid] = decode("UTF-8", text);
             const std::u16string typing =
-                utf8 && high && valid ? asUtf8 : decode("windows-1252", text);
+                utf8 && valid ? asUtf8 : decode("windows-1252", text).first;
             const std::u16string byteLine =
-                !(utf8 && high) && shiftJis && twoByte ? decode("Shift_JIS", text) : typing;
+                !utf8 && shiftJis && twoByte ? decode("Shift_JIS", text).first : typing;
             using enum storage::TableCharsets;
             ASSERT_EQ(storage::tableEntryDecoder(file, Utf8OrWindows1252)(text), typing) << file;
             ASSERT_EQ(storage::tableEntryDecoder(file, Utf8ShiftJisOrWindows1252)(text), byteLine)
@@ -132,10 +130,9 @@ TEST(StorageTest, TextFileHoldsTwoLinesAndIsReplacedInOneStep) {
     for (const auto& [bytes, orig, trans, problems] : rows) {
         ASSERT_TRUE(!bytes || storage::saveStateFile(path, *bytes).saved()); // makes the folder
         const storage::TextLines lines = storage::readTextFile(path);
-        EXPECT_EQ(std::tuple(lines.existed, lines.orig, lines.trans),
-                  std::tuple(!!bytes, orig, trans));
-        EXPECT_EQ(lines.problems.filter(path).size(), problems);
-        EXPECT_EQ(lines.problems.size(), problems);
+        EXPECT_EQ(std::tuple(lines.existed, lines.orig, lines.trans,
+                             lines.problems.filter(path).size(), lines.problems.size()),
+                  std::tuple(!!bytes, orig, trans, problems, problems));
     }
     const QString other = dir.filePath(u"old"_s);
     ASSERT_EQ(::link(QFile::encodeName(path).constData(), QFile::encodeName(other).constData()), 0);
@@ -161,9 +158,10 @@ TEST(StorageTest, TextFileHoldsTwoLinesAndIsReplacedInOneStep) {
     EXPECT_EQ(fileBytes(path), " Citt\xC3\xA0\r\nab\r\n");
 }
 
-// Read in the C locale or the user's, fill what could not be read, save, read again: the saved
-// file is complete, and every line that was readable comes back exactly as it was written.
-TEST(StorageTest, PositionFileReadsWhatCanBeReadAndTheNextSaveIsComplete) {
+// A first run writes the defaults. Positions are read in the C locale or the user's; a window's
+// unload replaces its own two lines and saves a complete file, where every other line that was
+// readable comes back exactly as it was written. In a folder that is a file, saves are reported.
+TEST(StorageTest, StateFilesReadWhatCanBeReadAndSaveCompleteFilesOrReportWhy) {
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     const QByteArray spaces(99, ' '); // a line of 100 characters is the longest read
     // name, file, lines read (not given: unreadable), problems naming the file
@@ -178,27 +176,40 @@ TEST(StorageTest, PositionFileReadsWhatCanBeReadAndTheNextSaveIsComplete) {
          {2147483647, -2147483647 - 1, none, none, none, none}, 4},
         {"not_utf8_five_lines", "1\r\n2\xE9\r\n3\r\n4\r\n5", {1, none, 3, 4, 5}, 3}};
     // clang-format on
-    const Twips defaults{10, 20, 30, 40, 50, -1234567}; // written without grouping
+    const Twips fills{10, 20, 30, 40, 50, -1234567}; // the defaults, written without grouping
+    QTemporaryDir dir;
+    QStringList reports;
+    const storage::StateFiles files = stateFiles(dir.path(), fills, reports);
+    EXPECT_EQ(files.readPositions().twips(storage::MiniTop), -1234567);
+    EXPECT_EQ(fileBytes(dir.filePath(u"cord"_s)), "10\r\n20\r\n30\r\n40\r\n50\r\n-1234567\r\n");
+    EXPECT_FALSE(files.readTexts().existed);
+    EXPECT_EQ(reports, QStringList());
+    int unloads = 0;
     for (const auto& [name, bytes, twips, problems] : rows) {
         SCOPED_TRACE(name);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(u"cord"_s);
-        ASSERT_TRUE(storage::saveStateFile(path, bytes).saved());
-        const storage::PositionFile file = storage::PositionFile::read(path);
-        EXPECT_EQ(file.problems().filter(path).size(), problems);
-        EXPECT_EQ(file.problems().size(), problems);
-        storage::PositionFile filled = file;
-        filled.fillUnreadable(defaults);
-        ASSERT_TRUE(filled.write(path).saved());
-        const storage::PositionFile saved = storage::PositionFile::read(path);
+        ASSERT_TRUE(storage::saveStateFile(files.positionFilePath(), bytes).saved());
+        reports.clear();
+        const storage::PositionFile file = files.readPositions();
+        const auto left = storage::PositionLine(unloads++ % 3 * 2); // each window in turn
+        files.savePosition(left, -15, 300);
+        EXPECT_EQ(reports.filter(files.positionFilePath()).size(), 2 * problems); // read, save
+        EXPECT_EQ(reports.size(), 2 * problems);
+        const storage::PositionFile saved = storage::PositionFile::read(files.positionFilePath());
         for (int i = 0; i < 6; ++i) {
             const auto which = storage::PositionLine(i);
+            const QString kept = twips[i] ? file.line(which) : QString::number(fills[i]);
             EXPECT_EQ(file.twips(which), twips[i]) << "line " << i + 1;
-            EXPECT_EQ(saved.line(which),
-                      twips[i] ? file.line(which) : QString::number(defaults[i]));
+            EXPECT_EQ(saved.line(which), i == left ? u"-15"_s : i == left + 1 ? u"300"_s : kept);
         }
     }
     QLocale::setDefault(QLocale::system());
+    reports.clear();
+    const storage::StateFiles broken = stateFiles(files.positionFilePath(), fills, reports);
+    broken.savePosition(storage::MainLeft, 1, 2);
+    broken.saveTexts({}, {});
+    ASSERT_EQ(reports.size(), 2);
+    EXPECT_TRUE(reports[0].contains(broken.positionFilePath()) &&
+                reports[1].contains(broken.textFilePath()));
 }
 
 // The main window is 4230 / twips-per-pixel wide, rounded half to even: 352.5 gives 352, and
@@ -207,47 +218,9 @@ TEST(StorageTest, DefaultsCentreTheMainWindowWithTheFastCounterBesideIt) {
     const std::tuple<QRect, double, double, Twips> rows[] = {
         {QRect(100, 50, 1920, 1081), 12, 10, {10608, 2950, 15030, 2950, 10608, 2950}},
         {QRect(-1280, 0, 1280, 1024), 13.5, 13.5, {-10760, 3956, -6314, 3956, -10760, 3956}}};
-    for (const auto& [screen, perPixelX, perPixelY, twips] : rows) {
-        EXPECT_EQ(storage::defaultPositionsTwips({4230, 5910}, screen, perPixelX, perPixelY), twips)
-            << perPixelX;
+    for (const auto& [screen, perX, perY, twips] : rows) {
+        EXPECT_EQ(storage::defaultPositionsTwips({4230, 5910}, screen, perX, perY), twips);
     }
-}
-
-// A window's unload replaces its own two lines; the others keep their text and only an
-// unreadable one gets its default. In a folder that is a file, saves fail and are reported.
-TEST(StorageTest, StateFilesCreateOnFirstRunAndSaveOnlyTheirOwnLines) {
-    QTemporaryDir dir;
-    QStringList reports;
-    const auto in = [&](const QString& folder) {
-        return storage::StateFiles(
-            folder, [] { return Twips{1, 2, 3, 4, 5, 6}; },
-            [&](const QString& problem) { reports.append(problem); });
-    };
-    const storage::StateFiles files = in(dir.path());
-    EXPECT_EQ(files.readPositions().twips(storage::MiniTop), 6);
-    EXPECT_FALSE(files.readTexts().existed);
-    EXPECT_EQ(fileBytes(dir.filePath(u"cord"_s)), "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n");
-    EXPECT_EQ(fileBytes(dir.filePath(u"test"_s)), "\r\n\r\n");
-    EXPECT_EQ(reports, QStringList());
-    // file before, the window's first line, its Left and Top, file after, problems reported
-    const std::tuple<QByteArray, storage::PositionLine, int, int, QByteArray, qsizetype> rows[] = {
-        {"  1200\n-45.0\r\n1\r\n2\r\n+7\r\n\xE9", storage::FastLeft, -15, 300,
-         "  1200\r\n-45.0\r\n-15\r\n300\r\n+7\r\n6\r\n", 2},
-        {"10\r\n20\r\nabc\r\n40", storage::MiniLeft, 7, 8, "10\r\n20\r\n3\r\n40\r\n7\r\n8\r\n", 2}};
-    for (const auto& [before, left, leftTwips, topTwips, after, problems] : rows) {
-        ASSERT_TRUE(storage::saveStateFile(files.positionFilePath(), before).saved());
-        reports.clear();
-        files.savePosition(left, leftTwips, topTwips);
-        EXPECT_EQ(fileBytes(files.positionFilePath()), after) << before.constData();
-        EXPECT_EQ(reports.filter(files.positionFilePath()).size(), problems);
-    }
-    reports.clear();
-    const storage::StateFiles broken = in(files.positionFilePath());
-    broken.savePosition(storage::MainLeft, 1, 2);
-    broken.saveTexts({}, {});
-    ASSERT_EQ(reports.size(), 2);
-    EXPECT_TRUE(reports[0].contains(broken.positionFilePath()) &&
-                reports[1].contains(broken.textFilePath()));
 }
 
 } // namespace
