@@ -53,26 +53,16 @@ CharTable::LoadStatus CharTable::parse(std::string_view fileBytes,
     const auto at = [](std::int32_t position) { return static_cast<std::size_t>(position); };
 
     do {
-        // The code: exactly two bytes, whatever they are.
-        if (!canRead(2)) {
+        // The code (exactly two bytes, whatever they are), one byte skipped unexamined (the '='
+        // of a well-formed line) and the first value byte, taken whatever it is, even a CR. A
+        // file ending before all four stores nothing of this entry; from here on the entry is
+        // stored, so an end reached inside the value leaves the value read so far.
+        if (!canRead(4)) {
             return LoadStatus::ReadPastEnd;
         }
         const std::int32_t code = hexToByte(fileBytes.substr(at(counter), 2));
-        counter += 2;
-
-        // One byte skipped unexamined: the '=' of a well-formed line.
-        if (!canRead(1)) {
-            return LoadStatus::ReadPastEnd;
-        }
-        ++counter;
-
-        // The first value byte is taken whatever it is, even a CR; from here on the entry is
-        // stored, so an end reached inside the value leaves the value read so far.
-        if (!canRead(1)) {
-            return LoadStatus::ReadPastEnd;
-        }
-        const std::int32_t valueStart = counter;
-        ++counter;
+        const std::int32_t valueStart = counter + 3;
+        counter += 4;
 
         bool endedByCr = false;
         while (canRead(1)) {
