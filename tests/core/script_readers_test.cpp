@@ -68,6 +68,7 @@ TEST(DumpReaderTest, StringsBlocksRoomsAndErrors) {
         {u"#W16(1)\nx\n#JMP(1é)", {}, u"error at 3; skipped 0"},
         {u"#W16(1)\n#JMP($1,)", {}, u"error at 2; skipped 0"},
         {u"#W16($1", {}, u"error at 1; skipped 0"},
+        {u"#W16 $1)", {}, u"error at 1; skipped 0"},
         {u"#W16(1)\n#JMP($10000000000000000)", {}, u"error at 2; skipped 0"}};
     for (const auto& [text, ends, want] : rows) {
         EXPECT_EQ(describe(readDump(text, ends)), want);
