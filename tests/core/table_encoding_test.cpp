@@ -34,6 +34,14 @@ TEST(TableEncodingReadTest, LineKinds) {
         EXPECT_EQ(TableEncoding::read(row.file).skippedLines(), row.skipped) << row.file;
     }
     EXPECT_EQ(TableEncoding::read("#\n\n$1=x\n41=A").firstSkippedLine(), 3u);
+    // Entries made by a program are held to the reader's rules: text, at most four bytes of code,
+    // none only for an end token.
+    constexpr EntryKind kText = EntryKind::Text;
+    EXPECT_EQ(describe(TableEncoding::build({{"A", u"", kText, {}, 0},
+                                             {"ABCDE", u"z", kText, {}, 0},
+                                             {"", u"e", kText, {}, 0},
+                                             {"", u"f", EntryKind::End, {}, 0}})),
+              "/f ");
     const auto decode = [](std::string_view b) { return std::u16string(b.size(), u'?'); };
     EXPECT_EQ(describe(TableEncoding::read("41=ab\n*FE=c", decode)), "41=?? FE*? ");
     // 41 is given "b" after "a", and starts 4142 on lines 2, 3 and 5.
