@@ -128,7 +128,7 @@ TEST_F(MainWindowTest, LayoutWithAndWithoutTheByteAndScreenLines) {
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& message) {
         warnings.append(message);
     });
-    writeFile("solo.wid", "@line=12\r\n@default=1\r\n");
+    writeFile("solo.wid", "@line=12\r\n@default=1\r\nzz\r\n");
     const QColor red = palette::kRed, green = palette::kGreen;
     const struct {
         const char* table;
@@ -170,7 +170,9 @@ TEST_F(MainWindowTest, LayoutWithAndWithoutTheByteAndScreenLines) {
         warnings.filter(u"tavrel-counter: "_s).join(u'\n').replace(folder.path(), u"F"_s),
         u"tavrel-counter: the width file F/gioco.wid: lines not understood: 0, unknown @ keys: "
         "1; the rest is in use\n"_s.repeated(2) +
-            u"tavrel-counter: the table F/senza.tbl ends inside an entry; the entries before "
+            u"tavrel-counter: the width file F/solo.wid: lines not understood: 1, unknown @ keys: "
+            "0; the rest is in use\n"
+            "tavrel-counter: the table F/senza.tbl ends inside an entry; the entries before "
             "the end are in use and F/tdf.txt was not written\n"
             "tavrel-counter: cannot read the table F"_s);
     EXPECT_EQ(window()->geometry(), window0);
