@@ -85,8 +85,9 @@ ROWS += [
         (s["budget"], s["budget_from"], s["translation"]["greedy"], s["translated"])
         for s in out["strings"]] == [(12, "room", 11, True), (4, "room", 2, True),
                                      (4, "room", 0, False)] and out["blocks"][0]["used"] == 13),
+    # the preview of a cut row keeps a character's two halves together
     ([*GAME, "--csv", CSV], 1, r'^record   line .*\n     2      3       3       6     \+3         '
-     r'2  ok "yes"\n.*  a{30}\n.*  a{29}\u2026\n5 rows'),  # a character's two halves stay together
+     r'2  ok "yes"\n.*  a{30}\n.*  a{29}\u2026\n5 rows .*\(first: record 2, line 3, column 4\)\n$'),
     ([*GAME, "--csv", CSV, "--columns", "3,original,id"], 1, r"(?m)^     3      4       3       9 "
      r"    \+6         0  two\u21b5lines\n5 rows checked \(greedy\), 3 "),
     ([*SJIS, "--script", SJIS_DUMP], 0, (r"1 string .*, 0 over", r"tbl is not(?s:.*)txt is not")),

@@ -28,6 +28,7 @@ edit::BoxState box(const char* shown) {
 
 // A result as text with '|' at its caret; results select nothing.
 std::string shown(const edit::BoxState& state) {
+    EXPECT_EQ(state.selectionLength, 0) << state.text.toStdString();
     return QString(state.text).insert(state.selectionStart, QLatin1Char('|')).toStdString();
 }
 
@@ -60,6 +61,7 @@ TEST(TableKeys, FollowTheTable) {
     } rows[] = {
         {"Backspace", Qt::Key_Backspace, {}, "\b", "ab|c", "a|c"},
         {"Backspace at the start", Qt::Key_Backspace, {}, "\b", "|abc", nullptr},
+        {"Backspace after the first", Qt::Key_Backspace, {}, "\b", "a|bc", "|bc"},
         {"Backspace on a selection", Qt::Key_Backspace, {}, "\b", "a[bc]def", "a|def"},
         {"Ctrl+H is Backspace", Qt::Key_H, Qt::ControlModifier, "h", "ab|c", "a|c"},
         {"Delete", Qt::Key_Delete, {}, "\x7f", "a|bc", "a|c"},
