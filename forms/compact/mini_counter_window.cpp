@@ -42,8 +42,8 @@ platform::WindowShell* MiniCounterWindow::createWindow() {
     QWidget::setTabOrder(boxes[Box::Original], boxes[Box::Translation]);
 
     for (platform::TextBox* box : boxes.items) {
-        // Tool tips follow every movement over a box, buttons pressed or not.
-        box->setMouseTracking(true);
+        // Tool tips follow every movement over a box, buttons pressed or not (a line edit
+        // tracks the mouse of its own accord).
         connect(box, &platform::TextBox::mouseMoved, this, [this, box] { showCountsToolTip(box); });
         connect(box, &platform::TextBox::changed, this, &MiniCounterWindow::showDifference);
     }

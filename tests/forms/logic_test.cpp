@@ -41,6 +41,8 @@ TEST(EditCommands, ActOnTheSelectionAndTheSnapshot) {
     const edit::MenuStates states = edit::menuStates(box("[abc]"), QString(), edit::UndoSnapshot{});
     EXPECT_EQ(std::tuple(states.undo, states.cut, states.paste, states.selectAll),
               std::tuple(false, true, false, false));
+    EXPECT_TRUE(
+        edit::menuStates(box("a|"), QString(), edit::UndoSnapshot{QStringLiteral("x"), 0}).undo);
 }
 
 // Every key through the table rule. The table holds A and è (one character each) and "the";
