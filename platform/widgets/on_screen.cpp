@@ -21,7 +21,7 @@ public:
     }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Expose && watched == handle_ && handle_->isExposed()) {
+        if (event->type() == QEvent::Expose && handle_->isExposed()) { // a filter of handle_ only
             // From the event loop, after the expose has been painted.
             QTimer::singleShot(0, this, &ExposeWatcher::fire);
         }
