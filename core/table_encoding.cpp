@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cassert>
 #include <map>
 #include <tuple>
 #include <utility>
@@ -285,7 +286,9 @@ void TableEncoding::index() {
             warn(warnings_.sameCodeOtherText, entry);
         }
         Code& code = code_[i];
-        code.startsLonger = openPrefixes_.contains(code.length, code.value); // 1 to 3 bytes
+        // The prefixes are the 1 to 3 bytes a longer code starts with, so a four-byte code is
+        // never found among them.
+        code.startsLonger = openPrefixes_.contains(code.length, code.value);
         if (code.startsLonger) {
             warn(warnings_.prefixCode, entry);
             prefixCodes_ = true;
@@ -295,10 +298,11 @@ void TableEncoding::index() {
 
 std::int32_t TableEncoding::firstEntryWith(std::uint32_t length, std::uint32_t value) const {
     const std::uint64_t key = std::uint64_t{length} << 32 | value;
-    // Asked only for codes of the table.
-    return std::lower_bound(firstEntry_.begin(), firstEntry_.end(),
-                            std::pair<std::uint64_t, std::int32_t>(key, -1))
-        ->second;
+    // Asked only for codes of the table, so the search always finds the code.
+    const auto it = std::lower_bound(firstEntry_.begin(), firstEntry_.end(),
+                                     std::pair<std::uint64_t, std::int32_t>(key, -1));
+    assert(it != firstEntry_.end() && it->first == key);
+    return it->second;
 }
 
 std::u16string TableEncoding::shownText(std::int32_t entry) const {
