@@ -51,18 +51,31 @@ inline Misread misread(const Entries& entries, const Written& written) {
     return std::nullopt;
 }
 
-inline Figures figures(const Entries& entries, const std::u16string& text) {
-    const auto matches = [&](std::size_t at) { // (entry, length) in the file's order
-        std::vector<std::pair<std::size_t, std::size_t>> out;
-        for (std::size_t e = 0; e < entries.size(); ++e) {
-            for (const std::u16string* t : {&entries[e].text, &entries[e].label}) {
-                if (!t->empty() && text.compare(at, t->size(), *t) == 0) {
-                    out.emplace_back(e, t->size());
-                }
+// The entries whose text or label the text has at `at`: (entry, length) in the file's order.
+inline std::vector<std::pair<std::size_t, std::size_t>>
+matches(const Entries& entries, const std::u16string& text, std::size_t at) {
+    std::vector<std::pair<std::size_t, std::size_t>> out;
+    for (std::size_t e = 0; e < entries.size(); ++e) {
+        for (const std::u16string* t : {&entries[e].text, &entries[e].label}) {
+            if (!t->empty() && text.compare(at, t->size(), *t) == 0) {
+                out.emplace_back(e, t->size());
             }
         }
-        return out;
-    };
+    }
+    return out;
+}
+
+// At most how many encodings figures() walks through: each one picks one match or none at
+// each place it reaches.
+inline double walkBound(const Entries& entries, const std::u16string& text) {
+    double bound = 1;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        bound *= std::max<double>(1, static_cast<double>(matches(entries, text, at).size()));
+    }
+    return bound;
+}
+
+inline Figures figures(const Entries& entries, const std::u16string& text) {
     // Every encoding, the greedy one among them: the best that reads back, the best of all,
     // the furthest read-back start.
     Best optimal{~0u, 0, 0}, anyBest = optimal;
@@ -79,7 +92,7 @@ inline Figures figures(const Entries& entries, const std::u16string& text) {
             greedy = isGreedy ? std::pair(cost, wrong) : greedy;
             return;
         }
-        const auto m = matches(at);
+        const auto m = matches(entries, text, at);
         if (m.empty()) { // a surrogate pair is one character
             const bool pair = (text[at] & 0xFC00) == 0xD800 && (text[at + 1] & 0xFC00) == 0xDC00;
             self(self, at + 1 + pair, {uncovered + 1, bytes, std::min(first, at)}, isGreedy);

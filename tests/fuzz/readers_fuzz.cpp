@@ -58,14 +58,16 @@ void stateFiles(std::string_view file) {
 }
 
 // The multi-byte table reader and the encoder must not crash on the file as table and text;
-// drawn into a small table and a short text, the encoder agrees with the oracle.
+// drawn into a small table and a short text, the encoder agrees with the oracle. The oracle
+// tries every encoding, so a draw with too many (twenty entries for each of six letters
+// take minutes) is left to the unit test's random draws.
 void tableEncoding(std::string_view file) {
     encoding::TableEncoding::read(file).encode(std::u16string(file.begin(), file.end()));
     std::size_t at = 0;
     const auto [table, text] = oracle::drawn([&]() -> unsigned {
         return at < file.size() ? static_cast<unsigned char>(file[at++]) : 0u;
     });
-    assert(oracle::agrees(table, text));
+    assert(oracle::walkBound(table.entries(), text) > 4096 || oracle::agrees(table, text));
 }
 
 } // namespace
