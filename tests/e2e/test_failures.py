@@ -20,29 +20,27 @@ class FailuresTest(unittest.TestCase):
 
     def test_a_save_killed_before_its_rename_leaves_the_previous_file(self):
         # The switch to Mini mode saves cord, and the texts as changed.
-        for held, saving in (("cord", None), ("test", TYPED)):
+        for held, kept, saving in (("cord", CORD, None), ("test", TEXTS, TYPED)):
             with self.subTest(held), harness.Session(harness.executable(), CORD, TEXTS, held,
                                                      False) as s:
                 marker = f"{s.folder}/../held"
                 s.start_program(env={"LD_PRELOAD": os.environ["TAVREL_STALL_LIBRARY"],
                                      "TAVREL_STALL_RENAME": held, "TAVREL_STALL_MARKER": marker})
                 s.type_into_box(MAIN, 0, " mondo")
-                wait_for(lambda: s.box_texts(MAIN), what="the boxes", expected=TYPED)
+                s.wait_texts(MAIN, TYPED)
                 s.press_fast_counter()
-                wait_for(lambda: os.path.exists(marker), 20, f"the held save of {held}")
+                wait_for(lambda: os.path.lexists(marker), 20, f"the held save of {held}")
                 s.program.kill()
                 s.program.wait()
-                source, target = s.read_file("../held").decode().splitlines()
+                source, target = os.readlink(marker).splitlines()
                 before, being_saved = s.read_file(held), s.read_file(source)
-                self.assertEqual((os.path.basename(target), before),
-                                 (held, harness.crlf({"cord": CORD, "test": TEXTS}[held])))
+                self.assertEqual((os.path.basename(target), before), (held, harness.crlf(kept)))
                 self.assertNotEqual(being_saved, before)
                 self.assertEqual(being_saved, harness.crlf(saving) if saving else being_saved)
 
     def test_a_folder_the_user_cannot_write_is_reported_and_the_program_goes_on(self):
         with harness.Session(harness.executable(), CORD, TEXTS, "unwritable", False) as s:
-            s.as_nobody()  # who cannot reach root's accessibility bus: captions tell
-            s.start_program(prefix=harness.AS_NOBODY)
+            s.start_program(nobody=True)  # who cannot reach root's accessibility bus: captions tell
             for step, mode in enumerate([[MAIN, FAST], [MINI, FAST], [FAST], [MAIN, FAST]]):
                 s.wait_windows(mode)  # each switch saves; then a right press ends the program
                 s.press_fast_counter(3 if step == 3 else 1)
