@@ -1,4 +1,4 @@
-/* Preloaded by test_failures.py: holds the save of the file named $TAVREL_STALL_RENAME once its
+/* Preloaded by test_desktop.py: holds the save of the file named $TAVREL_STALL_RENAME once its
  * new content is complete under a temporary name (QSaveFile links its O_TMPFILE to
  * "name.XXXXXX", then renames that over "name"), so that the test kills the program there.
  * The held rename is told at once by a symbolic link $TAVREL_STALL_MARKER to "from\nto". */
