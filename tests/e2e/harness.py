@@ -1,7 +1,7 @@
 """The program in its own Xvfb, openbox, D-Bus session and accessibility bus, all killed at the
 end; a failed session leaves a screenshot and the logs in $TAVREL_E2E_ARTIFACTS."""
 
-import functools, json, os, re, select, shutil, signal, subprocess, sys, tempfile, time, unittest
+import functools, json, os, re, select, shutil, signal, subprocess, sys, tempfile, time
 from contextlib import suppress
 from pathlib import Path
 
@@ -11,10 +11,6 @@ NOBODY = 65534
 
 class HarnessError(AssertionError):  # a broken environment fails a test, never skips it
     pass
-
-
-def executable():
-    return os.environ["TAVREL_EXECUTABLE"]
 
 
 def wait_for(check, timeout=10, what="the expected state", expected=None):
@@ -186,11 +182,6 @@ class Session:
         x, y, width, height = wait_for(lambda: self.boxes(window)[index]["extents"], 10, "a box")
         self.click(None, x + width // 2, y + height // 2)
         self.x(["xdotool", "key", "End", "type", "--delay", "20", "--", text])
-
-
-def main():  # test_x.py path/to/tavrel-counter [unittest arguments]
-    os.environ["TAVREL_EXECUTABLE"] = os.path.abspath(sys.argv.pop(1))
-    unittest.main(module="__main__", verbosity=2)
 
 
 def _agent(op, pid, path=(), window=None, action=None, text=None):

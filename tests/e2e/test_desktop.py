@@ -2,7 +2,7 @@
 real open-file dialog; boxes, picture buttons and the lock as the accessibility bus shows them;
 killed saves, an unwritable folder, no display or a lost one: no damage and no crash."""
 
-import os, re, shutil, signal, subprocess, tempfile, unittest
+import os, re, shutil, signal, subprocess, sys, tempfile, unittest
 from pathlib import Path
 
 import harness
@@ -33,8 +33,8 @@ def move(session, win, x, y):
 
 class DesktopTest(unittest.TestCase):
 
-    def session(self, cord=CORD, test=TEXTS, start=True):
-        return harness.Session(harness.executable(), cord, test, self.id().split(".")[-1], start)
+    def session(self, cord=CORD, test=TEXTS, start=True, name=""):
+        return harness.Session(PROGRAM, cord, test, self.id().split(".")[-1] + name, start)
 
     def test_copies_of_another_program_are_counted(self):
         png = subprocess.run(["convert", "-size", "16x16", "xc:#3366cc", "png:-"], check=True,
@@ -140,8 +140,7 @@ class DesktopTest(unittest.TestCase):
     def test_a_save_killed_before_its_rename_leaves_the_previous_file(self):
         # The switch to Mini mode saves cord, and the texts as changed.
         for held, kept, saving in (("cord", ZEROED, None), ("test", TEXTS, TYPED)):
-            with self.subTest(held), harness.Session(harness.executable(), ZEROED, TEXTS,
-                                                     held, False) as s:
+            with self.subTest(held), self.session(ZEROED, start=False, name=held) as s:
                 marker = f"{s.folder}/../held"
                 s.start_program(env={"LD_PRELOAD": os.environ["TAVREL_STALL_LIBRARY"],
                                      "TAVREL_STALL_RENAME": held, "TAVREL_STALL_MARKER": marker})
@@ -173,8 +172,8 @@ class DesktopTest(unittest.TestCase):
         env = {key: value for key, value in os.environ.items()
                if not key.startswith(("DISPLAY", "WAYLAND", "QT_", "XDG_", "DBUS_"))}
         with tempfile.TemporaryDirectory() as tmp:  # a crash would leave a core file there
-            done = subprocess.run(["prlimit", "--core=unlimited", shutil.copy2(
-                harness.executable(), tmp)], cwd=tmp, capture_output=True, env=dict(env, HOME=tmp))
+            done = subprocess.run(["prlimit", "--core=unlimited", shutil.copy2(PROGRAM, tmp)],
+                                  cwd=tmp, capture_output=True, env=dict(env, HOME=tmp))
             self.assertEqual(done.returncode, 1)
             self.assert_ended_by_itself(1, done.stderr.decode(), tmp)
         with self.session(start=False) as s:
@@ -185,5 +184,6 @@ class DesktopTest(unittest.TestCase):
                                         s.read_file("../program.log").decode(), s.folder + "/..")
 
 
-if __name__ == "__main__":
-    harness.main()
+if __name__ == "__main__":  # test_desktop.py path/to/tavrel-counter [unittest arguments]
+    PROGRAM = os.path.abspath(sys.argv.pop(1))
+    unittest.main(verbosity=2)
