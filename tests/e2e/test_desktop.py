@@ -130,7 +130,6 @@ class DesktopTest(unittest.TestCase):
             wait_for(lambda: all("showing" not in n["states"] for n in s.boxes(MAIN)),
                      what="the about face")
 
-
     def assert_ended_by_itself(self, code, stderr, folder):
         self.assertGreater(code, 0, f"exit status {code}")
         self.assertRegex(stderr, r"(?i)display|X11|xcb")
