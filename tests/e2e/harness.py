@@ -1,21 +1,16 @@
 """The program in its own Xvfb, openbox, D-Bus session and accessibility bus, all killed at the
 end; a failed session leaves a screenshot and the logs in $TAVREL_E2E_ARTIFACTS."""
 
-import functools, json, os, re, select, shutil, signal, subprocess, sys, tempfile, time, unittest
+import functools, json, os, re, select, shutil, signal, subprocess, sys, tempfile, time
 from contextlib import suppress
 from pathlib import Path
 
 MAIN, FAST, MINI = "Tavrel Counter", "Fast Counter", "Mini Counter"
 NOBODY = 65534
-AS_NOBODY = ["setpriv", f"--reuid={NOBODY}", f"--regid={NOBODY}", "--clear-groups", "--"]
 
 
 class HarnessError(AssertionError):  # a broken environment fails a test, never skips it
     pass
-
-
-def executable():
-    return os.environ["TAVREL_EXECUTABLE"]
 
 
 def wait_for(check, timeout=10, what="the expected state", expected=None):
@@ -117,16 +112,16 @@ class Session:
                                env=env or self.env, start_new_session=True, **kwargs))
         return self._procs[-1]
 
-    def start_program(self, args=(), env=None, prefix=()):
+    def start_program(self, args=(), env=None, prefix=(), nobody=False):
+        if nobody:  # a user who reaches, but cannot write, the program folder
+            os.chmod(self._tmp, 0o711)
+            for folder in (self.home, self.env["XDG_RUNTIME_DIR"]):
+                os.chown(folder, NOBODY, NOBODY)
+            prefix = ["setpriv", f"--reuid={NOBODY}", f"--regid={NOBODY}", "--clear-groups", "--"]
         env = {**self.env, "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1", "QT_QPA_PLATFORM": "xcb",
                **(env or {})}
         self.program = self.spawn([*prefix, self.program_path, *args], log="program", env=env,
                                   cwd=self._tmp)
-
-    def as_nobody(self):  # AS_NOBODY's user reaches, but cannot write, the program folder
-        os.chmod(self._tmp, 0o711)
-        for folder in (self.home, self.env["XDG_RUNTIME_DIR"]):
-            os.chown(folder, NOBODY, NOBODY)
 
     def read_file(self, name):
         return Path(self.folder, name).read_bytes()
@@ -140,13 +135,10 @@ class Session:
     def prop(self, win, name):
         return self.x(["xprop", "-id", str(win), name], check=False)
 
-    def stacking(self):
-        """{id: caption}, bottom to top. After a kill the client list may still hold an id that
-        no longer exists (xprop answers BadWindow) or openbox's unnamed frame of the dead
-        client; neither has a name, and both are left out."""
+    def stacking(self):  # {id: caption} bottom to top; a killed client's unnamed ids left out
         listed = self.x(["xprop", "-root", "_NET_CLIENT_LIST_STACKING"])
         names = {win: self.prop(win, "WM_NAME") for win in re.findall(r"0x[0-9a-f]+", listed)}
-        return {win: out.partition('"')[2].rstrip()[:-1] for win, out in names.items() if '"' in out}
+        return {w: out.partition('"')[2].rstrip()[:-1] for w, out in names.items() if '"' in out}
 
     def wait_windows(self, captions, timeout=10):  # until exactly these; {caption: id}
         def shown():
@@ -168,39 +160,28 @@ class Session:
     def press_fast_counter(self, button=1):
         self.click(self.find_window(FAST), 3, 3, button)
 
-    def key(self, *keys):
-        self.x(["xdotool", "key", "--", *keys])
-
-    def type(self, text):
-        self.x(["xdotool", "type", "--delay", "20", "--", text])
-
     def _ask(self, op, **request):  # libatspi binds to one bus per process: a new one asks
         request.update(op=op, pid=self.program.pid)
         return json.loads(self.x(["/usr/bin/python3", "-B", os.path.abspath(__file__),
                                   "--atspi-agent", json.dumps(request)]))
 
-    def nodes(self, window=None):
-        """The accessible nodes of the windows captioned window (None: all), in tree order:
-        window, path, role, name, states, extents (on the screen), and text and actions if any."""
+    def nodes(self, window=None):  # of window (None: all) in tree order; keys: see walk below
         return self._ask("nodes", window=window)
 
     def act(self, node, action=None, text=None):  # an action by name, or else a new text
         self._ask("act", path=node["path"], action=action, text=text)
 
-    def box_texts(self, window):
-        return [node["text"] for node in self.nodes(window) if node["role"] == "text"]
+    def boxes(self, window):
+        return [node for node in self.nodes(window) if node["role"] == "text"]
+
+    def wait_texts(self, window, texts):
+        return wait_for(lambda: [box["text"] for box in self.boxes(window)], 10, "the boxes", texts)
 
     def type_into_box(self, window, index, text):  # a click, End, then text typed
         self.x(["xdotool", "windowactivate", "--sync", str(self.find_window(window))])
-        x, y, width, height = wait_for(lambda: [n for n in self.nodes(window) if n["role"] ==
-                                                "text"][index]["extents"], what=f"box {index}")
+        x, y, width, height = wait_for(lambda: self.boxes(window)[index]["extents"], 10, "a box")
         self.click(None, x + width // 2, y + height // 2)
         self.x(["xdotool", "key", "End", "type", "--delay", "20", "--", text])
-
-
-def main():  # test_x.py path/to/tavrel-counter [unittest arguments]
-    os.environ["TAVREL_EXECUTABLE"] = os.path.abspath(sys.argv.pop(1))
-    unittest.main(module="__main__", verbosity=2)
 
 
 def _agent(op, pid, path=(), window=None, action=None, text=None):

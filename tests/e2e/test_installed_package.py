@@ -33,8 +33,7 @@ class PackageTest(unittest.TestCase):
         self.assertIn("usage: tavrel-fit", run(["/usr/bin/tavrel-fit", "--help"]))
         with harness.Session(PROGRAM, name="installed", start=False) as session:
             session.program_path = PROGRAM  # run where dpkg put it, by an unprivileged user
-            session.as_nobody()
-            session.start_program(prefix=harness.AS_NOBODY)
+            session.start_program(nobody=True)
             data = f"{session.home}/.local/share/tavrel-counter"
             harness.wait_for(lambda: os.path.isfile(f"{data}/cord") and
                              os.path.isfile(f"{data}/test"), 20, f"files in {data}")
