@@ -71,8 +71,9 @@ TEST(PictureTest, ReadyPictureReadsBackAndRefusesDamagedFiles) {
     EXPECT_EQ(good,
               QByteArray("ARGB\x03\0\0\0\x02\0\0\0", 12) + QByteArray(20, 0) + "\x1E\x14\x0A\x28");
     const QByteArray zeroWidth = good.left(12).replace(4, 4, QByteArray(4, 0)); // no pixels
+    const QByteArray tooTall = good.left(12).replace(8, 2, "\x01\x10") + QByteArray(4097 * 12, 0);
     for (const QByteArray& bad :
-         {good.left(11), good.chopped(1), good + 'x', "ARGX" + good.mid(4), zeroWidth}) {
+         {good.left(11), good.chopped(1), good + 'x', "ARGX" + good.mid(4), zeroWidth, tooTall}) {
         QSaveFile damaged(path);
         ASSERT_TRUE(damaged.open(QIODevice::WriteOnly) && damaged.write(bad) && damaged.commit());
         EXPECT_TRUE(platform::readReadyPicture(path).isNull()) << bad.size();
