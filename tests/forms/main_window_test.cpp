@@ -42,11 +42,6 @@ protected:
                            caption(names::kWords[n]), caption(names::kSentences[n])}
             .join(QLatin1Char(' '));
     }
-    void chooseTable(const QByteArray& bytes, const char* name = "prova.tbl") {
-        writeFile(name, bytes);
-        dialog.answers.push_back(folder.filePath(QString::fromUtf8(name)));
-        click(get(names::kLoadTable.pair), Qt::LeftButton);
-    }
 };
 
 TEST_F(MainWindowTest, CountsAndTheDifferenceFollowBothBoxes) {

@@ -14,6 +14,7 @@
 #include <QWindow>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <deque>
 #include <memory>
 
@@ -90,11 +91,13 @@ protected:
             QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, QString(c), {});
         }
     }
-    // Per window in the order main, Fast, Mini, Fast mode's host: 0 unloaded, 1 loaded, 2 shown.
+    std::array<platform::ManagedWindow*, 4> windows() {
+        return {&main(), &fast(), &mini(), &program->fastModeHost()};
+    }
+    // Per window in the order of windows(): 0 unloaded, 1 loaded, 2 shown.
     QString state() {
         QString text;
-        for (platform::ManagedWindow* window : std::initializer_list<platform::ManagedWindow*>{
-                 &main(), &fast(), &mini(), &program->fastModeHost()}) {
+        for (const platform::ManagedWindow* window : windows()) {
             const QWidget* shown = window->loadedWindow();
             text += QLatin1Char(!shown ? '0' : shown->isVisible() ? '2' : '1');
         }
@@ -107,6 +110,11 @@ protected:
     void writeFile(const char* name, const QByteArray& bytes) {
         QFile file(folder.filePath(QLatin1String(name)));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    }
+    void chooseTable(const QByteArray& bytes, const char* name = "prova.tbl") {
+        writeFile(name, bytes);
+        dialog.answers.push_back(folder.filePath(QString::fromUtf8(name)));
+        click(get(main(), names::kLoadTable.pair), Qt::LeftButton);
     }
 
     QTemporaryDir folder;
