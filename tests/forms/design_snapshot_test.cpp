@@ -1,10 +1,8 @@
 // Every window's design in one snapshot: each widget's name, class, place, colours, font, caption,
-// accessible name and focus, the tab chains and the menus. A change anywhere changes the hash.
-// The pixels each window and each look of a picture button paint are in it as hashes.
-//
-// To accept an intended change: run `TAVREL_PRINT_SNAPSHOT=1 tests/forms/design_snapshot_test`
-// in the build folder (a mismatch prints the dump too), check that only what you meant moved,
-// and copy the printed hash below.
+// accessible name and focus, the tab chains, the menus, and as hashes the pixels each window and
+// each look of a picture button paint. A change anywhere changes the hash. To accept an intended
+// change: run `TAVREL_PRINT_SNAPSHOT=1 tests/forms/design_snapshot_test` in the build folder (a
+// mismatch prints the dump too), check that only what you meant moved, and copy the hash below.
 #include "platform/widgets/picture.h"
 #include "program_fixture.h"
 
@@ -112,8 +110,8 @@ TEST_F(DesignSnapshotTest, EveryWindowLooksAsDesigned) {
     // the table lacks, the translation one.
     writeFile("gioco.wid", "@line=12\n@lines=1\n@default=5\n61=3\n");
     chooseTable("61=a\r\n62=b\r\n80=ab\r\n*FE=<br>\r\n01=x\r\n0102=y\r\n02=z\r\n", "gioco.tbl");
-    box(main(), Box::Original)->setBoxText(QStringLiteral("xzqq"));
-    box(main(), Box::Translation)->setBoxText(QStringLiteral("abab<br>aq"));
+    box(main(), kOne)->setBoxText(QStringLiteral("xzqq"));
+    box(main(), kTwo)->setBoxText(QStringLiteral("abab<br>aq"));
     dumpWindow(main().loadedWindow(), out);
     click(get(main(), names::kAbout.pair), Qt::LeftButton); // the main window's about face first
     for (platform::ManagedWindow* window : windows()) {

@@ -49,9 +49,7 @@ TEST(TableKeys, FollowTheTable) {
         const char* name;
         int key;
         Qt::KeyboardModifiers modifiers;
-        const char* text;
-        const char* before;
-        const char* after; // nullptr: the key changes nothing
+        const char *text, *before, *after; // `after` nullptr: the key changes nothing
     } rows[] = {
         {"Backspace", Qt::Key_Backspace, {}, "\b", "ab|c", "a|c"},
         {"Backspace at the start", Qt::Key_Backspace, {}, "\b", "|abc", nullptr},

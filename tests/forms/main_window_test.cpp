@@ -18,7 +18,6 @@ namespace {
 
 using namespace Qt::StringLiterals;
 using namespace names;
-constexpr Box kOne = Box::Original, kTwo = Box::Translation;
 
 class MainWindowTest : public ProgramTest {
 protected:
@@ -47,8 +46,7 @@ TEST_F(MainWindowTest, CountsAndTheDifferenceFollowBothBoxes) {
     type(box(kTwo), QStringLiteral("Pronto? Sì... va bene."));
     EXPECT_EQ(counts(kOne) + QLatin1Char('/') + counts(kTwo), QStringLiteral("0 0 0 0/22 3 4 3"));
     const struct {
-        const char* original;
-        const char* shown;
+        const char *original, *shown;
         QColor colour;
         bool plus;
     } rows[] = {{"", "22", QColor(255, 0, 0), true},
@@ -104,7 +102,6 @@ TEST_F(MainWindowTest, LayoutWithAndWithoutTheByteAndScreenLines) {
     type(box(kTwo), QStringLiteral("abcd"));
     EXPECT_EQ(caption(kBytes) + caption(kByteDifference), QStringLiteral("Byte: 3 / 1+2"));
     checkLayout();
-    const QPoint designed = get(kDifferenceCaption)->pos();
 
     // A width file beside a table adds the screen line; the frame and all under it grow by a row.
     const QRect window0 = window()->geometry(), table0 = get("Frame5")->geometry();
@@ -118,9 +115,7 @@ TEST_F(MainWindowTest, LayoutWithAndWithoutTheByteAndScreenLines) {
     writeFile("solo.wid", "@line=12\r\n@default=1\r\nzz\r\n");
     const QColor red = palette::kRed, green = palette::kGreen;
     const struct {
-        const char* table;
-        const char* translation;
-        const char* shown;
+        const char *table, *translation, *shown;
         QColor pixels, lines;
         const char* toolTip;
     } rows[] = {
@@ -164,10 +159,6 @@ TEST_F(MainWindowTest, LayoutWithAndWithoutTheByteAndScreenLines) {
     EXPECT_EQ(window()->geometry(), window0);
     EXPECT_EQ(get("Frame5")->geometry(), table0);
     EXPECT_EQ(get(kExit.pair)->pos(), exit0);
-
-    main().unload();
-    main().load();
-    EXPECT_TRUE(get(kBytes)->isHidden() && get(kDifferenceCaption)->y() > designed.y());
 }
 
 TEST_F(MainWindowTest, MenusArePreparedAtEveryPressAndActOnTheirBox) {
@@ -201,8 +192,7 @@ TEST_F(MainWindowTest, MenusArePreparedAtEveryPressAndActOnTheirBox) {
         // A left press prepares the items too, and shows no menu.
         box(n)->clear();
         QGuiApplication::clipboard()->clear();
-        QTest::mousePress(window()->windowHandle(), Qt::LeftButton, {}, at);
-        QTest::mouseRelease(window()->windowHandle(), Qt::LeftButton, {}, at);
+        click(box(n), Qt::LeftButton, at);
         EXPECT_FALSE(enabled(kSelectAll) || enabled(kCut) || enabled(kCopy) || enabled(kPaste) ||
                      menu->isVisible());
     }
@@ -229,7 +219,6 @@ TEST_F(MainWindowTest, PictureButtonsShowThePressedLookAndActAtTheRelease) {
         const bool aboutFace = button.pair == kAbout.pair;
         EXPECT_EQ(shown(kWorkingFace), !aboutFace);
         if (aboutFace) {
-            EXPECT_FALSE(shown(kBack.pressed));
             click(get(kHomePage), Qt::LeftButton);
             EXPECT_EQ(QGuiApplication::clipboard()->text(), u"https://tavrel.example"_s);
         }
@@ -239,8 +228,10 @@ TEST_F(MainWindowTest, PictureButtonsShowThePressedLookAndActAtTheRelease) {
 }
 
 TEST_F(MainWindowTest, AChosenTableLocksBothBoxesAndKeysGoThroughIt) {
-    click(get(kLoadTable.pair), Qt::MiddleButton); // a cancel changes nothing
-    EXPECT_EQ(std::pair(dialog.calls, main().tableMode()), std::pair(1, false));
+    dialog.answers.push_back(
+        std::nullopt); // a middle press opens the dialog; a cancel does nothing
+    click(get(kLoadTable.pair), Qt::MiddleButton);
+    EXPECT_EQ(std::pair(dialog.answers.empty(), main().tableMode()), std::pair(true, false));
 
     bool loopHeld = false;
     dialog.whileOpen = [&] {
@@ -258,7 +249,6 @@ TEST_F(MainWindowTest, AChosenTableLocksBothBoxesAndKeysGoThroughIt) {
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return ProgramTest::caption(fast(), kCount) == u"5"_s; }, 2000));
     EXPECT_TRUE(get<QCheckBox>(kTableCheck)->isChecked());
-    EXPECT_EQ(caption(kTableName), QStringLiteral("tabella.tbl"));
     EXPECT_EQ(QDir::current().absolutePath(), QDir(folder.path()).absolutePath());
     EXPECT_EQ(fileBytes("tdf.txt") + fileBytes("tbl.txt"),
               QByteArray("41=A\r\n42=the\r\nFF=\xe8\r\n").repeated(2));
@@ -275,7 +265,6 @@ TEST_F(MainWindowTest, AChosenTableLocksBothBoxesAndKeysGoThroughIt) {
     QInputMethodEvent commit;
     commit.setCommitString(QStringLiteral("zA"));
     QCoreApplication::sendEvent(box(kOne), &commit);
-    EXPECT_EQ(box(kOne)->text(), QStringLiteral("Aè A"));
     QMimeData data;
     data.setText(QStringLiteral("A"));
     QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &data, Qt::LeftButton, {});

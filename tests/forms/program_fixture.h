@@ -18,13 +18,13 @@
 #include <deque>
 #include <memory>
 
+constexpr Box kOne = Box::Original, kTwo = Box::Translation;
+
 // Answers from a queue, one per call (an empty queue cancels); `whileOpen` runs inside each call.
 struct FakeFileDialog final : platform::FileDialog {
     std::deque<std::optional<QString>> answers;
     std::function<void()> whileOpen = [] {};
-    int calls = 0;
     std::optional<QString> chooseTable(QWidget*) override {
-        ++calls;
         whileOpen();
         const std::optional<QString> answer = answers.empty() ? std::nullopt : answers.front();
         answers.empty() ? void() : answers.pop_front();
