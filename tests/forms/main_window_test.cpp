@@ -109,17 +109,16 @@ TEST_F(MainWindowTest, LayoutWithAndWithoutTheByteAndScreenLines) {
         warnings.append(message);
     });
     writeFile("solo.wid", "@line=12\r\n@default=1\r\nzz\r\n");
-    const QColor red = palette::kRed, green = palette::kGreen;
     const struct {
         const char *table, *translation, *shown;
         QColor pixels, lines;
         const char* toolTip;
     } rows[] = {
-        {"gioco.tbl", "abab<br>a", "Pixel: 18 / 12|Righe: 2 / 2", red, green,
+        {"gioco.tbl", "abab<br>a", "Pixel: 18 / 12|Righe: 2 / 2", palette::kRed, palette::kGreen,
          "Traduzione: righe larghe 18, 4 pixel\nOriginale: righe larghe 9 pixel"},
-        {"gioco.tbl", "aaa<br>a<br>b", "Pixel: 12 / 12|Righe: 3 / 2", green, red,
-         "Traduzione: righe larghe 12, 4, 5 pixel\nOriginale: righe larghe 9 pixel"},
-        {"solo.tbl", "abc<br><br>", "Pixel: 3 / 12|Righe: 3 / -", green, green,
+        {"gioco.tbl", "aaa<br>a<br>b", "Pixel: 12 / 12|Righe: 3 / 2", palette::kGreen,
+         palette::kRed, "Traduzione: righe larghe 12, 4, 5 pixel\nOriginale: righe larghe 9 pixel"},
+        {"solo.tbl", "abc<br><br>", "Pixel: 3 / 12|Righe: 3 / -", palette::kGreen, palette::kGreen,
          "Traduzione: righe larghe 3, 0, 0 pixel\nOriginale: righe larghe 2 pixel"},
     };
     for (const auto& row : rows) {
@@ -223,8 +222,8 @@ TEST_F(MainWindowTest, PictureButtonsShowThePressedLookAndActAtTheRelease) {
 }
 
 TEST_F(MainWindowTest, AChosenTableLocksBothBoxesAndKeysGoThroughIt) {
-    dialog.answers.push_back(
-        std::nullopt); // a middle press opens the dialog; a cancel does nothing
+    // A middle press opens the dialog too; a cancel changes nothing.
+    dialog.answers.push_back(std::nullopt);
     click(get(kLoadTable.pair), Qt::MiddleButton);
     EXPECT_EQ(std::pair(dialog.answers.empty(), main().tableMode()), std::pair(true, false));
 
