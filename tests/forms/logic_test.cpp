@@ -2,28 +2,23 @@
 #include "forms/main/edit_commands.h"
 #include "forms/main/table_keys.h"
 
+#include <QStringList>
 #include <gtest/gtest.h>
 
 #include <tuple>
 
 namespace {
 
+using namespace Qt::StringLiterals;
+
 // A box as text: '|' is the caret, [ ] the selection ("a[bc]d" has "bc" selected).
 edit::BoxState box(const char* shown) {
     QString text = QString::fromUtf8(shown);
-    edit::BoxState state;
-    const qsizetype open = text.indexOf(QLatin1Char('['));
-    if (open >= 0) {
-        const qsizetype close = text.indexOf(QLatin1Char(']'));
-        state.selectionStart = static_cast<int>(open);
-        state.selectionLength = static_cast<int>(close - open - 1);
-        text.remove(close, 1).remove(open, 1);
-    } else {
-        state.selectionStart = static_cast<int>(text.indexOf(QLatin1Char('|')));
-        text.remove(state.selectionStart, 1);
-    }
-    state.text = text;
-    return state;
+    const int open = static_cast<int>(text.indexOf(QLatin1Char('[')));
+    const int start = open >= 0 ? open : static_cast<int>(text.indexOf(QLatin1Char('|')));
+    const int close = static_cast<int>(text.indexOf(QLatin1Char(']')));
+    text.remove(QLatin1Char('[')).remove(QLatin1Char(']')).remove(QLatin1Char('|'));
+    return {text, start, open >= 0 ? close - open - 1 : 0};
 }
 
 // A result as text with '|' at its caret; results select nothing.
@@ -33,33 +28,28 @@ std::string shown(const edit::BoxState& state) {
 }
 
 TEST(EditCommands, ActOnTheSelectionAndTheSnapshot) {
-    EXPECT_EQ(shown(edit::undo(edit::UndoSnapshot{QStringLiteral("dal"), 2})), "da|l");
-    EXPECT_EQ(shown(edit::undo(edit::UndoSnapshot{QStringLiteral("dal"), 50})), "dal|");
+    EXPECT_EQ(shown(edit::undo(edit::UndoSnapshot{u"dal"_s, 2})), "da|l");
+    EXPECT_EQ(shown(edit::undo(edit::UndoSnapshot{u"dal"_s, 50})), "dal|");
     EXPECT_EQ(shown(edit::undo(std::nullopt)), "|");
 
     // Undo is offered for a snapshot with text; select all unless all is selected.
     const edit::MenuStates states = edit::menuStates(box("[abc]"), QString(), edit::UndoSnapshot{});
     EXPECT_EQ(std::tuple(states.undo, states.cut, states.paste, states.selectAll),
               std::tuple(false, true, false, false));
-    EXPECT_TRUE(
-        edit::menuStates(box("a|"), QString(), edit::UndoSnapshot{QStringLiteral("x"), 0}).undo);
+    EXPECT_TRUE(edit::menuStates(box("a|"), QString(), edit::UndoSnapshot{u"x"_s, 0}).undo);
 }
 
 // Every key through the table rule. The table holds A and è (one character each) and "the";
 // plain typing of held and other characters is in the main window's test.
 TEST(TableKeys, FollowTheTable) {
     const auto holds = [](const QString& c) {
-        return c == QLatin1String("A") || c == QStringLiteral("è") || c == QLatin1String("the") ||
-               c == QLatin1String("\n") || c == QStringLiteral("\uE000") ||
-               c == QStringLiteral("😀");
+        return QStringList{u"A"_s, u"è"_s, u"the"_s, u"\n"_s, u"\uE000"_s, u"😀"_s}.contains(c);
     };
     const struct {
         const char* name;
         int key;
         Qt::KeyboardModifiers modifiers;
-        const char* text;
-        const char* before;
-        const char* after; // nullptr: the key changes nothing
+        const char *text, *before, *after; // `after` nullptr: the key changes nothing
     } rows[] = {
         {"Backspace", Qt::Key_Backspace, {}, "\b", "ab|c", "a|c"},
         {"Backspace at the start", Qt::Key_Backspace, {}, "\b", "|abc", nullptr},
@@ -84,9 +74,9 @@ TEST(TableKeys, FollowTheTable) {
         EXPECT_EQ(after ? shown(*after) : "unchanged", row.after ? row.after : "unchanged");
     }
     // A line break that the table holds goes the way of every line break into a box.
-    EXPECT_EQ(shown(*tablekeys::applyTableKey(
-                  box("a[bc]d"), tablekeys::TableKey::typed(QStringLiteral("\n")), holds)),
-              "a|d");
+    EXPECT_EQ(
+        shown(*tablekeys::applyTableKey(box("a[bc]d"), tablekeys::TableKey::typed(u"\n"_s), holds)),
+        "a|d");
     // Keys that only move, select or change focus are no keys of the rule.
     for (const int key : {int(Qt::Key_Left), int(Qt::Key_Home), int(Qt::Key_Tab),
                           int(Qt::Key_Shift), int(Qt::Key_F2)}) {
@@ -94,7 +84,7 @@ TEST(TableKeys, FollowTheTable) {
     }
     EXPECT_EQ(tablekeys::keysForKeyEvent(Qt::Key_Escape, {}, QString()).front().character,
               QString(QChar(27)));
-    EXPECT_EQ(tablekeys::keysForCommittedText(QStringLiteral("z😀é")).size(), 3U);
+    EXPECT_EQ(tablekeys::keysForCommittedText(u"z😀é"_s).size(), 3U);
 }
 
 } // namespace

@@ -14,16 +14,17 @@
 #include <QWindow>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <deque>
 #include <memory>
+
+constexpr Box kOne = Box::Original, kTwo = Box::Translation;
 
 // Answers from a queue, one per call (an empty queue cancels); `whileOpen` runs inside each call.
 struct FakeFileDialog final : platform::FileDialog {
     std::deque<std::optional<QString>> answers;
     std::function<void()> whileOpen = [] {};
-    int calls = 0;
     std::optional<QString> chooseTable(QWidget*) override {
-        ++calls;
         whileOpen();
         const std::optional<QString> answer = answers.empty() ? std::nullopt : answers.front();
         answers.empty() ? void() : answers.pop_front();
@@ -90,11 +91,13 @@ protected:
             QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, QString(c), {});
         }
     }
-    // Per window in the order main, Fast, Mini, Fast mode's host: 0 unloaded, 1 loaded, 2 shown.
+    std::array<platform::ManagedWindow*, 4> windows() {
+        return {&main(), &fast(), &mini(), &program->fastModeHost()};
+    }
+    // Per window in the order of windows(): 0 unloaded, 1 loaded, 2 shown.
     QString state() {
         QString text;
-        for (platform::ManagedWindow* window : std::initializer_list<platform::ManagedWindow*>{
-                 &main(), &fast(), &mini(), &program->fastModeHost()}) {
+        for (const platform::ManagedWindow* window : windows()) {
             const QWidget* shown = window->loadedWindow();
             text += QLatin1Char(!shown ? '0' : shown->isVisible() ? '2' : '1');
         }
@@ -107,6 +110,11 @@ protected:
     void writeFile(const char* name, const QByteArray& bytes) {
         QFile file(folder.filePath(QLatin1String(name)));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    }
+    void chooseTable(const QByteArray& bytes, const char* name = "prova.tbl") {
+        writeFile(name, bytes);
+        dialog.answers.push_back(folder.filePath(QString::fromUtf8(name)));
+        click(get(main(), names::kLoadTable.pair), Qt::LeftButton);
     }
 
     QTemporaryDir folder;
