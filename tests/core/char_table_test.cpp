@@ -19,16 +19,7 @@ constexpr auto kComplete = Status::Complete;
 constexpr auto kPastEnd = Status::ReadPastEnd;
 const auto latin1 = bytetext::widen;
 
-Entries entriesOf(const CharTable& table) {
-    Entries entries;
-    for (int code = 0; code < 256; ++code) {
-        entries[code] = table.entry(code).bytes;
-    }
-    std::erase_if(entries, [](const auto& entry) { return entry.second.empty(); });
-    return entries;
-}
-
-TEST(CharTableTest, ParseCountsBytesHoldsWholeTextsAndTheDumpReadsBackAsTheSameTable) {
+TEST(CharTableTest, ParseCountsBytesAndHoldsWholeTexts) {
     // file, the parse's result, the entries stored
     // clang-format off
     const std::tuple<std::string, Status, Entries> rows[] = {
@@ -46,15 +37,14 @@ TEST(CharTableTest, ParseCountsBytesHoldsWholeTextsAndTheDumpReadsBackAsTheSameT
         SCOPED_TRACE(::testing::PrintToString(file));
         CharTable table;
         EXPECT_EQ(table.parse(file, latin1), status);
-        EXPECT_EQ(entriesOf(table), entries);
+        for (int code = 0; code < 256; ++code) { // every code without an entry has none
+            EXPECT_EQ(table.entry(code).bytes, entries.contains(code) ? entries.at(code) : "");
+        }
         EXPECT_FALSE(table.holds(u"") || table.holds(u"long")); // a replaced text is gone
         for (const auto& [code, bytes] : entries) {             // whole texts only
             EXPECT_TRUE(table.holds(latin1(bytes)) && !table.holds(latin1(bytes + "~")) &&
                         !table.holds(latin1(bytes).substr(1)));
         }
-        CharTable reread;
-        EXPECT_EQ(reread.parse(table.formatDump(), latin1), entries.empty() ? kPastEnd : kComplete);
-        EXPECT_EQ(entriesOf(reread), entries);
     }
 }
 
