@@ -55,9 +55,7 @@ TEST(ScreenMeasureTest, AgreesWithALayoutByHand) {
         for (int i = 0; i < 9; ++i) {
             const std::string hex = (pick(4) ? "" : "80") + std::to_string(10 + pick(20));
             std::string text(1 + (pick(3) ? 0 : 1 + pick(2)), ' ');
-            for (char& c : text) {
-                c = "abc "[pick(4)];
-            }
+            std::ranges::generate(text, [&] { return "abc "[pick(4)]; });
             tbl += hex + '=' + text + '\n';
             if (pick(2)) {
                 font += hex + '=' + std::to_string(given[hex] = pick(10)) + '\n';
@@ -73,10 +71,8 @@ TEST(ScreenMeasureTest, AgreesWithALayoutByHand) {
         font += "@gap=" + std::to_string(gap) + "\n@default=" + std::to_string(dflt) + '\n' +
                 (room == ~0u ? "" : "@line=" + std::to_string(room) + '\n') +
                 (boxRoom == ~0u ? "" : "@lines=" + std::to_string(boxRoom) + '\n');
-        std::u16string text;
-        for (unsigned n = pick(30); n > 0; --n) {
-            text += u"abc abc|^$x\n"[pick(12)];
-        }
+        std::u16string text(pick(30), u' ');
+        std::ranges::generate(text, [&] { return u"abc abc|^$x\n"[pick(12)]; });
         const auto table = encoding::TableEncoding::read(tbl);
         const auto& entries = table.entries();
         const auto ownWidth = [&](char16_t c) {
@@ -119,9 +115,8 @@ TEST(ScreenMeasureTest, AgreesWithALayoutByHand) {
             glyph(dflt, at);
         }
         const TextMeasure m = ScreenMeasure(table, WidthFile::read(font)).measure(text);
-        for (const LineWidth& line : m.lines) {
-            got.emplace_back(line.width, line.start, line.box);
-        }
+        std::ranges::transform(m.lines, std::back_inserter(got),
+                               [](const LineWidth& l) { return Line(l.width, l.start, l.box); });
         const auto firstMax = [](const auto& v, auto key) { // the first of equal ones
             return static_cast<std::size_t>(std::ranges::max_element(v, {}, key) - v.begin());
         };

@@ -60,25 +60,23 @@ TEST(WrapTest, PropertiesOnRandomLines) {
         const ScreenMeasure screen(table, WidthFile::read(font));
         std::u16string in;
         for (unsigned n = pick(12); n > 0; --n) {
-            for (unsigned letters = 1 + pick(5); letters > 0; --letters) {
-                in += static_cast<char16_t>(u'a' + pick(13));
-            }
+            std::generate_n(std::back_inserter(in), 1 + pick(5),
+                            [&] { return u"abcdefghijklm"[pick(13)]; });
             in += pick(8) == 0 ? u"<br>" : pick(12) == 0 ? u"<box>" : pick(5) ? u" " : u"   ";
         }
-        const WrappedLine once = wrapLine(screen, in);
-        if (!once.tooWide.empty()) {
+        const auto [out, tooWide, fits] = wrapLine(screen, in);
+        if (!tooWide.empty()) {
             continue;
         }
         ++uncut;
-        ASSERT_EQ(blanked(once.text), blanked(in)) << font;
-        EXPECT_EQ(wrapLine(screen, once.text).text, once.text) << font;
-        const TextMeasure m = screen.measure(once.text);
+        ASSERT_EQ(blanked(out), blanked(in)) << font;
+        EXPECT_EQ(wrapLine(screen, out).text, out) << font;
+        const TextMeasure m = screen.measure(out);
         EXPECT_TRUE(screen.lineFits(m.widest())) << font;
         EXPECT_TRUE(!screen.boxText() || screen.boxFits(m.fullest())) << font;
-        EXPECT_EQ(once.fits, !screen.boxText() ? !m.firstOverflow : true);
+        EXPECT_EQ(fits, !screen.boxText() ? !m.firstOverflow : true);
         // Every <br> was put in by the wrap (typed ones became blanks): the blank it took and the
         // next word do not fit on its line.
-        const std::u16string& out = once.text;
         for (std::size_t i = 0; i + 1 < m.lines.size(); ++i) {
             const std::size_t start = m.lines[i].start, end = out.find(u"<br>", start),
                               next = m.lines[i + 1].start;
