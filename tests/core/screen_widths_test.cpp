@@ -57,14 +57,10 @@ TEST(ScreenMeasureTest, AgreesWithALayoutByHand) {
             std::string text(1 + (pick(3) ? 0 : 1 + pick(2)), ' ');
             std::ranges::generate(text, [&] { return "abc "[pick(4)]; });
             tbl += hex + '=' + text + '\n';
-            if (pick(2)) {
-                font += hex + '=' + std::to_string(given[hex] = pick(10)) + '\n';
-            }
+            font += pick(2) ? hex + '=' + std::to_string(given[hex] = pick(10)) + '\n' : "";
         }
         tbl += "*FE=|\nFC=^\n/FF=$\n"; // random entries first: one is entry 0
-        if (pick(4) == 0) {
-            font += "FE=" + std::to_string(given["FE"] = pick(5)) + '\n';
-        }
+        font += pick(4) ? "" : "FE=" + std::to_string(given["FE"] = pick(5)) + '\n';
         // No @line or @lines at times: no limit.
         const unsigned gap = pick(3), dflt = pick(6), room = pick(4) ? 5 + pick(25) : ~0u,
                        boxRoom = pick(4) ? 1 + pick(3) : ~0u;
