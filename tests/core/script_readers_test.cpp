@@ -85,9 +85,7 @@ TEST(DumpReaderTest, ReadsBackWhatTheWriterLaidOut) {
         std::u16string dump = u"//GAME NAME: g\n";
         DumpRead expected;
         auto& [strings, blocks, skipped, firstSkipped] = expected.script;
-        const auto nextLine = [&] {
-            return static_cast<std::size_t>(std::count(dump.begin(), dump.end(), u'\n')) + 1;
-        };
+        const auto nextLine = [&] { return std::size_t(std::ranges::count(dump, u'\n')) + 1; };
         std::uint64_t address = 0x8000;
         for (int i = pick(6); i > 0; --i) {
             if (pick(4) == 0) {
