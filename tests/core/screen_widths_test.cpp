@@ -70,10 +70,10 @@ TEST(ScreenMeasureTest, AgreesWithALayoutByHand) {
         std::u16string text(pick(30), u' ');
         std::ranges::generate(text, [&] { return u"abc abc|^$x\n"[pick(12)]; });
         const auto table = encoding::TableEncoding::read(tbl);
-        const auto& entries = table.entries();
         const auto ownWidth = [&](char16_t c) {
             const auto own = greedyPieces(table, std::u16string(1, c));
-            const std::string hex = own.empty() ? "" : oracle::hex(entries[own[0].entry].code);
+            const std::string hex =
+                own.empty() ? "" : oracle::hex(table.entries()[own[0].entry].code);
             return given.count(hex) ? given[hex] : dflt;
         };
         using Line = std::tuple<std::uint64_t, std::size_t, std::size_t>; // width, start, box
@@ -90,7 +90,7 @@ TEST(ScreenMeasureTest, AgreesWithALayoutByHand) {
             for (; at < piece.start; ++at) {
                 glyph(dflt, at);
             }
-            const auto& e = entries[static_cast<std::size_t>(piece.entry)];
+            const auto& e = table.entries()[static_cast<std::size_t>(piece.entry)];
             const std::string hex = oracle::hex(e.code);
             if (hex == "FC") {
                 boxes.push_back(0);
