@@ -16,9 +16,8 @@ namespace {
 // The typing table: a value is a run of the file, with a CR only first, decoded from exactly
 // its bytes; a complete parse consumed whole entries; any table's dump reads back the same.
 void charTable(std::string_view file) {
-    using Status = CharTable::LoadStatus;
     CharTable table;
-    const Status status = table.parse(file, bytetext::widen);
+    const auto status = table.parse(file, bytetext::widen);
     bool anyEntry = false;
     for (std::size_t code = 0; code < 256; ++code) {
         const CharTable::Entry& entry = table.entry(code);
@@ -26,11 +25,11 @@ void charTable(std::string_view file) {
         assert(entry.text == bytetext::widen(entry.bytes));
         assert(file.find(entry.bytes) != file.npos && entry.bytes.find('\r', 1) == file.npos);
     }
-    assert(status != Status::Complete ||
+    assert(status != CharTable::LoadStatus::Complete ||
            (anyEntry && file.size() >= 6 && file[file.size() - 2] == '\r'));
     CharTable reread;
     assert(reread.parse(table.formatDump(), bytetext::widen) ==
-           (anyEntry ? Status::Complete : Status::ReadPastEnd));
+           (anyEntry ? CharTable::LoadStatus::Complete : CharTable::LoadStatus::ReadPastEnd));
     assert(reread.formatDump() == table.formatDump());
 }
 
