@@ -11,7 +11,7 @@ constexpr std::string_view kLetters = "20= \n*FE=<br>\nFC=<box>\n30=a\n31=b\n32=
                                       "35=f\n36=g\n37=h\n38=i\n39=j\n40=k\n41=l\n42=m\n";
 
 TEST(WrapTest, Rows) {
-    const auto table = encoding::TableEncoding::read(std::string(kLetters) + "81=ab\n");
+    const auto table = encoding::TableEncoding::read(std::string(kLetters) + "81=ab\n*FD=<n>\n");
     const ScreenMeasure screen(table,
                                WidthFile::read("@line=10\n@lines=2\n@default=1\nFC=box\n42=11"));
     const struct {
@@ -22,7 +22,7 @@ TEST(WrapTest, Rows) {
         {u"aaaaaaaaa bbbbbbbbb ccc", u"aaaaaaaaa<br>bbbbbbbbb<box>ccc", {}},
         {u"aaaaaaaaa<box>bbbbbbbbb ccc", u"aaaaaaaaa<box>bbbbbbbbb<br>ccc", {}},
         {u"<br>abcdefghijkl", u" abcdefghi<br>jkl", {13}},
-        {u"xxxxxxxxxxxaxxxxxxxxxxx", u"xxxxxxxxxx<br>xaxxxxxxxx<box>xxx", {10, 20}}, // uncovered
+        {u"xxxxxxxxxxxaxxxxxxxxx", u"xxxxxxxxxx<br>xaxxxxxxxx<box>x", {10, 20}}, // uncovered
         {u"cccccccccabc", u"ccccccccc<br>abc", {9}}, // never inside a code
         {u"a m", u"a<br>m", {2}, false},             // m is wider than a line
     };
