@@ -65,7 +65,7 @@ matches(const Entries& entries, const std::u16string& text, std::size_t at) {
     return out;
 }
 
-// At most how many encodings figures() walks through: each one picks one match or none at
+// At most how many encodings agrees() walks through: each one picks one match or none at
 // each place it reaches.
 inline double walkBound(const Entries& entries, const std::u16string& text) {
     double bound = 1;
@@ -73,45 +73,6 @@ inline double walkBound(const Entries& entries, const std::u16string& text) {
         bound *= std::max<double>(1, static_cast<double>(matches(entries, text, at).size()));
     }
     return bound;
-}
-
-inline Figures figures(const Entries& entries, const std::u16string& text) {
-    // Every encoding, the greedy one among them: the best that reads back, the best of all,
-    // the furthest read-back start.
-    Best optimal{~0u, 0, 0}, anyBest = optimal;
-    std::pair<Best, Misread> greedy;
-    std::size_t furthest = 0;
-    Written written;
-    const auto walk = [&](auto&& self, std::size_t at, Best cost, bool isGreedy) -> void {
-        const auto [uncovered, bytes, first] = cost;
-        const auto wrong = misread(entries, written);
-        furthest = std::max(furthest, wrong ? 0 : at);
-        if (at == text.size()) {
-            anyBest = std::min(anyBest, cost);
-            optimal = wrong ? optimal : std::min(optimal, cost);
-            greedy = isGreedy ? std::pair(cost, wrong) : greedy;
-            return;
-        }
-        const auto m = matches(entries, text, at);
-        if (m.empty()) { // a surrogate pair is one character
-            const bool pair = (text[at] & 0xFC00) == 0xD800 && (text[at + 1] & 0xFC00) == 0xDC00;
-            self(self, at + 1 + pair, {uncovered + 1, bytes, std::min(first, at)}, isGreedy);
-        }
-        const auto pick = std::min_element(m.begin(), m.end(), [&](auto a, auto b) {
-            return std::tuple(b.second, entries[a.first].code.size(), a.first) <
-                   std::tuple(a.second, entries[b.first].code.size(), b.first);
-        }); // the greedy choice: longest text, shortest code, first in the file
-        for (auto it = m.begin(); it != m.end(); ++it) {
-            written.emplace_back(entries[it->first].code, at);
-            self(self, at + it->second, {uncovered, bytes + written.back().first.size(), first},
-                 isGreedy && it == pick);
-            written.pop_back();
-        }
-    };
-    walk(walk, 0, {0, 0, ~0u}, true);
-    const bool readsBack = std::get<0>(optimal) != ~0u;
-    return {greedy.first, greedy.second, readsBack ? optimal : anyBest,
-            readsBack ? std::nullopt : std::optional(furthest)};
 }
 
 // A small table and a short text drawn from next(), a byte each time. Narrow: codes of 1 to 4
@@ -153,19 +114,54 @@ inline Figures figuresOf(const encoding::TextCost& c) {
     return {best(c.greedy), wrong, best(c.optimal), c.cannotBeWrittenAt};
 }
 
-// The encoder's figures, with pieces and without, are the oracle's; its optimal pieces cost
-// what it says and read back when the text can be written.
+// Every encoding of the text tried, the greedy one among them: the encoder's figures, with pieces
+// and without, are the greedy one's and the best that reads back (when none does, the best of
+// all and the furthest start that reads back so far); its optimal pieces cost what it says and
+// read back when the text can be written.
 inline bool agrees(const encoding::TableEncoding& table, const std::u16string& text) {
-    const auto light = table.encode(text, {true, true, false}), c = table.encode(text);
+    const Entries& entries = table.entries();
+    Best optimal{~0u, 0, 0}, anyBest = optimal;
+    std::pair<Best, Misread> greedy;
+    std::size_t furthest = 0;
     Written written;
+    const auto walk = [&](auto&& self, std::size_t at, Best cost, bool isGreedy) -> void {
+        const auto [uncovered, bytes, first] = cost;
+        const auto wrong = misread(entries, written);
+        furthest = std::max(furthest, wrong ? 0 : at);
+        if (at == text.size()) {
+            anyBest = std::min(anyBest, cost);
+            optimal = wrong ? optimal : std::min(optimal, cost);
+            greedy = isGreedy ? std::pair(cost, wrong) : greedy;
+            return;
+        }
+        const auto m = matches(entries, text, at);
+        if (m.empty()) { // a surrogate pair is one character
+            const bool pair = (text[at] & 0xFC00) == 0xD800 && (text[at + 1] & 0xFC00) == 0xDC00;
+            self(self, at + 1 + pair, {uncovered + 1, bytes, std::min(first, at)}, isGreedy);
+        }
+        const auto pick = std::min_element(m.begin(), m.end(), [&](auto a, auto b) {
+            return std::tuple(b.second, entries[a.first].code.size(), a.first) <
+                   std::tuple(a.second, entries[b.first].code.size(), b.first);
+        }); // the greedy choice: longest text, shortest code, first in the file
+        for (auto it = m.begin(); it != m.end(); ++it) {
+            written.emplace_back(entries[it->first].code, at);
+            self(self, at + it->second, {uncovered, bytes + written.back().first.size(), first},
+                 isGreedy && it == pick);
+            written.pop_back();
+        }
+    };
+    walk(walk, 0, {0, 0, ~0u}, true);
+    const bool readsBack = std::get<0>(optimal) != ~0u;
+    const Figures want{greedy.first, greedy.second, readsBack ? optimal : anyBest,
+                       readsBack ? std::nullopt : std::optional(furthest)};
+    const auto light = table.encode(text, {true, true, false}), c = table.encode(text);
     std::size_t bytes = 0;
     for (const encoding::Piece& p : c.optimal.pieces) {
-        written.emplace_back(table.entries()[static_cast<std::size_t>(p.entry)].code, p.start);
+        written.emplace_back(entries[static_cast<std::size_t>(p.entry)].code, p.start);
         bytes += written.back().first.size();
     }
-    const Figures want = figures(table.entries(), text);
     return figuresOf(light) == want && figuresOf(c) == want && bytes == c.optimal.bytes &&
-           (c.cannotBeWrittenAt || !misread(table.entries(), written));
+           (c.cannotBeWrittenAt || !misread(entries, written));
 }
 
 } // namespace oracle

@@ -55,33 +55,25 @@ TEST(ScreenMeasureTest, AgreesWithALayoutByHand) {
         for (int i = 0; i < 9; ++i) {
             const std::string hex = (pick(4) ? "" : "80") + std::to_string(10 + pick(20));
             std::string text(1 + (pick(3) ? 0 : 1 + pick(2)), ' ');
-            for (char& c : text) {
-                c = "abc "[pick(4)];
-            }
+            std::ranges::generate(text, [&] { return "abc "[pick(4)]; });
             tbl += hex + '=' + text + '\n';
-            if (pick(2)) {
-                font += hex + '=' + std::to_string(given[hex] = pick(10)) + '\n';
-            }
+            font += pick(2) ? hex + '=' + std::to_string(given[hex] = pick(10)) + '\n' : "";
         }
         tbl += "*FE=|\nFC=^\n/FF=$\n"; // random entries first: one is entry 0
-        if (pick(4) == 0) {
-            font += "FE=" + std::to_string(given["FE"] = pick(5)) + '\n';
-        }
+        font += pick(4) ? "" : "FE=" + std::to_string(given["FE"] = pick(5)) + '\n';
         // No @line or @lines at times: no limit.
         const unsigned gap = pick(3), dflt = pick(6), room = pick(4) ? 5 + pick(25) : ~0u,
                        boxRoom = pick(4) ? 1 + pick(3) : ~0u;
         font += "@gap=" + std::to_string(gap) + "\n@default=" + std::to_string(dflt) + '\n' +
                 (room == ~0u ? "" : "@line=" + std::to_string(room) + '\n') +
                 (boxRoom == ~0u ? "" : "@lines=" + std::to_string(boxRoom) + '\n');
-        std::u16string text;
-        for (unsigned n = pick(30); n > 0; --n) {
-            text += u"abc abc|^$x\n"[pick(12)];
-        }
+        std::u16string text(pick(30), u' ');
+        std::ranges::generate(text, [&] { return u"abc abc|^$x\n"[pick(12)]; });
         const auto table = encoding::TableEncoding::read(tbl);
-        const auto& entries = table.entries();
         const auto ownWidth = [&](char16_t c) {
             const auto own = greedyPieces(table, std::u16string(1, c));
-            const std::string hex = own.empty() ? "" : oracle::hex(entries[own[0].entry].code);
+            const std::string hex =
+                own.empty() ? "" : oracle::hex(table.entries()[own[0].entry].code);
             return given.count(hex) ? given[hex] : dflt;
         };
         using Line = std::tuple<std::uint64_t, std::size_t, std::size_t>; // width, start, box
@@ -98,7 +90,7 @@ TEST(ScreenMeasureTest, AgreesWithALayoutByHand) {
             for (; at < piece.start; ++at) {
                 glyph(dflt, at);
             }
-            const auto& e = entries[static_cast<std::size_t>(piece.entry)];
+            const auto& e = table.entries()[static_cast<std::size_t>(piece.entry)];
             const std::string hex = oracle::hex(e.code);
             if (hex == "FC") {
                 boxes.push_back(0);
@@ -119,9 +111,8 @@ TEST(ScreenMeasureTest, AgreesWithALayoutByHand) {
             glyph(dflt, at);
         }
         const TextMeasure m = ScreenMeasure(table, WidthFile::read(font)).measure(text);
-        for (const LineWidth& line : m.lines) {
-            got.emplace_back(line.width, line.start, line.box);
-        }
+        std::ranges::transform(m.lines, std::back_inserter(got),
+                               [](const LineWidth& l) { return Line(l.width, l.start, l.box); });
         const auto firstMax = [](const auto& v, auto key) { // the first of equal ones
             return static_cast<std::size_t>(std::ranges::max_element(v, {}, key) - v.begin());
         };

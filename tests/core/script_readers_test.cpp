@@ -85,9 +85,7 @@ TEST(DumpReaderTest, ReadsBackWhatTheWriterLaidOut) {
         std::u16string dump = u"//GAME NAME: g\n";
         DumpRead expected;
         auto& [strings, blocks, skipped, firstSkipped] = expected.script;
-        const auto nextLine = [&] {
-            return static_cast<std::size_t>(std::count(dump.begin(), dump.end(), u'\n')) + 1;
-        };
+        const auto nextLine = [&] { return std::size_t(std::ranges::count(dump, u'\n')) + 1; };
         std::uint64_t address = 0x8000;
         for (int i = pick(6); i > 0; --i) {
             if (pick(4) == 0) {
@@ -156,11 +154,9 @@ TEST(DumpTableTest, LabelsLineEndsAndRawBytes) {
     collectRawBytes(u"<$0a><$0A><$G0><$1>x<$80><$81>", raw); // the last one at the very end
     collectRawBytes(u"<$ff", raw);
     EXPECT_EQ(raw, (std::set<std::u16string>{u"<$0A>", u"<$0a>", u"<$80>", u"<$81>"}));
-    const auto table = encoding::TableEncoding::build(dumpTableEntries(
-        encoding::TableEncoding::read(
-            "61=a\n62=b\n63=\\n\\nc\n8081=<line>\\n//\n/FF=<end>\\n\\n\n*FE=<br>\n")
-            .entries(),
-        raw));
+    const auto tbl = "61=a\n62=b\n63=\\n\\nc\n8081=<line>\\n//\n/FF=<end>\\n\\n\n*FE=<br>\n";
+    const auto table = encoding::TableEncoding::build(
+        dumpTableEntries(encoding::TableEncoding::read(tbl).entries(), raw));
     std::string got; // greedy bytes, optimal bytes, uncovered characters, misread or not
     for (const std::u16string_view text :
          {u"a<line>\n//b<end>\n", u"a<line>\nb<end>\n", u"a\n\nc<br>\n", u"<line>", u"<$0a><$0A>a",

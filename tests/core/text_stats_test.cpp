@@ -9,7 +9,6 @@ TEST(TextStatsTest, CountsSpacesWordsAndSentences) {
     // text, spaces, words, sentences
     const std::tuple<std::u16string, int, int, int> rows[] = {
         {u"  due  spazi  ", 6, 2, 0},
-        {u"Pronto? Sì... va bene.", 3, 4, 3},
         {u"...! a", 1, 1, 0},                     // separators at the start end no sentence
         {u"a.b:c;d,e-f_g?h!i/j\\k|l", 0, 12, 11}, // the 11 sentence separators
         {u"a'b+c*d%e^f(g)h[i]j{k}l m", 1, 13, 0}, // the 12 that only split words

@@ -11,7 +11,7 @@ constexpr std::string_view kLetters = "20= \n*FE=<br>\nFC=<box>\n30=a\n31=b\n32=
                                       "35=f\n36=g\n37=h\n38=i\n39=j\n40=k\n41=l\n42=m\n";
 
 TEST(WrapTest, Rows) {
-    const auto table = encoding::TableEncoding::read(std::string(kLetters) + "81=ab\n");
+    const auto table = encoding::TableEncoding::read(std::string(kLetters) + "81=ab\n*FD=<n>\n");
     const ScreenMeasure screen(table,
                                WidthFile::read("@line=10\n@lines=2\n@default=1\nFC=box\n42=11"));
     const struct {
@@ -22,7 +22,7 @@ TEST(WrapTest, Rows) {
         {u"aaaaaaaaa bbbbbbbbb ccc", u"aaaaaaaaa<br>bbbbbbbbb<box>ccc", {}},
         {u"aaaaaaaaa<box>bbbbbbbbb ccc", u"aaaaaaaaa<box>bbbbbbbbb<br>ccc", {}},
         {u"<br>abcdefghijkl", u" abcdefghi<br>jkl", {13}},
-        {u"xxxxxxxxxxxaxxxxxxxxxxx", u"xxxxxxxxxx<br>xaxxxxxxxx<box>xxx", {10, 20}}, // uncovered
+        {u"xxxxxxxxxxxaxxxxxxxxx", u"xxxxxxxxxx<br>xaxxxxxxxx<box>x", {10, 20}}, // uncovered
         {u"cccccccccabc", u"ccccccccc<br>abc", {9}}, // never inside a code
         {u"a m", u"a<br>m", {2}, false},             // m is wider than a line
     };
@@ -48,7 +48,6 @@ TEST(WrapTest, PropertiesOnRandomLines) {
     // Proportional widths, and entries that span a blank.
     const auto table =
         encoding::TableEncoding::read(std::string(kLetters) + "80=e \n81=ab\n82= a\n");
-    int uncut = 0;
     for (int round = 0; round < 1500; ++round) {
         std::string font = "@gap=" + std::to_string(pick(2)) +
                            "\n@default=" + std::to_string(1 + pick(4)) +
@@ -60,25 +59,22 @@ TEST(WrapTest, PropertiesOnRandomLines) {
         const ScreenMeasure screen(table, WidthFile::read(font));
         std::u16string in;
         for (unsigned n = pick(12); n > 0; --n) {
-            for (unsigned letters = 1 + pick(5); letters > 0; --letters) {
-                in += static_cast<char16_t>(u'a' + pick(13));
-            }
+            std::generate_n(std::back_inserter(in), 1 + pick(5),
+                            [&] { return u"abcdefghijklm"[pick(13)]; });
             in += pick(8) == 0 ? u"<br>" : pick(12) == 0 ? u"<box>" : pick(5) ? u" " : u"   ";
         }
-        const WrappedLine once = wrapLine(screen, in);
-        if (!once.tooWide.empty()) {
+        const auto [out, tooWide, fits] = wrapLine(screen, in);
+        if (!tooWide.empty()) {
             continue;
         }
-        ++uncut;
-        ASSERT_EQ(blanked(once.text), blanked(in)) << font;
-        EXPECT_EQ(wrapLine(screen, once.text).text, once.text) << font;
-        const TextMeasure m = screen.measure(once.text);
+        ASSERT_EQ(blanked(out), blanked(in)) << font;
+        EXPECT_EQ(wrapLine(screen, out).text, out) << font;
+        const TextMeasure m = screen.measure(out);
         EXPECT_TRUE(screen.lineFits(m.widest())) << font;
         EXPECT_TRUE(!screen.boxText() || screen.boxFits(m.fullest())) << font;
-        EXPECT_EQ(once.fits, !screen.boxText() ? !m.firstOverflow : true);
+        EXPECT_EQ(fits, !screen.boxText() ? !m.firstOverflow : true);
         // Every <br> was put in by the wrap (typed ones became blanks): the blank it took and the
         // next word do not fit on its line.
-        const std::u16string& out = once.text;
         for (std::size_t i = 0; i + 1 < m.lines.size(); ++i) {
             const std::size_t start = m.lines[i].start, end = out.find(u"<br>", start),
                               next = m.lines[i + 1].start;
@@ -89,5 +85,4 @@ TEST(WrapTest, PropertiesOnRandomLines) {
             }
         }
     }
-    EXPECT_GT(uncut, 750);
 }
