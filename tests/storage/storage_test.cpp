@@ -190,6 +190,15 @@ TEST(StorageTest, StateFilesReadWhatCanBeReadAndSaveCompleteFilesOrReportWhy) {
         }
     }
     QLocale::setDefault(QLocale::system());
+    reports.clear(); // a folder that is a file: both saves are reported, naming their file
+    const storage::StateFiles broken(
+        files.positionFilePath(), [fills] { return fills; },
+        [&](const QString& p) { reports << p; });
+    broken.savePosition(storage::MainLeft, 1, 2);
+    broken.saveTexts({}, {});
+    ASSERT_EQ(reports.size(), 2);
+    EXPECT_TRUE(reports[0].contains(broken.positionFilePath()) &&
+                reports[1].contains(broken.textFilePath()));
 }
 
 // The main window is 4230 / twips-per-pixel wide, rounded half to even: 352.5 gives 352, and
