@@ -41,10 +41,7 @@ bytetext::Decoder NamedCharSet::entryDecoder() const {
 }
 
 DecodedInput decodeInput(QByteArrayView bytes, const std::optional<NamedCharSet>& named) {
-    if (bytes.isValidUtf8()) {
-        if (bytes.startsWith("\xEF\xBB\xBF")) {
-            bytes = bytes.sliced(3);
-        }
+    if (bytes.isValidUtf8()) { // fromUtf8 drops a byte order mark that starts the bytes
         return DecodedInput{QString::fromUtf8(bytes), InputCharSet::Utf8, false};
     }
     if (named) {
