@@ -37,7 +37,6 @@ platform::WindowShell* FastCounterWindow::createWindow() {
                                              Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
     platform::markStaysOnTop(window);
     platform::setUpWindow(window, QStringLiteral("Fast Counter"), 1140, 915);
-    window->move(platform::pointFromTwips(2550, 3510));
 
     // Created first, so that it lies below the captions. Presses on the captions go to the
     // window, which ignores them, never to this sibling.
