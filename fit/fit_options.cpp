@@ -1,7 +1,6 @@
 #include "fit/fit_options.h"
 
-#include <algorithm>
-#include <iterator>
+#include <QCommandLineParser>
 
 namespace fit {
 
@@ -13,61 +12,100 @@ QString usage() {
         "tavrel-fit --wrap --widths FILE.wid --table FILE.tbl TRANSLATION.txt [-o OUT]");
 }
 
+namespace {
+
+struct Valued {
+    const char* name;
+    QString FitOptions::*field;
+    const char* valueName;
+    const char* description;
+};
+
+constexpr Valued kValued[] = {
+    {"table", &FitOptions::table, "FILE.tbl", "the game's table, for the translations"},
+    {"original-table", &FitOptions::originalTable, "FILE.tbl",
+     "the originals' own table (default: --table)"},
+    {"script", &FitOptions::script, "DUMP.txt", "an extractor's dump instead of two files"},
+    {"csv", &FitOptions::csv, "SCRIPT.csv", "a CSV script instead of two files"},
+    {"encoding", &FitOptions::encoding, "NAME", "the character set of inputs that are not UTF-8"},
+    {"widths", &FitOptions::widths, "FILE.wid", "a width file: check the screen too"},
+    {"o", &FitOptions::output, "OUT", "--wrap: write the wrapped text to OUT"},
+};
+
+} // namespace
+
 ParsedOptions parseOptions(const QStringList& arguments) {
-    FitOptions options;
-    QStringList files;
     const auto fail = [](const QString& message) { return ParsedOptions{std::nullopt, message}; };
-    // The options whose value is a file or a name.
-    QString* const text[] = {&options.table, &options.originalTable, &options.script,
-                             &options.csv,   &options.encoding,      &options.widths,
-                             &options.output};
-    const char16_t* const names[] = {u"--table",    u"--original-table", u"--script", u"--csv",
-                                     u"--encoding", u"--widths",         u"-o"};
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        const auto named = std::find_if(std::begin(names), std::end(names),
-                                        [&](const char16_t* name) { return argument == name; });
-        if (argument == u"--help" || argument == u"-h") {
-            options.help = true;
-            return ParsedOptions{options, {}};
-        }
-        if (argument == u"--optimal") {
-            options.optimal = true;
-        } else if (argument == u"--json") {
-            options.json = true;
-        } else if (argument == u"--wrap") {
-            options.wrap = true;
-        } else if (named != std::end(names) || argument == u"--limit" || argument == u"--columns") {
-            if (i + 1 == arguments.size()) {
-                return fail(argument + QStringLiteral(" needs a value"));
-            }
-            const QString& value = arguments[++i];
-            if (named != std::end(names)) {
-                *text[named - std::begin(names)] = value;
-                continue;
-            }
-            if (argument == u"--columns") {
-                options.columns = value.split(u',');
-                if (options.columns.size() < 2 || options.columns.size() > 3 ||
-                    options.columns.contains(QString())) {
-                    return fail(QStringLiteral("--columns needs ORIG,TRANS or ORIG,TRANS,LIMIT, "
-                                               "not ") +
-                                value);
-                }
-                continue;
-            }
-            bool ok = false;
-            const qulonglong limit = value.toULongLong(&ok);
-            if (!ok) {
-                return fail(QStringLiteral("--limit needs a number of bytes, not ") + value);
-            }
-            options.limit = static_cast<std::size_t>(limit);
-        } else if (argument.startsWith(u'-') && argument.size() > 1) {
-            return fail(QStringLiteral("unknown option ") + argument);
-        } else {
-            files.append(argument);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Checks that each translated line fits its original's room: bytes under "
+                       "the game's table and, with a width file, the screen."));
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("this help"));
+    const QCommandLineOption version(QStringLiteral("version"),
+                                     QStringLiteral("the program's version"));
+    const QCommandLineOption optimal(QStringLiteral("optimal"),
+                                     QStringLiteral("count under the optimal encoding"));
+    const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("write JSON"));
+    const QCommandLineOption wrap(QStringLiteral("wrap"),
+                                  QStringLiteral("re-wrap the translation to the screen"));
+    const QCommandLineOption limit(QStringLiteral("limit"),
+                                   QStringLiteral("one budget in bytes for every line"),
+                                   QStringLiteral("N"));
+    const QCommandLineOption columns(QStringLiteral("columns"),
+                                     QStringLiteral("the CSV columns, by name or number"),
+                                     QStringLiteral("ORIG,TRANS[,LIMIT]"));
+    parser.addOptions({help, version, optimal, json, wrap, limit, columns});
+    for (const Valued& valued : kValued) {
+        parser.addOption(QCommandLineOption(QString::fromLatin1(valued.name),
+                                            QString::fromLatin1(valued.description),
+                                            QString::fromLatin1(valued.valueName)));
+    }
+    parser.addPositionalArgument(QStringLiteral("files"),
+                                 QStringLiteral("ORIGINAL.txt TRANSLATION.txt, or the "
+                                                "translation to --wrap"));
+    if (!parser.parse(QStringList{QStringLiteral("tavrel-fit")} + arguments)) {
+        return fail(parser.errorText());
+    }
+
+    FitOptions options;
+    if (parser.isSet(help) || parser.isSet(version)) {
+        options.help = parser.isSet(help);
+        options.version = !options.help;
+        // Qt's own usage line names no program without an application object: ours instead.
+        const QString qtHelp = parser.helpText();
+        options.helpText = usage() + qtHelp.mid(qtHelp.indexOf(u'\n'));
+        return ParsedOptions{options, {}};
+    }
+    for (const Valued& valued : kValued) {
+        const QStringList values = parser.values(QString::fromLatin1(valued.name));
+        if (!values.isEmpty()) {
+            options.*valued.field = values.last();
         }
     }
+    options.optimal = parser.isSet(optimal);
+    options.json = parser.isSet(json);
+    options.wrap = parser.isSet(wrap);
+    if (parser.isSet(limit)) {
+        bool ok = false;
+        const qulonglong bytes = parser.value(limit).toULongLong(&ok);
+        if (!ok) {
+            return fail(QStringLiteral("--limit needs a number of bytes, not ") +
+                        parser.value(limit));
+        }
+        options.limit = bytes;
+    }
+    if (parser.isSet(columns)) {
+        options.columns = parser.value(columns).split(u',');
+        if (options.columns.size() < 2 || options.columns.size() > 3 ||
+            options.columns.contains(QString())) {
+            return fail(QStringLiteral("--columns needs ORIG,TRANS or ORIG,TRANS,LIMIT, not ") +
+                        parser.value(columns));
+        }
+    }
+    const QStringList files = parser.positionalArguments();
+
     if (options.table.isEmpty()) {
         return fail(QStringLiteral("--table is missing"));
     }
@@ -106,6 +144,14 @@ ParsedOptions parseOptions(const QStringList& arguments) {
     options.original = files[0];
     options.translation = files[1];
     return ParsedOptions{options, {}};
+}
+
+check::Rules rulesFor(const FitOptions& options, const encoding::TableEncoding& originalTable,
+                      const encoding::TableEncoding& translationTable,
+                      const screen::ScreenMeasure* screen) {
+    return check::Rules{originalTable, translationTable, screen,
+                        options.optimal ? encoding::Strategy::Optimal : encoding::Strategy::Greedy,
+                        options.json};
 }
 
 } // namespace fit

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "core/check_engine.h"
+
 #include <QString>
 #include <QStringList>
 
-#include <cstddef>
+#include <cstdint>
 #include <optional>
 
 // The command line of tavrel-fit.
@@ -14,17 +16,19 @@ struct FitOptions {
     QString originalTable; // --original-table: the originals' own table; empty for --table
     QString original;
     QString translation;
-    QString script;                   // --script: an extractor's dump, instead of the two files
-    QString csv;                      // --csv: a CSV script, instead of the two files
-    QStringList columns;              // --columns ORIG,TRANS[,LIMIT] of the CSV script
-    QString encoding;                 // --encoding: the character set of inputs that are not UTF-8
-    bool optimal = false;             // budgets and counts under the optimal encoding
-    std::optional<std::size_t> limit; // one budget for every line instead of the original's
+    QString script;       // --script: an extractor's dump, instead of the two files
+    QString csv;          // --csv: a CSV script, instead of the two files
+    QStringList columns;  // --columns ORIG,TRANS[,LIMIT] of the CSV script
+    QString encoding;     // --encoding: the character set of inputs that are not UTF-8
+    bool optimal = false; // budgets and counts under the optimal encoding
+    std::optional<std::uint64_t> limit; // one budget for every line instead of the original's
     bool json = false;
-    QString widths;    // a width file: the screen limits join the byte check
-    bool wrap = false; // re-wrap `translation` to the width file instead of checking
-    QString output;    // --wrap: where the wrapped text goes; standard output when empty
-    bool help = false; // the other fields are not filled in
+    QString widths;       // a width file: the screen limits join the byte check
+    bool wrap = false;    // re-wrap `translation` to the width file instead of checking
+    QString output;       // --wrap: where the wrapped text goes; standard output when empty
+    bool help = false;    // --help: the other fields but helpText are not filled in
+    bool version = false; // --version: likewise
+    QString helpText;
 };
 
 struct ParsedOptions {
@@ -36,5 +40,11 @@ struct ParsedOptions {
 ParsedOptions parseOptions(const QStringList& arguments);
 
 QString usage();
+
+// The tables and limits a check of these options holds its items to; `screen` as built on
+// `translationTable`, or nothing.
+check::Rules rulesFor(const FitOptions& options, const encoding::TableEncoding& originalTable,
+                      const encoding::TableEncoding& translationTable,
+                      const screen::ScreenMeasure* screen);
 
 } // namespace fit

@@ -1,45 +1,16 @@
 #include "fit/fit_report.h"
 
-#include "storage/text_encoding.h"
-
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdio>
-#include <string_view>
-#include <system_error>
-#include <thread>
 
 namespace fit {
 
 namespace {
 
-// Fewer texts (or rows), and fewer characters, are not worth a thread.
-constexpr std::size_t kTextsPerShare = 4096;
-constexpr std::size_t kCharactersPerShare = 1 << 20;
-
-// Lines are independent and encode() keeps its buffers per thread, so a long script is shared
-// out among the cores: work(begin, end, share) for each share of [0, count); without a thread
-// to be had, this one does the share. Returns how many shares there were.
-template <typename Work> unsigned inShares(std::size_t count, bool worthThreads, const Work& work) {
-    const unsigned shares =
-        worthThreads ? std::clamp(std::thread::hardware_concurrency(), 1u, 8u) : 1;
-    std::vector<std::thread> threads;
-    for (unsigned share = 1; share < shares; ++share) {
-        const std::size_t begin = count * share / shares;
-        const std::size_t end = count * (share + 1) / shares;
-        try {
-            threads.emplace_back(work, begin, end, share);
-        } catch (const std::system_error&) {
-            work(begin, end, share);
-        }
-    }
-    work(0, count / shares, 0);
-    for (std::thread& thread : threads) {
-        thread.join();
-    }
-    return shares;
-}
+// Fewer failing rows are not worth a thread.
+constexpr std::size_t kRowsPerShare = 4096;
 
 // A number right-aligned in `width` columns; with `sign`, "+" before one not below zero.
 void appendNumber(QByteArray& out, long long value, int width, bool sign = false) {
@@ -53,42 +24,15 @@ void appendNumber(QByteArray& out, long long value, int width, bool sign = false
     out.append(first, last - first);
 }
 
+long long number(std::size_t n) {
+    return static_cast<long long>(n);
+}
+
+const char* strategyName(encoding::Strategy strategy) {
+    return strategy == encoding::Strategy::Optimal ? "optimal" : "greedy";
+}
+
 } // namespace
-
-encoding::EncodeRequest requestFor(encoding::Strategy strategy, bool bothStrategies) {
-    const bool optimal = strategy == encoding::Strategy::Optimal;
-    return {bothStrategies || !optimal, bothStrategies || optimal, false};
-}
-
-Bytes bytesOf(const encoding::TextCost& cost, encoding::Strategy strategy) {
-    const encoding::Encoding& chosen = cost.of(strategy);
-    return Bytes{cost.greedy.bytes,
-                 cost.optimal.bytes,
-                 chosen.uncovered,
-                 chosen.firstUncovered,
-                 cost.misread ? std::make_shared<const encoding::Misread>(*cost.misread) : nullptr,
-                 cost.cannotBeWrittenAt};
-}
-
-bool fitsIn(const Bytes& translation, std::size_t budget, encoding::Strategy strategy) {
-    if (strategy == encoding::Strategy::Optimal) {
-        return translation.optimal <= budget && !translation.cannotBeWrittenAt;
-    }
-    return translation.greedy <= budget && !translation.misread;
-}
-
-QString verdictOf(const Bytes& text, encoding::Strategy strategy) {
-    if (strategy == encoding::Strategy::Greedy && text.misread) {
-        return QStringLiteral("misread at column %1: the game reads \"%2\"")
-            .arg(text.misread->at + 1)
-            .arg(QString::fromUtf8(jsonString(text.misread->reads)));
-    }
-    if (strategy == encoding::Strategy::Optimal && text.cannotBeWrittenAt) {
-        return QStringLiteral("cannot be written: no encoding that reads back reaches column %1")
-            .arg(*text.cannotBeWrittenAt + 1);
-    }
-    return {};
-}
 
 QString counted(std::size_t count, const char* one, const char* many) {
     return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
@@ -109,97 +53,97 @@ void appendPreview(QByteArray& out, QStringView text, qsizetype length) {
     }
 }
 
-QByteArray jsonString(std::u16string_view text) {
-    QString out;
-    for (const char16_t unit : text) {
-        if (unit == u'"' || unit == u'\\') {
-            out += u'\\';
-            out += QChar(unit);
-        } else if (unit == u'\n') {
-            out += QStringLiteral("\\n");
-        } else if (unit < 0x20) {
-            out += QStringLiteral("\\u%1").arg(static_cast<int>(unit), 4, 16, QLatin1Char('0'));
+QByteArray screenRow(const check::ScreenVerdict& screen, const screen::WidthFile& widths) {
+    if (screen.fits()) {
+        return {};
+    }
+    QByteArray row = "        ";
+    if (screen.lineOver) {
+        row += "px " + QByteArray::number(screen.translation.widest) + '/' +
+               QByteArray::number(widths.line.value_or(0));
+    }
+    if (screen.boxOver) {
+        row += QByteArray(screen.lineOver ? ", " : "") + "lines " +
+               QByteArray::number(screen.translation.lines) + '/' +
+               QByteArray::number(widths.lines.value_or(0));
+    }
+    return row + '\n';
+}
+
+QByteArray verdictRows(const check::Verdict& verdict, const check::Check& check) {
+    QByteArray rows;
+    const check::TextBytes& text = verdict.translation;
+    if (check.strategy == encoding::Strategy::Greedy && text.misread) {
+        rows += "        misread at column " + QByteArray::number(text.misread->at + 1) +
+                ": the game reads \"" + jsonString(text.misread->reads) + "\"\n";
+    }
+    if (check.strategy == encoding::Strategy::Optimal && text.cannotBeWrittenAt) {
+        rows += "        cannot be written: no encoding that reads back reaches column " +
+                QByteArray::number(*text.cannotBeWrittenAt + 1) + '\n';
+    }
+    if (verdict.screen) {
+        rows += screenRow(*verdict.screen, *check.widths);
+    }
+    return rows;
+}
+
+void writeText(JsonWriter& json, const check::TextBytes& bytes, const check::Check& check) {
+    const bool greedy = check.bothStrategies || check.strategy == encoding::Strategy::Greedy;
+    const bool optimal = check.bothStrategies || check.strategy == encoding::Strategy::Optimal;
+    json.beginObject()
+        .member("greedy", bytes.greedy)
+        .member("optimal", bytes.optimal)
+        .member("uncovered", bytes.uncovered);
+    if (greedy) {
+        json.key("misread");
+        if (bytes.misread) {
+            json.beginObject()
+                .member("column", bytes.misread->at + 1)
+                .member("reads", std::u16string_view(bytes.misread->reads))
+                .endObject();
         } else {
-            out += QChar(unit);
+            json.null();
         }
     }
-    return out.toUtf8();
+    if (optimal) {
+        json.key("cannot_be_written");
+        if (bytes.cannotBeWrittenAt) {
+            json.beginObject().member("column", *bytes.cannotBeWrittenAt + 1).endObject();
+        } else {
+            json.null();
+        }
+    }
+    json.endObject();
 }
 
-ScriptCheck checkScript(const encoding::TableEncoding& originalTable,
-                        const encoding::TableEncoding& translationTable,
-                        const QStringList& original, const QStringList& translation,
-                        encoding::Strategy strategy, std::optional<std::size_t> limit,
-                        bool bothStrategies, const screen::ScreenMeasure* screen) {
-    ScriptCheck check;
-    check.strategy = strategy;
-    const bool optimal = strategy == encoding::Strategy::Optimal;
-    const auto chosen = [optimal](const Bytes& b) { return optimal ? b.optimal : b.greedy; };
-    check.bothStrategies = bothStrategies;
-    const encoding::EncodeRequest request = requestFor(strategy, bothStrategies);
-    const auto count = static_cast<std::size_t>(std::min(original.size(), translation.size()));
-    check.lines.resize(count);
-    if (screen) {
-        for (LineCheck& line : check.lines) {
-            line.screen.emplace();
-        }
+void writeScreen(JsonWriter& json, const check::Verdict& verdict) {
+    if (!verdict.screen) {
+        return;
     }
-    // The texts are shared out, two a line: a script of one long line takes two threads.
-    std::size_t characters = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        const auto at = static_cast<qsizetype>(i);
-        characters += static_cast<std::size_t>(original[at].size() + translation[at].size());
-    }
-    const bool worthThreads = 2 * count >= kTextsPerShare || characters >= kCharactersPerShare;
-    inShares(2 * count, worthThreads, [&](std::size_t begin, std::size_t end, unsigned) {
-        for (std::size_t k = begin; k < end; ++k) {
-            const auto at = static_cast<qsizetype>(k / 2);
-            const bool isOriginal = k % 2 == 0;
-            const QString& text = isOriginal ? original[at] : translation[at];
-            const encoding::TableEncoding& table = isOriginal ? originalTable : translationTable;
-            Bytes& bytes =
-                isOriginal ? check.lines[k / 2].original : check.lines[k / 2].translation;
-            bytes = bytesOf(table.encode(storage::utf16View(text), request), strategy);
-            if (screen) {
-                ScreenVerdict& verdict = *check.lines[k / 2].screen;
-                (isOriginal ? verdict.original : verdict.translation) =
-                    screenFigures(*screen, text);
-            }
-        }
-    });
-
-    for (std::size_t i = 0; i < count; ++i) {
-        LineCheck& line = check.lines[i];
-        line.budget = limit.value_or(chosen(line.original));
-        line.fits = fitsIn(line.translation, line.budget, strategy);
-        if (!check.firstUncoveredLine && line.translation.firstUncovered) {
-            check.firstUncoveredLine = i;
-        }
-        check.over += line.fits ? 0 : 1;
-        if (screen) {
-            judgeScreen(*line.screen, *screen);
-            check.offScreen += line.screen->fits() ? 0 : 1;
-            line.fits = line.fits && line.screen->fits();
-        }
-        check.originalBytes += chosen(line.original);
-        check.translationBytes += chosen(line.translation);
-        check.uncovered += line.translation.uncovered;
-    }
-    check.widths = screen ? std::optional(screen->widths()) : std::nullopt;
-    return check;
+    const auto figures = [&json](const char* name, const check::ScreenFigures& text) {
+        json.key(name)
+            .beginObject()
+            .member("widest", text.widest)
+            .member("lines", text.lines)
+            .endObject();
+    };
+    json.key("screen").beginObject();
+    figures("original", verdict.screen->original);
+    figures("translation", verdict.screen->translation);
+    json.member("fits", verdict.screen->fits()).endObject();
 }
 
-// Rows through snprintf into bytes: a script far over its budget prints tens of thousands.
-QByteArray formatRows(const ScriptCheck& check, const QStringList& translation,
+// Rows through to_chars into bytes: a script far over its budget prints tens of thousands.
+QByteArray formatRows(const check::Check& check, const QStringList& translation,
                       const std::vector<std::size_t>* fileLines) {
     const auto lineOf = [fileLines](std::size_t i) {
         return fileLines == nullptr ? i + 1 : (*fileLines)[i];
     };
-    const bool optimal = check.strategy == encoding::Strategy::Optimal;
+    const check::Summary& summary = check.summary;
     QByteArray out;
-    out.reserve(static_cast<qsizetype>(check.over) * 96 + 256);
-    std::array<char, 96> row{};
-    if (check.over + check.offScreen > 0) {
+    out.reserve(static_cast<qsizetype>(summary.failing) * 96 + 256);
+    if (summary.failing > 0) {
+        std::array<char, 96> row{};
         if (fileLines != nullptr) {
             out += "record ";
         }
@@ -207,151 +151,114 @@ QByteArray formatRows(const ScriptCheck& check, const QStringList& translation,
                       "bytes", "over", "uncovered", "translation");
         out += row.data();
     }
-    // Rows of a share of the lines into their own bytes, joined in order afterwards.
+    // Rows of a share of the items into their own bytes, joined in order afterwards.
     std::array<QByteArray, 8> parts;
-    const unsigned shares = inShares(
-        check.lines.size(), check.over >= kTextsPerShare,
-        [&](std::size_t begin, std::size_t end, unsigned share) {
-            QByteArray& part = parts[share];
-            part.reserve(static_cast<qsizetype>(end - begin) * 100);
-            for (std::size_t i = begin; i < end; ++i) {
-                const LineCheck& line = check.lines[i];
-                if (line.fits) {
-                    continue;
-                }
-                const std::size_t bytes =
-                    optimal ? line.translation.optimal : line.translation.greedy;
-                const auto number = [](std::size_t n) { return static_cast<long long>(n); };
-                if (fileLines != nullptr) {
-                    appendNumber(part, number(i + 1), 6);
-                    part += ' ';
-                }
-                appendNumber(part, number(lineOf(i)), 6);
-                part += ' ';
-                appendNumber(part, number(line.budget), 7);
-                part += ' ';
-                appendNumber(part, number(bytes), 7);
-                part += ' ';
-                appendNumber(part, number(bytes) - number(line.budget), 6, true);
-                part += ' ';
-                appendNumber(part, number(line.translation.uncovered), 9);
-                part += "  ";
-                appendPreview(part, translation.at(static_cast<qsizetype>(i)));
-                part += '\n';
-                const QString verdict = verdictOf(line.translation, check.strategy);
-                if (!verdict.isEmpty()) {
-                    part += "        ";
-                    part += verdict.toUtf8();
-                    part += '\n';
-                }
-                if (line.screen) {
-                    part += screenRow(*line.screen, *check.widths);
-                }
-            }
-        });
+    const unsigned shares =
+        check::inShares(check.items.size(), summary.failing >= kRowsPerShare,
+                        [&](std::size_t begin, std::size_t end, unsigned share) {
+                            QByteArray& part = parts[share];
+                            for (std::size_t i = begin; i < end; ++i) {
+                                const check::Verdict& item = check.items[i];
+                                if (item.fits()) {
+                                    continue;
+                                }
+                                const std::size_t bytes = item.translation.of(check.strategy);
+                                if (fileLines != nullptr) {
+                                    appendNumber(part, number(i + 1), 6);
+                                    part += ' ';
+                                }
+                                appendNumber(part, number(lineOf(i)), 6);
+                                part += ' ';
+                                appendNumber(part, number(item.budget), 7);
+                                part += ' ';
+                                appendNumber(part, number(bytes), 7);
+                                part += ' ';
+                                appendNumber(part, number(bytes) - number(item.budget), 6, true);
+                                part += ' ';
+                                appendNumber(part, number(item.translation.uncovered), 9);
+                                part += "  ";
+                                appendPreview(part, translation.at(static_cast<qsizetype>(i)));
+                                part += '\n';
+                                part += verdictRows(item, check);
+                            }
+                        });
     for (unsigned share = 0; share < shares; ++share) {
         out += parts[share];
     }
-    QString summary;
-    summary += QStringLiteral("%1 checked (%2), %3 over budget; original %4, translation %5")
-                   .arg(fileLines == nullptr ? counted(check.lines.size(), "line", "lines")
-                                             : counted(check.lines.size(), "row", "rows"))
-                   .arg(optimal ? QStringLiteral("optimal") : QStringLiteral("greedy"))
-                   .arg(check.over)
-                   .arg(counted(check.originalBytes, "byte", "bytes"))
-                   .arg(counted(check.translationBytes, "byte", "bytes"));
+    const auto items = [fileLines](std::size_t count) {
+        return fileLines == nullptr ? counted(count, "line", "lines")
+                                    : counted(count, "row", "rows");
+    };
+    QString text = QStringLiteral("%1 checked (%2), %3 over budget; original %4, translation %5")
+                       .arg(items(summary.checked))
+                       .arg(QLatin1String(strategyName(check.strategy)))
+                       .arg(summary.over)
+                       .arg(counted(summary.originalBytes, "byte", "bytes"))
+                       .arg(counted(summary.translationBytes, "byte", "bytes"));
     if (check.widths) {
-        summary += QStringLiteral("; %1 over the screen")
-                       .arg(fileLines == nullptr ? counted(check.offScreen, "line", "lines")
-                                                 : counted(check.offScreen, "row", "rows"));
+        text += QStringLiteral("; %1 over the screen").arg(items(summary.offScreen));
     }
-    if (const auto firstUncoveredLine = check.firstUncoveredLine) {
-        const LineCheck& line = check.lines[*firstUncoveredLine];
-        summary += QStringLiteral("; characters of the translation not in the table: %1 "
-                                  "(first: %2line %3, column %4)")
-                       .arg(check.uncovered)
-                       .arg(fileLines == nullptr
-                                ? QString()
-                                : QStringLiteral("record %1, ").arg(*firstUncoveredLine + 1))
-                       .arg(lineOf(*firstUncoveredLine))
-                       .arg(*line.translation.firstUncovered + 1);
+    if (const auto first = summary.firstUncovered) {
+        text += QStringLiteral("; characters of the translation not in the table: %1 "
+                               "(first: %2line %3, column %4)")
+                    .arg(summary.uncovered)
+                    .arg(fileLines == nullptr ? QString()
+                                              : QStringLiteral("record %1, ").arg(*first + 1))
+                    .arg(lineOf(*first))
+                    .arg(*check.items[*first].translation.firstUncovered + 1);
     }
-    out += summary.toUtf8();
+    out += text.toUtf8();
     out += '\n';
     return out;
 }
 
-// Written by hand rather than through QJsonDocument, which takes seconds for a script of
-// 100,000 lines. One line of the script per line of output keeps a diff of two reports readable.
-void appendTextJson(QByteArray& out, const Bytes& bytes, bool greedy, bool optimal) {
-    std::array<char, 96> buffer{};
-    std::snprintf(buffer.data(), buffer.size(),
-                  "{\"greedy\": %zu, \"optimal\": %zu, \"uncovered\": %zu", bytes.greedy,
-                  bytes.optimal, bytes.uncovered);
-    out += buffer.data();
-    if (greedy) {
-        out += ", \"misread\": ";
-        if (bytes.misread) {
-            out += "{\"column\": " + QByteArray::number(bytes.misread->at + 1) + ", \"reads\": \"" +
-                   jsonString(bytes.misread->reads) + "\"}";
-        } else {
-            out += "null";
-        }
-    }
-    if (optimal) {
-        out += ", \"cannot_be_written\": ";
-        out += bytes.cannotBeWrittenAt
-                   ? "{\"column\": " + QByteArray::number(*bytes.cannotBeWrittenAt + 1) + '}'
-                   : QByteArray("null");
-    }
-    out += '}';
-}
-
-QByteArray formatJson(const ScriptCheck& check, const std::vector<std::size_t>* fileLines) {
-    QByteArray out = "{\"lines\": [\n";
-    out.reserve(static_cast<qsizetype>(check.lines.size()) * 300 + 256);
-    const bool greedy = check.bothStrategies || check.strategy == encoding::Strategy::Greedy;
-    const bool optimal = check.bothStrategies || check.strategy == encoding::Strategy::Optimal;
+QByteArray formatJson(const check::Check& check, const std::vector<std::size_t>* fileLines) {
+    QByteArray out;
+    out.reserve(static_cast<qsizetype>(check.items.size()) * 300 + 256);
+    JsonWriter json(out);
     // A record of a CSV script gives its number and the file line it starts on.
-    const auto place = [fileLines](std::size_t i) {
-        return fileLines == nullptr ? "\"line\": " + QByteArray::number(i + 1)
-                                    : "\"record\": " + QByteArray::number(i + 1) +
-                                          ", \"line\": " + QByteArray::number((*fileLines)[i]);
-    };
-    std::array<char, 160> buffer{};
-    for (std::size_t i = 0; i < check.lines.size(); ++i) {
-        const LineCheck& line = check.lines[i];
-        out += '{' + place(i) + ", \"original\": ";
-        appendTextJson(out, line.original, greedy, optimal);
-        out += ", \"translation\": ";
-        appendTextJson(out, line.translation, greedy, optimal);
-        if (line.screen) {
-            out += ", " + screenJson(*line.screen);
+    const auto place = [&json, fileLines](std::size_t i) {
+        if (fileLines == nullptr) {
+            json.member("line", i + 1);
+        } else {
+            json.member("record", i + 1).member("line", (*fileLines)[i]);
         }
-        std::snprintf(buffer.data(), buffer.size(), ", \"budget\": %zu, \"fits\": %s}%s\n",
-                      line.budget, line.fits ? "true" : "false",
-                      i + 1 < check.lines.size() ? "," : "");
-        out += buffer.data();
+    };
+    json.beginObject().key("lines").beginArray(true);
+    for (std::size_t i = 0; i < check.items.size(); ++i) {
+        const check::Verdict& item = check.items[i];
+        json.beginObject();
+        place(i);
+        json.key("original");
+        writeText(json, item.original, check);
+        json.key("translation");
+        writeText(json, item.translation, check);
+        writeScreen(json, item);
+        json.member("budget", item.budget).member("fits", item.fits()).endObject();
     }
-    std::snprintf(buffer.data(), buffer.size(),
-                  "], \"summary\": {\"strategy\": \"%s\", \"checked\": %zu, \"over\": %zu, "
-                  "\"original_bytes\": %zu, \"translation_bytes\": %zu, \"uncovered\": %zu, ",
-                  check.strategy == encoding::Strategy::Optimal ? "optimal" : "greedy",
-                  check.lines.size(), check.over, check.originalBytes, check.translationBytes,
-                  check.uncovered);
-    out += buffer.data();
+    json.endArray();
+    const check::Summary& summary = check.summary;
+    json.key("summary")
+        .beginObject()
+        .member("strategy", strategyName(check.strategy))
+        .member("checked", summary.checked)
+        .member("over", summary.over)
+        .member("original_bytes", summary.originalBytes)
+        .member("translation_bytes", summary.translationBytes)
+        .member("uncovered", summary.uncovered);
     if (check.widths) {
-        out += "\"off_screen\": " + QByteArray::number(check.offScreen) + ", ";
+        json.member("off_screen", summary.offScreen);
     }
-    out += "\"first_uncovered\": ";
-    if (const auto firstUncoveredLine = check.firstUncoveredLine) {
-        const std::size_t column = *check.lines[*firstUncoveredLine].translation.firstUncovered + 1;
-        out +=
-            '{' + place(*firstUncoveredLine) + ", \"column\": " + QByteArray::number(column) + '}';
+    json.key("first_uncovered");
+    if (const auto first = summary.firstUncovered) {
+        json.beginObject();
+        place(*first);
+        json.member("column", *check.items[*first].translation.firstUncovered + 1).endObject();
     } else {
-        out += "null";
+        json.null();
     }
-    out += "}}\n";
+    json.endObject().endObject();
+    out += '\n';
     return out;
 }
 

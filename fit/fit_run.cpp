@@ -24,8 +24,9 @@ int run(const QStringList& arguments, std::FILE* out, std::FILE* err) {
         return kBadInput;
     }
     const FitOptions& options = *parsed.options;
-    if (options.help) {
-        print(out, (usage() + u'\n').toUtf8());
+    if (options.help || options.version) {
+        print(out, options.help ? options.helpText.toUtf8()
+                                : QByteArrayLiteral("tavrel-fit " TAVREL_VERSION "\n"));
         return kAllFit;
     }
 
@@ -113,12 +114,19 @@ int run(const QStringList& arguments, std::FILE* out, std::FILE* err) {
     const auto screen = widths
                             ? std::optional<screen::ScreenMeasure>(std::in_place, *table, *widths)
                             : std::nullopt;
-    const ScriptCheck check =
-        checkScript(originalsTable, *table, original, translation,
-                    options.optimal ? encoding::Strategy::Optimal : encoding::Strategy::Greedy,
-                    options.limit, options.json, screen ? &*screen : nullptr);
+    std::vector<check::Item> items;
+    items.reserve(static_cast<std::size_t>(original.size()));
+    const check::Budget budget =
+        check::settleBudget(options.limit, std::nullopt, check::BudgetSource::Original);
+    for (qsizetype i = 0; i < original.size(); ++i) {
+        items.push_back(check::Item{storage::utf16View(original[i]),
+                                    storage::utf16View(translation[i]), true, budget,
+                                    std::nullopt});
+    }
+    const check::Check check = check::checkItems(
+        rulesFor(options, originalsTable, *table, screen ? &*screen : nullptr), items);
     print(out, options.json ? formatJson(check) : formatRows(check, translation));
-    return check.over + check.offScreen == 0 ? kAllFit : kSomeOver;
+    return check.allFit() ? kAllFit : kSomeOver;
 }
 
 } // namespace fit

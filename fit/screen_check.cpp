@@ -1,53 +1,9 @@
 #include "fit/screen_check.h"
 
 #include "fit/fit_io.h"
-#include "storage/text_encoding.h"
-
-#include <cstdio>
 #include <string_view>
 
 namespace fit {
-
-ScreenFigures screenFigures(const screen::ScreenMeasure& screen, const QString& text) {
-    const screen::TextMeasure measure = screen.measure(storage::utf16View(text));
-    return ScreenFigures{measure.widest(), measure.fullest()};
-}
-
-void judgeScreen(ScreenVerdict& verdict, const screen::ScreenMeasure& screen) {
-    verdict.lineOver = !screen.lineFits(verdict.translation.widest);
-    verdict.boxOver = !screen.boxFits(verdict.translation.lines);
-}
-
-QByteArray screenRow(const ScreenVerdict& verdict, const screen::WidthFile& widths) {
-    if (verdict.fits()) {
-        return {};
-    }
-    char buffer[96];
-    QByteArray row = "        ";
-    if (verdict.lineOver) {
-        std::snprintf(buffer, sizeof buffer, "px %llu/%u",
-                      static_cast<unsigned long long>(verdict.translation.widest),
-                      widths.line.value_or(0));
-        row += buffer;
-    }
-    if (verdict.boxOver) {
-        std::snprintf(buffer, sizeof buffer, "%slines %zu/%u", verdict.lineOver ? ", " : "",
-                      verdict.translation.lines, widths.lines.value_or(0));
-        row += buffer;
-    }
-    return row + '\n';
-}
-
-QByteArray screenJson(const ScreenVerdict& verdict) {
-    char buffer[160];
-    std::snprintf(buffer, sizeof buffer,
-                  "\"screen\": {\"original\": {\"widest\": %llu, \"lines\": %zu}, "
-                  "\"translation\": {\"widest\": %llu, \"lines\": %zu}, \"fits\": %s}",
-                  static_cast<unsigned long long>(verdict.original.widest), verdict.original.lines,
-                  static_cast<unsigned long long>(verdict.translation.widest),
-                  verdict.translation.lines, verdict.fits() ? "true" : "false");
-    return buffer;
-}
 
 std::optional<screen::WidthFile> loadWidthFile(const QString& path, QString& error,
                                                QByteArray& warnings) {

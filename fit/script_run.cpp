@@ -1,7 +1,13 @@
 #include "fit/script_run.h"
 
-#include "fit/script_check.h"
+#include "core/check_engine.h"
+#include "core/csv_script.h"
+#include "core/dump_script.h"
+#include "fit/dump_report.h"
+#include "fit/fit_report.h"
 #include "storage/text_encoding.h"
+
+#include <set>
 
 namespace fit {
 
@@ -67,12 +73,33 @@ int runDump(const FitOptions& options, const QString& text, ScriptReader& reader
     const auto screen =
         widths ? std::optional<screen::ScreenMeasure>(std::in_place, translation, *widths)
                : std::nullopt;
-    const DumpCheck check =
-        checkDump(dump, ownOriginal ? *ownOriginal : translation, translation,
-                  options.optimal ? encoding::Strategy::Optimal : encoding::Strategy::Greedy,
-                  options.limit, options.json, screen ? &*screen : nullptr);
+    // A dump's text ends a file line, which labels such as "<end>\n\n" look for; the line
+    // end itself costs nothing.
+    std::vector<std::u16string> texts;
+    texts.reserve(2 * dump.strings.size());
+    for (const script::DumpString& string : dump.strings) {
+        texts.push_back(string.original + u'\n');
+        texts.push_back(string.translation + u'\n');
+    }
+    std::vector<check::Item> items;
+    items.reserve(dump.strings.size());
+    for (std::size_t i = 0; i < dump.strings.size(); ++i) {
+        const script::DumpString& string = dump.strings[i];
+        items.push_back(check::Item{texts[2 * i], texts[2 * i + 1], string.translated,
+                                    check::settleBudget(options.limit, string.recordedRoom,
+                                                        check::BudgetSource::RecordedRoom),
+                                    string.block});
+    }
+    std::vector<std::optional<std::uint64_t>> rooms;
+    for (const script::DumpBlock& block : dump.blocks) {
+        rooms.push_back(block.room());
+    }
+    const check::Check check =
+        check::checkItems(rulesFor(options, ownOriginal ? *ownOriginal : translation, translation,
+                                   screen ? &*screen : nullptr),
+                          items, rooms);
     print(out, options.json ? formatDumpJson(dump, check) : formatDumpRows(dump, check));
-    return check.over + check.blocksOver + check.offScreen == 0 ? kAllFit : kSomeOver;
+    return check.allFit() ? kAllFit : kSomeOver;
 }
 
 int runCsv(const FitOptions& options, const QString& text, ScriptReader& reader,
@@ -97,19 +124,23 @@ int runCsv(const FitOptions& options, const QString& text, ScriptReader& reader,
         translation.append(QString::fromStdString(row.translation));
         fileLines.push_back(row.line);
     }
+    std::vector<check::Item> items;
+    items.reserve(read.rows.size());
+    for (qsizetype i = 0; i < original.size(); ++i) {
+        items.push_back(check::Item{
+            storage::utf16View(original[i]), storage::utf16View(translation[i]), true,
+            check::settleBudget(options.limit, read.rows[static_cast<std::size_t>(i)].limit,
+                                check::BudgetSource::Limit),
+            std::nullopt});
+    }
     const auto screen =
         widths ? std::optional<screen::ScreenMeasure>(std::in_place, translationTable, *widths)
                : std::nullopt;
-    ScriptCheck check =
-        checkScript(originalTable, translationTable, original, translation,
-                    options.optimal ? encoding::Strategy::Optimal : encoding::Strategy::Greedy,
-                    options.limit, options.json, screen ? &*screen : nullptr);
-    if (!options.limit) {
-        applyRowLimits(check, read.rows);
-    }
+    const check::Check check = check::checkItems(
+        rulesFor(options, originalTable, translationTable, screen ? &*screen : nullptr), items);
     print(out, options.json ? formatJson(check, &fileLines)
                             : formatRows(check, translation, &fileLines));
-    return check.over + check.offScreen == 0 ? kAllFit : kSomeOver;
+    return check.allFit() ? kAllFit : kSomeOver;
 }
 
 } // namespace

@@ -1,7 +1,9 @@
 #include "fit/wrap_run.h"
 
+#include "core/check_engine.h"
 #include "core/wrap.h"
 #include "fit/fit_io.h"
+#include "fit/fit_report.h"
 #include "fit/screen_check.h"
 #include "storage/text_encoding.h"
 
@@ -51,6 +53,7 @@ int runWrap(const WrapJob& job, std::FILE* out, std::FILE* err) {
                              .arg(job.table));
     }
 
+    const check::Rules rules{*table, *table, &screen};
     // One line end for the whole output: the input's, CR LF when it has any.
     const QByteArray lineEnd = translationBytes->contains("\r\n") ? "\r\n" : "\n";
     QByteArray wrapped;
@@ -67,12 +70,14 @@ int runWrap(const WrapJob& job, std::FILE* out, std::FILE* err) {
                            .toUtf8());
         }
         if (!line.fits) {
-            ScreenVerdict verdict{{}, screenFigures(screen, text)};
-            judgeScreen(verdict, screen);
+            const check::TextFigures figures =
+                check::measure(rules, false, storage::utf16View(text));
+            const check::Verdict verdict =
+                check::judge(figures, figures, {}, encoding::Strategy::Greedy, &*widths);
             print(err, QStringLiteral("tavrel-fit: line %1 does not fit after wrapping:\n")
                                .arg(i + 1)
                                .toUtf8() +
-                           screenRow(verdict, *widths));
+                           screenRow(*verdict.screen, *widths));
         }
         code = line.fits && line.tooWide.empty() ? code : kSomeOver;
         wrapped += text.toUtf8() + lineEnd;
