@@ -1,0 +1,172 @@
+#include "core/check_engine.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace check;
+
+namespace {
+
+// One byte per letter, "B" two; a labelled line break and a box code, one byte each; "Q" a
+// code that starts a longer one, so that "QR" written as Q then R reads back as the other
+// entry.
+const encoding::TableEncoding kTable = encoding::TableEncoding::read(
+    "41=A\n42=B\n8142=b\n20= \n*FE=<br>\nFC=<box>\n/FF=<end>\n51=Q\n52=R\n5152=W\n");
+const screen::ScreenMeasure
+    kScreen(kTable, screen::WidthFile::read("@line=10\n@lines=2\n@default=5\nFC=box\n"));
+const Rules kRules{kTable, kTable, &kScreen, Strategy::Greedy, false};
+
+struct Row {
+    const char16_t* original;
+    const char16_t* translation;
+    std::optional<std::uint64_t> limit; // the item's own, a CSV cell's
+    std::optional<std::size_t> block;   // into rooms {5, none}
+    const char* want; // bytes, block, line, box verdicts ("+" fits, "-" fails), then fits
+};
+
+} // namespace
+
+// Every limit at its boundary and one past it, alone and with the others.
+TEST(CheckEngineTest, EachLimitAtItsBoundary) {
+    const Row rows[] = {
+        {u"AAA", u"Ab", {}, {}, "++++ fits"},              // 3 bytes against 3, 10 px
+        {u"AAA", u"bb", {}, {}, "-+++ over"},              // 4 against 3
+        {u"AAA", u"AA", {1}, {}, "-+++ over"},             // the item's own limit wins
+        {u"AAA", u"QR", {}, {}, "-+++ over"},              // misread within its budget
+        {u"AAAAA", u"AA<br>AA", {}, {}, "++++ fits"},      // two lines of 10 px
+        {u"AAAAA", u"AAA", {}, {}, "++-+ over"},           // 15 px
+        {u"AAAAAAA", u"A<br>A<br>A", {}, {}, "+++- over"}, // three lines in a box of two
+        {u"AAAAAAA", u"A<br>A<box>A", {}, {}, "++++ fits"},
+        {u"AAAAAAAAA", u"A A A<br>A<br>A", {}, {}, "++-- over"},
+        {u"AAA", u"AAA", {}, {0}, "++-+ over"}, // block 5: 3 used
+        {u"AAA", u"AA", {}, {0}, "++++ fits"},  // 5 of 5
+        {u"AAA", u"A", {}, {0}, "+-++ over"},   // 6 of 5: 1 past the block
+        {u"AAA", u"AAA", {}, {1}, "++-+ over"}, // a block without an end
+    };
+    std::vector<Item> items;
+    for (const Row& row : rows) {
+        items.push_back(Item{row.original, row.translation, true,
+                             settleBudget(std::nullopt, row.limit, BudgetSource::Limit),
+                             row.block});
+    }
+    const Check check = checkItems(kRules, items, {5, std::nullopt});
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const Verdict& v = check.items[i];
+        const auto sign = [](bool fits) { return fits ? '+' : '-'; };
+        const std::string got = {sign(v.bytesFit), sign(v.blockFits()), sign(!v.screen->lineOver),
+                                 sign(!v.screen->boxOver)};
+        EXPECT_EQ(got + (v.fits() ? " fits" : " over"), rows[i].want)
+            << i << ": past block " << v.pastBlock;
+    }
+    EXPECT_EQ(check.items[11].pastBlock, 1u);
+    EXPECT_EQ(check.blocks[0].used, 6u);
+}
+
+TEST(CheckEngineTest, BudgetsAndUntranslatedItems) {
+    EXPECT_EQ(settleBudget(7, 3, BudgetSource::RecordedRoom).source, BudgetSource::Limit);
+    EXPECT_EQ(settleBudget(std::nullopt, 3, BudgetSource::RecordedRoom).bytes, 3u);
+    EXPECT_EQ(settleBudget(std::nullopt, std::nullopt, BudgetSource::Limit).source,
+              BudgetSource::Original);
+    // An untranslated string far over every limit: counted, never judged, nothing in its block.
+    const std::vector<Item> items = {{u"A", u"AAAAAAAAAA<br>A<br>A", false, {}, 0}};
+    const Check check = checkItems(kRules, items, {1});
+    EXPECT_TRUE(check.allFit());
+    EXPECT_EQ(check.summary.untranslated, 1u);
+    EXPECT_EQ(check.blocks[0].used, 0u);
+    EXPECT_FALSE(check.items[0].screen);
+    EXPECT_EQ(check.items[0].budget, 1u);
+}
+
+// On random items of every kind (plain, with an own limit, in blocks, untranslated) under
+// random limits: each verdict is what the table and the screen say of its texts, taken
+// directly, and the summary counts exactly the verdicts.
+TEST(CheckEngineTest, VerdictsAndSummaryAgreeWithTheirDefinitions) {
+    std::mt19937 random(28);
+    const auto pick = [&](unsigned n) { return static_cast<unsigned>(random() % n); };
+    const char16_t* pieces[] = {u"A", u"B", u"b", u" ", u"<br>", u"<box>", u"Q", u"R", u"x"};
+    for (int round = 0; round < 300; ++round) {
+        const std::string wid =
+            "@line=" + std::to_string(pick(30)) +
+            (pick(2) ? "\n@lines=" + std::to_string(1 + pick(3)) : "") +
+            "\n@default=" + std::to_string(pick(6)) + "\n@gap=" + std::to_string(pick(2)) +
+            "\nFE=" + std::to_string(pick(4)) + (pick(2) ? "\nFC=box\n" : "\nFC=3\n");
+        const screen::ScreenMeasure screen(kTable, screen::WidthFile::read(wid));
+        const Strategy strategy = pick(2) ? Strategy::Optimal : Strategy::Greedy;
+        const Rules rules{kTable, kTable, pick(4) ? &screen : nullptr, strategy, pick(2) == 0};
+        std::vector<std::u16string> texts;
+        for (unsigned i = 0, n = 2 * (1 + pick(8)); i < n; ++i) {
+            texts.emplace_back();
+            for (unsigned k = pick(7); k > 0; --k) {
+                texts.back() += pieces[pick(std::size(pieces))];
+            }
+        }
+        std::vector<std::optional<std::uint64_t>> rooms(pick(3));
+        for (auto& room : rooms) {
+            room = pick(3) ? std::optional<std::uint64_t>(pick(12)) : std::nullopt;
+        }
+        const std::optional<std::uint64_t> commandLimit =
+            pick(4) ? std::nullopt : std::optional<std::uint64_t>(pick(8));
+        std::vector<Item> items;
+        for (std::size_t i = 0; i < texts.size(); i += 2) {
+            const auto own = pick(2) ? std::optional<std::uint64_t>(pick(10)) : std::nullopt;
+            items.push_back(Item{texts[i], texts[i + 1], pick(6) > 0,
+                                 settleBudget(commandLimit, own, BudgetSource::RecordedRoom),
+                                 rooms.empty() || pick(3) == 0
+                                     ? std::nullopt
+                                     : std::optional<std::size_t>(pick(rooms.size()))});
+        }
+        const Check check = checkItems(rules, items, rooms);
+
+        Summary want;
+        std::vector<std::size_t> used(rooms.size());
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            const Item& item = items[i];
+            const Verdict& v = check.items[i];
+            const auto cost = [&](std::u16string_view text) {
+                const encoding::TextCost c = kTable.encode(text);
+                const bool optimal = strategy == Strategy::Optimal;
+                return std::pair(optimal ? c.optimal.bytes : c.greedy.bytes,
+                                 optimal ? !c.cannotBeWrittenAt : !c.misread);
+            };
+            const auto [originalBytes, originalReadsBack] = cost(item.original);
+            const std::size_t budget =
+                commandLimit ? *commandLimit : item.budget.bytes.value_or(originalBytes);
+            ASSERT_EQ(v.budget, budget);
+            if (!item.translated) {
+                EXPECT_TRUE(v.fits());
+                ++want.untranslated;
+                continue;
+            }
+            const auto [bytes, readsBack] = cost(item.translation);
+            ASSERT_EQ(v.bytesFit, bytes <= budget && readsBack) << i;
+            std::size_t past = 0;
+            if (item.block) {
+                used[*item.block] += bytes;
+                const auto room = rooms[*item.block];
+                past = room && used[*item.block] > *room
+                           ? std::min(bytes, used[*item.block] - *room)
+                           : 0;
+            }
+            ASSERT_EQ(v.pastBlock, past);
+            bool onScreen = true;
+            if (rules.screen != nullptr) {
+                const screen::TextMeasure m = screen.measure(item.translation);
+                onScreen = !m.firstOverflow;
+                ASSERT_EQ(v.screen->translation.widest, m.widest());
+                ASSERT_EQ(v.screen->fits(), onScreen) << wid;
+            }
+            want.over += v.bytesFit && past == 0 ? 0 : 1;
+            want.offScreen += onScreen ? 0 : 1;
+            want.failing += v.bytesFit && past == 0 && onScreen ? 0 : 1;
+            ASSERT_EQ(v.fits(), v.bytesFit && past == 0 && onScreen);
+        }
+        EXPECT_EQ(check.summary.over, want.over);
+        EXPECT_EQ(check.summary.offScreen, want.offScreen);
+        EXPECT_EQ(check.summary.untranslated, want.untranslated);
+        EXPECT_EQ(check.allFit(), want.failing == 0);
+        for (std::size_t b = 0; b < rooms.size(); ++b) {
+            EXPECT_EQ(check.blocks[b].fits(), !rooms[b] || used[b] <= *rooms[b]);
+        }
+    }
+}
