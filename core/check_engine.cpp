@@ -134,6 +134,10 @@ Check checkItems(const Rules& rules, const std::vector<Item>& items,
     check.items.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
         const Item& item = items[i];
+        summary.originalUncovered += originals[i].bytes.uncovered;
+        if (!summary.firstOriginalUncovered && originals[i].bytes.firstUncovered) {
+            summary.firstOriginalUncovered = i;
+        }
         if (!item.translated) {
             Verdict verdict = judge(originals[i], {}, item.budget, rules.strategy, nullptr);
             verdict.translated = false;

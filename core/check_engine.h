@@ -119,7 +119,11 @@ struct Summary {
     std::size_t translationBytes = 0;
     std::size_t uncovered = 0;                 // characters of the translations no entry covers
     std::optional<std::size_t> firstUncovered; // the first item whose translation has one
-    std::size_t failing = 0;                   // items that do not fit
+    // The same of the originals, of every item: an original's character that its table lacks
+    // costs nothing, so it shrinks the budget it gives.
+    std::size_t originalUncovered = 0;
+    std::optional<std::size_t> firstOriginalUncovered;
+    std::size_t failing = 0; // items that do not fit
 };
 
 struct Check {

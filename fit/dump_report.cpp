@@ -91,12 +91,18 @@ QByteArray formatDumpRows(const script::DumpScript& dump, const check::Check& ch
         text += QStringLiteral("; %1 over the screen")
                     .arg(counted(summary.offScreen, "string", "strings"));
     }
-    if (const auto first = summary.firstUncovered) {
-        text += QStringLiteral("; characters of the translations not in the table: %1 "
-                               "(first: string at line %2)")
-                    .arg(summary.uncovered)
-                    .arg(dump.strings[*first].line);
-    }
+    const auto uncovered = [&](const char* whose, std::size_t count,
+                               const std::optional<std::size_t>& first) {
+        if (first) {
+            text += QStringLiteral("; characters of the %1 not in the table: %2 "
+                                   "(first: string at line %3)")
+                        .arg(QLatin1String(whose))
+                        .arg(count)
+                        .arg(dump.strings[*first].line);
+        }
+    };
+    uncovered("originals", summary.originalUncovered, summary.firstOriginalUncovered);
+    uncovered("translations", summary.uncovered, summary.firstUncovered);
     return out + text.toUtf8() + '\n';
 }
 
@@ -151,7 +157,8 @@ QByteArray formatDumpJson(const script::DumpScript& dump, const check::Check& ch
         .member("untranslated", summary.untranslated)
         .member("blocks", dump.blocks.size())
         .member("blocks_over", summary.blocksOver)
-        .member("uncovered", summary.uncovered);
+        .member("uncovered", summary.uncovered)
+        .member("original_uncovered", summary.originalUncovered);
     if (check.widths) {
         json.member("off_screen", summary.offScreen);
     }

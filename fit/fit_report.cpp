@@ -198,15 +198,23 @@ QByteArray formatRows(const check::Check& check, const QStringList& translation,
     if (check.widths) {
         text += QStringLiteral("; %1 over the screen").arg(items(summary.offScreen));
     }
-    if (const auto first = summary.firstUncovered) {
-        text += QStringLiteral("; characters of the translation not in the table: %1 "
-                               "(first: %2line %3, column %4)")
-                    .arg(summary.uncovered)
+    const auto uncovered = [&](const char* whose, std::size_t count,
+                               const std::optional<std::size_t>& first, bool original) {
+        if (!first) {
+            return;
+        }
+        const check::Verdict& item = check.items[*first];
+        text += QStringLiteral("; characters of the %1 not in the table: %2 "
+                               "(first: %3line %4, column %5)")
+                    .arg(QLatin1String(whose))
+                    .arg(count)
                     .arg(fileLines == nullptr ? QString()
                                               : QStringLiteral("record %1, ").arg(*first + 1))
                     .arg(lineOf(*first))
-                    .arg(*check.items[*first].translation.firstUncovered + 1);
-    }
+                    .arg(*(original ? item.original : item.translation).firstUncovered + 1);
+    };
+    uncovered("original", summary.originalUncovered, summary.firstOriginalUncovered, true);
+    uncovered("translation", summary.uncovered, summary.firstUncovered, false);
     out += text.toUtf8();
     out += '\n';
     return out;
@@ -249,14 +257,23 @@ QByteArray formatJson(const check::Check& check, const std::vector<std::size_t>*
     if (check.widths) {
         json.member("off_screen", summary.offScreen);
     }
-    json.key("first_uncovered");
-    if (const auto first = summary.firstUncovered) {
+    const auto first = [&](const char* name, const std::optional<std::size_t>& item,
+                           bool original) {
+        json.key(name);
+        if (!item) {
+            json.null();
+            return;
+        }
+        const check::Verdict& verdict = check.items[*item];
         json.beginObject();
-        place(*first);
-        json.member("column", *check.items[*first].translation.firstUncovered + 1).endObject();
-    } else {
-        json.null();
-    }
+        place(*item);
+        json.member("column",
+                    *(original ? verdict.original : verdict.translation).firstUncovered + 1)
+            .endObject();
+    };
+    first("first_uncovered", summary.firstUncovered, false);
+    json.member("original_uncovered", summary.originalUncovered);
+    first("first_original_uncovered", summary.firstOriginalUncovered, true);
     json.endObject().endObject();
     out += '\n';
     return out;

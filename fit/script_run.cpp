@@ -7,6 +7,7 @@
 #include "fit/fit_report.h"
 #include "storage/text_encoding.h"
 
+#include <algorithm>
 #include <set>
 
 namespace fit {
@@ -48,6 +49,24 @@ int runDump(const FitOptions& options, const QString& text, ScriptReader& reader
         return badLine(reader, options.script, read.error->line, read.error->message);
     }
     const script::DumpScript& dump = read.script;
+    if (dump.strings.empty()) {
+        complain(reader.err, QStringLiteral("%1: no strings found").arg(options.script));
+        return kBadInput;
+    }
+    // Read as one stream and cut nowhere: most likely a plain script given as a dump.
+    const bool pointers = !dump.strings.front().pointers.empty();
+    const auto holdsEndToken = [&text](const encoding::TableEncoding& table) {
+        const std::vector<std::u16string> ends = endTokens(table);
+        return std::any_of(ends.begin(), ends.end(), [&text](const std::u16string& end) {
+            return text.contains(QString::fromStdU16String(end));
+        });
+    };
+    if (!pointers && !holdsEndToken(originalTable) && !holdsEndToken(translationTable)) {
+        complain(reader.err, QStringLiteral("%1 has no pointer commands and no end tokens: it may "
+                                            "not be a dump (two plain files are checked without "
+                                            "--script)")
+                                 .arg(options.script));
+    }
     if (dump.skippedCommands > 0) {
         complain(reader.err,
                  QStringLiteral("%1: %2 %3 read and ignored (first: line %4)")
