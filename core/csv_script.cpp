@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <string>
 
 namespace script {
 
@@ -48,13 +49,14 @@ int noBlanks(unsigned char /*c*/) {
     return 0;
 }
 
-std::optional<std::vector<Record>> parse(std::string_view text, CsvError& error) {
+std::optional<std::vector<Record>> parse(std::string_view text, char separator, CsvError& error) {
     csv_parser parser{};
     if (csv_init(&parser, 0) != 0) {
         error.message = "the CSV reader could not start";
         return std::nullopt;
     }
     csv_set_space_func(&parser, noBlanks);
+    csv_set_delim(&parser, static_cast<unsigned char>(separator));
     Collector collector;
     bool ok = true;
     while (ok && !text.empty()) {
@@ -118,6 +120,34 @@ std::optional<std::size_t> findColumn(const std::vector<std::string>& header,
     return std::nullopt;
 }
 
+// The separator that splits the header line into the most of `names` (without regard to ASCII
+// case or quotes around a name): comma, semicolon or tab, the first of them on a tie.
+char guessSeparator(std::string_view text, const std::vector<std::string>& names) {
+    const std::string_view header = text.substr(0, text.find('\n'));
+    char best = ',';
+    std::size_t bestCount = 0;
+    for (const char separator : {',', ';', '\t'}) {
+        std::size_t count = 0;
+        for (std::size_t from = 0; from <= header.size();) {
+            const std::size_t to = std::min(header.find(separator, from), header.size());
+            std::string field = lowered(header.substr(from, to - from));
+            field.erase(0, field.find_first_not_of("\" \r"));
+            field.erase(field.find_last_not_of("\" \r") + 1);
+            count += std::count(names.begin(), names.end(), field);
+            from = to + 1;
+        }
+        if (count > bestCount) {
+            best = separator;
+            bestCount = count;
+        }
+    }
+    return best;
+}
+
+std::string separatorName(char separator) {
+    return separator == '\t' ? "tab" : std::string("\"") + separator + '"';
+}
+
 } // namespace
 
 CsvRead readCsv(std::string_view text, const CsvColumns& columns) {
@@ -127,8 +157,14 @@ CsvRead readCsv(std::string_view text, const CsvColumns& columns) {
     if (text.substr(0, 3) == "\xEF\xBB\xBF") {
         text.remove_prefix(3);
     }
+    std::vector<std::string> names;
+    for (const std::string* name : {&columns.original, &columns.translation, &columns.limit}) {
+        names.push_back(lowered(*name));
+    }
+    names.back() = columns.limit.empty() ? "limit" : names.back();
+    const char separator = columns.separator.value_or(guessSeparator(text, names));
     CsvError error;
-    const auto records = parse(text, error);
+    const auto records = parse(text, separator, error);
     if (!records) {
         return CsvRead{{}, error};
     }
@@ -150,11 +186,12 @@ CsvRead readCsv(std::string_view text, const CsvColumns& columns) {
         const bool optional = &column == &wanted[2] && columns.limit.empty();
         if (!column.index && !optional) {
             const bool numbered = wholeNumber(column.asked).has_value();
-            return failed(header.line, numbered
-                                           ? "no column " + column.asked + ": the header has " +
-                                                 std::to_string(header.fields.size()) + " columns"
-                                           : "the header has no column " + column.asked +
-                                                 " for the " + std::string(column.name));
+            return failed(header.line,
+                          numbered ? "no column " + column.asked + ": the header has " +
+                                         std::to_string(header.fields.size()) + " columns"
+                                   : "the header has no column " + column.asked + " for the " +
+                                         std::string(column.name) + " (its fields split at " +
+                                         separatorName(separator) + "; --separator gives another)");
         }
     }
 

@@ -38,6 +38,10 @@ struct CsvColumns {
     std::string original = "original";
     std::string translation = "translation";
     std::string limit;
+    // Between fields. Without one, the header line decides: comma, semicolon or tab, whichever
+    // splits it into the most of the column names looked for (a comma on a tie), so that the
+    // files of spreadsheets in every locale read alike.
+    std::optional<char> separator;
 };
 
 // `text` is the whole file as UTF-8 (a byte order mark at the start is dropped).

@@ -7,7 +7,7 @@ namespace fit {
 QString usage() {
     return QStringLiteral(
         "usage: tavrel-fit --table FILE.tbl (ORIGINAL.txt TRANSLATION.txt | --script DUMP.txt | "
-        "--csv SCRIPT.csv [--columns ORIG,TRANS[,LIMIT]]) [--widths FILE.wid] "
+        "--csv SCRIPT.csv [--columns ORIG,TRANS[,LIMIT]] [--separator C]) [--widths FILE.wid] "
         "[--original-table FILE.tbl] [--encoding NAME] [--optimal] [--limit N] [--json], or "
         "tavrel-fit --wrap --widths FILE.wid --table FILE.tbl TRANSLATION.txt [-o OUT]");
 }
@@ -56,7 +56,12 @@ ParsedOptions parseOptions(const QStringList& arguments) {
     const QCommandLineOption columns(QStringLiteral("columns"),
                                      QStringLiteral("the CSV columns, by name or number"),
                                      QStringLiteral("ORIG,TRANS[,LIMIT]"));
-    parser.addOptions({help, version, optimal, json, wrap, limit, columns});
+    const QCommandLineOption separator(
+        QStringLiteral("separator"),
+        QStringLiteral("the CSV field separator: one ASCII character, or tab (default: the one "
+                       "that splits the header into the most column names of , ; and tab)"),
+        QStringLiteral("C"));
+    parser.addOptions({help, version, optimal, json, wrap, limit, columns, separator});
     for (const Valued& valued : kValued) {
         parser.addOption(QCommandLineOption(QString::fromLatin1(valued.name),
                                             QString::fromLatin1(valued.description),
@@ -104,6 +109,16 @@ ParsedOptions parseOptions(const QStringList& arguments) {
                         parser.value(columns));
         }
     }
+    if (parser.isSet(separator)) {
+        const QString value = parser.value(separator);
+        const QString character = value == u"tab" || value == u"\\t" ? QStringLiteral("\t") : value;
+        if (character.size() != 1 || character[0].unicode() >= 0x80 || character[0] == u'"' ||
+            character[0] == u'\n' || character[0] == u'\r') {
+            return fail(QStringLiteral("--separator needs one ASCII character or tab, not ") +
+                        value);
+        }
+        options.separator = static_cast<char>(character[0].unicode());
+    }
     const QStringList files = parser.positionalArguments();
 
     if (options.table.isEmpty()) {
@@ -133,8 +148,8 @@ ParsedOptions parseOptions(const QStringList& arguments) {
         }
         return ParsedOptions{options, {}};
     }
-    if (!options.columns.isEmpty()) {
-        return fail(QStringLiteral("--columns goes with --csv"));
+    if (!options.columns.isEmpty() || options.separator) {
+        return fail(QStringLiteral("--columns and --separator go with --csv"));
     }
     if (files.size() != 2) {
         return fail(QStringLiteral("two script files are needed, the original and the "

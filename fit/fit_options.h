@@ -16,11 +16,12 @@ struct FitOptions {
     QString originalTable; // --original-table: the originals' own table; empty for --table
     QString original;
     QString translation;
-    QString script;       // --script: an extractor's dump, instead of the two files
-    QString csv;          // --csv: a CSV script, instead of the two files
-    QStringList columns;  // --columns ORIG,TRANS[,LIMIT] of the CSV script
-    QString encoding;     // --encoding: the character set of inputs that are not UTF-8
-    bool optimal = false; // budgets and counts under the optimal encoding
+    QString script;                // --script: an extractor's dump, instead of the two files
+    QString csv;                   // --csv: a CSV script, instead of the two files
+    QStringList columns;           // --columns ORIG,TRANS[,LIMIT] of the CSV script
+    std::optional<char> separator; // --separator of the CSV script; else the header decides
+    QString encoding;              // --encoding: the character set of inputs that are not UTF-8
+    bool optimal = false;          // budgets and counts under the optimal encoding
     std::optional<std::uint64_t> limit; // one budget for every line instead of the original's
     bool json = false;
     QString widths;       // a width file: the screen limits join the byte check

@@ -126,6 +126,7 @@ int runCsv(const FitOptions& options, const QString& text, ScriptReader& reader,
            const encoding::TableEncoding& translationTable, const screen::WidthFile* widths,
            std::FILE* out) {
     script::CsvColumns columns;
+    columns.separator = options.separator;
     if (!options.columns.isEmpty()) {
         columns.original = options.columns.value(0).toStdString();
         columns.translation = options.columns.value(1).toStdString();

@@ -129,7 +129,7 @@ std::string describe(const CsvRead& read) {
 }
 
 // Quoted fields, columns by name; then no translation column, a limit that is no
-// number, no limit column, no header.
+// number, no limit column, no header; the separator the header shows.
 TEST(CsvReaderTest, QuotedFieldsColumnsAndMissingCells) {
     const std::pair<std::string_view, std::string_view> rows[] = {
         {"\xEF\xBB\xBFId,Original,Translation,Limit\r\n1,\"a,b\",\"say \"\"hi\"\"\",\r\n\r\n"
@@ -139,11 +139,16 @@ TEST(CsvReaderTest, QuotedFieldsColumnsAndMissingCells) {
         {"\xEF\xBB\xBForiginal,translation,limit\na,b,c", "error at 2; "},
         {"original,translation,limit\na,b\n", "error at 2; "},
         {"original,text\na,b\n", "error at 1; "},
+        {"id;original;translation\n1;\"a,b;c\";x\n", "1/2 [a,b;c|x] -; "},      // as spreadsheets
+        {"Original\tTranslation\tlimit\n\"a\tb\"\t,\t3\n", "1/2 [a\tb|,] 3; "}, // write them
+        {"original;translation,limit\na;b,1\n", "error at 1; "},
         {"", "error at 1; "}};
     for (const auto& [text, want] : rows) {
         EXPECT_EQ(describe(readCsv(text)), want) << text;
     }
-    EXPECT_EQ(describe(readCsv("a,B,c\nx,y,9\n", {"2", "b", "3"})), "1/2 [y|y] 9; "); // by number
+    EXPECT_EQ(describe(readCsv("a,B,c\nx,y,9\n", {"2", "b", "3", {}})), "1/2 [y|y] 9; "); // numbers
+    EXPECT_EQ(describe(readCsv("original;translation,x\na;b,c\n", {"1", "2", "", ','})),
+              "1/2 [a;b|c] -; "); // the separator given, not the header's
 }
 } // namespace
 
