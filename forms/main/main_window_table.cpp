@@ -119,10 +119,8 @@ void MainWindow::chooseTable() {
     const QString loadDump = folder.filePath(QLatin1String(kLoadDump));
     if (!bytes) {
         qWarning("tavrel-counter: cannot read the table %s", qUtf8Printable(*chosen));
-    } else if (table_.load(
-                   view,
-                   storage::tableEntryDecoder(view, storage::TableCharsets::Utf8OrWindows1252),
-                   filesystemPath(loadDump)) == CharTable::LoadStatus::ReadPastEnd) {
+    } else if (table_.load(view, storage::typingTableDecoder(view), filesystemPath(loadDump)) ==
+               CharTable::LoadStatus::ReadPastEnd) {
         qWarning("tavrel-counter: the table %s ends inside an entry; the entries before the end "
                  "are in use and %s was not written",
                  qUtf8Printable(*chosen), qUtf8Printable(loadDump));
