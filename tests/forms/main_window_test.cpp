@@ -135,7 +135,8 @@ TEST_F(MainWindowTest, LayoutWithAndWithoutTheByteAndScreenLines) {
         EXPECT_EQ(get(kExit.pair)->pos(), exit0 + QPoint(0, pitch));
         checkLayout();
     }
-    chooseTable("61=a\r\n62=b", "senza.tbl"); // no width file: back to the design
+    chooseTable("61=a\r\n62=z", "senza.tbl");              // no width file: back to the design
+    EXPECT_NE(fileBytes("tdf.txt"), fileBytes("tbl.txt")); // a table cut short: no load dump
     EXPECT_TRUE(get(kPixels)->isHidden() && get(kScreenLines)->isHidden() &&
                 get(kBytes)->isVisible());
     dialog.answers.push_back(folder.path()); // a table that cannot be read has no byte line

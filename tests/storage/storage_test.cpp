@@ -1,5 +1,6 @@
 #include "storage/char_sets.h"
 #include "storage/state_files.h"
+#include "storage/table_dump.h"
 #include "storage/text_encoding.h"
 
 #include <gtest/gtest.h>
@@ -128,6 +129,7 @@ TEST(StorageTest, CharSetsByNameAndTheChoiceOfDecoding) {
 
 // A missing line and a file that is not UTF-8 are problems naming it. A save drops line breaks;
 // below a regular file or onto a folder it fails, even as root, returning why, logging nothing.
+// A table's dump replaces a longer file whole, and fails where a save fails.
 TEST(StorageTest, TextFileHoldsTwoLinesAndIsReplacedInOneStep) {
     // file (none: no file), its texts, problems
     const std::tuple<std::optional<QByteArray>, std::optional<QString>, std::optional<QString>, int>
@@ -145,6 +147,11 @@ TEST(StorageTest, TextFileHoldsTwoLinesAndIsReplacedInOneStep) {
                              lines.problems.filter(path).size(), lines.problems.size()),
                   std::tuple(!!bytes, orig, trans, problems, problems));
     }
+    CharTable table;
+    table.parse("0a=x\r\n41=AAAAAAAAAAAAAAAA\r\n", {});
+    const QString dump = dir.filePath(u"a/tdf.txt"_s);
+    EXPECT_TRUE(storage::writeTableDump(table, dump) && storage::writeTableDump(CharTable(), dump));
+    EXPECT_EQ(fileBytes(dump), "");
     EXPECT_TRUE(storage::writeTextFile(path, u" Città\r\n"_s, u"\na\rb"_s).saved());
     EXPECT_EQ(fileBytes(path), " Citt\xC3\xA0\r\nab\r\n");
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& message) {
@@ -153,6 +160,7 @@ TEST(StorageTest, TextFileHoldsTwoLinesAndIsReplacedInOneStep) {
     for (const QString& bad : {path + u"/below"_s, dir.filePath(u"a"_s)}) {
         const storage::SaveResult failed = storage::saveStateFile(bad, "bad");
         EXPECT_TRUE(!failed.saved() && failed.problem().contains(bad)) << bad.toStdString();
+        EXPECT_FALSE(storage::writeTableDump(table, bad));
     }
     qInstallMessageHandler(nullptr);
     // A file size limit (as a full disk) cuts the write: the save fails, the old file stays.
@@ -162,6 +170,7 @@ TEST(StorageTest, TextFileHoldsTwoLinesAndIsReplacedInOneStep) {
     const rlimit small{16, old.rlim_max};
     ::setrlimit(RLIMIT_FSIZE, &small);
     EXPECT_FALSE(storage::saveStateFile(path, QByteArray(1000, 'x')).saved());
+    EXPECT_FALSE(storage::writeTableDump(table, dump));
     ::setrlimit(RLIMIT_FSIZE, &old);
     EXPECT_EQ(fileBytes(path), " Citt\xC3\xA0\r\nab\r\n");
 }
