@@ -3,7 +3,6 @@
 #include "core/byte_text.h"
 
 #include <algorithm>
-#include <fstream>
 #include <limits>
 
 namespace {
@@ -90,15 +89,6 @@ CharTable::LoadStatus CharTable::parse(std::string_view fileBytes,
     return LoadStatus::Complete;
 }
 
-CharTable::LoadStatus CharTable::load(std::string_view fileBytes, const bytetext::Decoder& decode,
-                                      const std::filesystem::path& dumpPath) {
-    const LoadStatus status = parse(fileBytes, decode);
-    if (status == LoadStatus::Complete) {
-        dump(dumpPath); // a dump that fails is not the load's failure
-    }
-    return status;
-}
-
 std::string CharTable::formatDump() const {
     static constexpr std::string_view kHexDigits = "0123456789ABCDEF";
     std::string dump;
@@ -114,17 +104,6 @@ std::string CharTable::formatDump() const {
         dump += "\r\n";
     }
     return dump;
-}
-
-bool CharTable::dump(const std::filesystem::path& path) const {
-    const std::string text = formatDump();
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        return false;
-    }
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    return !out.fail();
 }
 
 bool CharTable::holds(std::u16string_view character) const {

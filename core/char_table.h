@@ -5,19 +5,19 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <string_view>
 
 // The character table: which text each byte value of a game's encoding stands for, read from
 // a translator's ".tbl" file (lines such as 41=A ended by CR LF).
 //
-// Core works on bytes only. Every entry keeps the bytes read from the file, which the dumps
-// write back unchanged; the text used to compare an entry with a typed character is decoded
+// Core works on bytes only and touches no file: the caller reads the table file and writes the
+// dump text where it wants. Every entry keeps the bytes read from the file, which the dump
+// text holds unchanged; the text used to compare an entry with a typed character is decoded
 // once, when the entry is stored, by a decoder that the caller supplies.
 //
-// One table serves a whole run and starts empty. A load replaces only the codes its file
-// names, so entries of an earlier table survive later loads; nothing ever clears it.
+// One table serves a whole run and starts empty. A parse replaces only the codes its file
+// names, so entries of an earlier table survive later parses; nothing ever clears it.
 class CharTable final {
 public:
     struct Entry {
@@ -45,18 +45,9 @@ public:
     // value replaces the entry. An empty `decode` stores each byte as bytetext::widen does.
     LoadStatus parse(std::string_view fileBytes, const bytetext::Decoder& decode);
 
-    // A table file's load: parses its bytes and, only when the parse is complete, dumps the
-    // table to `dumpPath` (a failed dump is not reported). The caller reads the file.
-    LoadStatus load(std::string_view fileBytes, const bytetext::Decoder& decode,
-                    const std::filesystem::path& dumpPath);
-
     // The dump text: one line per non-empty entry in ascending code order, the code as two
     // upper-case hex digits, '=', the stored bytes unchanged, CR LF. An empty table gives "".
     std::string formatDump() const;
-
-    // Writes formatDump() to `path`, replacing the file whole. False if it could not be
-    // written completely.
-    bool dump(const std::filesystem::path& path) const;
 
     // True when the decoded text of at least one entry equals `character` exactly (case
     // counts). An entry of several characters therefore never matches a single character, and

@@ -45,10 +45,18 @@ std::optional<QByteArray> readFile(const QString& path, QString& error) {
 
 namespace {
 
-QString readAsWindows1252(const QString& path) {
-    return QStringLiteral("%1 is not UTF-8: read as Windows-1252 (--encoding NAME reads it in "
-                          "another character set)")
-        .arg(path);
+// The warning about a file that is not UTF-8 and was read in the set the program guessed; empty
+// for a file read in UTF-8 or in the set --encoding names.
+QString guessWarning(const QString& path, storage::InputCharSet charSet) {
+    const char* guess = charSet == storage::InputCharSet::ShiftJis      ? "Shift_JIS"
+                        : charSet == storage::InputCharSet::Windows1252 ? "Windows-1252"
+                                                                        : nullptr;
+    if (guess == nullptr) {
+        return {};
+    }
+    return QStringLiteral("%1 is not UTF-8: read as %2 (--encoding NAME reads it in another "
+                          "character set)")
+        .arg(path, QLatin1String(guess));
 }
 
 } // namespace
@@ -61,14 +69,11 @@ loadTable(const QString& path, QString& error, QByteArray& warnings,
         return std::nullopt;
     }
     const std::string_view view(bytes->constData(), static_cast<std::size_t>(bytes->size()));
-    const bool utf8 = bytes->isValidUtf8();
-    if (!utf8 && !charSet) {
-        warnings += QStringLiteral("tavrel-fit: %1\n").arg(readAsWindows1252(path)).toUtf8();
+    const storage::TableDecoding decoding = storage::tableDecoding(view, charSet);
+    if (const QString guess = guessWarning(path, decoding.charSet); !guess.isEmpty()) {
+        warnings += QStringLiteral("tavrel-fit: %1\n").arg(guess).toUtf8();
     }
-    auto table = encoding::TableEncoding::read(
-        view, !utf8 && charSet
-                  ? charSet->entryDecoder()
-                  : storage::tableEntryDecoder(view, storage::TableCharsets::Utf8OrWindows1252));
+    auto table = encoding::TableEncoding::read(view, decoding.decode);
     if (table.entries().empty()) {
         error = QStringLiteral("%1 holds no entry").arg(path);
         return std::nullopt;
@@ -91,13 +96,13 @@ storage::DecodedInput ScriptReader::decode(const QByteArray& bytes) const {
 }
 
 QStringList ScriptReader::lines(const QByteArray& bytes, storage::DecodedInput& how) const {
-    const bool utf8 = bytes.isValidUtf8();
-    if (utf8 || !charSet) {
+    const storage::InputCharSet chosen = storage::chooseCharSet(bytes, charSet);
+    if (chosen == storage::InputCharSet::Utf8 || chosen == storage::InputCharSet::Windows1252) {
         // Line by line, without the whole text in between: a long script's common case.
-        how = {{}, utf8 ? storage::InputCharSet::Utf8 : storage::InputCharSet::Windows1252, false};
+        how = {{}, chosen, false};
         return storage::decodeStateLines(bytes);
     }
-    how = decode(bytes);
+    how = storage::decodeAs(bytes, chosen, charSet);
     QStringList lines = how.text.split(u'\n');
     how.text.clear();
     if (lines.back().isEmpty()) {
@@ -112,8 +117,8 @@ QStringList ScriptReader::lines(const QByteArray& bytes, storage::DecodedInput& 
 }
 
 void ScriptReader::warnAbout(const QString& path, const storage::DecodedInput& input) const {
-    if (input.charSet == storage::InputCharSet::Windows1252) {
-        complain(err, readAsWindows1252(path));
+    if (const QString guess = guessWarning(path, input.charSet); !guess.isEmpty()) {
+        complain(err, guess);
     } else if (input.errors) {
         complain(err, QStringLiteral("%1 holds bytes that are not %2: each read as U+FFFD")
                           .arg(path, QString::fromLatin1(charSet->name())));

@@ -32,28 +32,30 @@ std::optional<QByteArray> readFile(const QString& path, QString& error);
 QByteArray warningLine(const QString& path, const char* what, std::size_t count,
                        std::size_t firstLine);
 
-// A table file read in its own character set: UTF-8 or Windows-1252 as the file decides, or
-// `charSet` for a file that is not valid UTF-8. Nothing, with `error` set, when it cannot be
-// read or holds no entry; lines it skips, warnings about its entries and a file taken as
-// Windows-1252 add a message (line end included) to `warnings`.
+// A table file read in the character set storage::chooseCharSet chooses, `charSet` being
+// --encoding. Nothing, with `error` set, when it cannot be read or holds no entry; lines it
+// skips, warnings about its entries and a file whose set was guessed add a message (line end
+// included) to `warnings`.
 std::optional<encoding::TableEncoding>
 loadTable(const QString& path, QString& error, QByteArray& warnings,
           const std::optional<storage::NamedCharSet>& charSet = std::nullopt);
 
-// Script files read in the character set --encoding names when they are not UTF-8. Warnings go
-// to `err` as they come; a failure leaves its one-line message in `error`.
+// Script files read in the character set storage::chooseCharSet chooses, `charSet` being
+// --encoding. Warnings go to `err` as they come; a failure leaves its one-line message in
+// `error`.
 struct ScriptReader {
     std::optional<storage::NamedCharSet> charSet; // --encoding
     std::FILE* err = nullptr;
     QString error;
 
-    // UTF-8 when the bytes are valid UTF-8, else the named character set, else Windows-1252.
+    // The bytes decoded in the set storage::chooseCharSet chooses.
     storage::DecodedInput decode(const QByteArray& bytes) const;
     // The lines of a file's bytes decoded as decode() does, `how` telling how (its text left
     // empty): each ends at LF, a CR before it dropped; an empty file has none. Only decodes, so
     // two files may be decoded on two threads at once.
     QStringList lines(const QByteArray& bytes, storage::DecodedInput& how) const;
-    // Tells how a file that is not UTF-8 was read.
+    // Tells how a file that is not UTF-8 was read when the set was guessed, or that it held
+    // bytes the named set has no character for.
     void warnAbout(const QString& path, const storage::DecodedInput& input) const;
     // The file's text, decoded and warned about.
     std::optional<QString> text(const QString& path);

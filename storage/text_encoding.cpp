@@ -41,40 +41,6 @@ QByteArrayView viewOf(std::string_view s) {
     return QByteArrayView(s.data(), static_cast<qsizetype>(s.size()));
 }
 
-QString decodeShiftJis(QByteArrayView bytes, bool* clean = nullptr) {
-    QStringDecoder decoder("Shift_JIS", QStringDecoder::Flag::Stateless);
-    const QString text = decoder.decode(bytes);
-    if (clean != nullptr) {
-        *clean = decoder.isValid() && !decoder.hasError();
-    }
-    return text;
-}
-
-// True when the text of every entry decodes cleanly as Shift-JIS and one holds a two-byte
-// character (which decodes to fewer characters than it has bytes).
-bool looksLikeShiftJis(std::string_view wholeFile) {
-    bool twoByte = false;
-    while (!wholeFile.empty()) {
-        const std::size_t end = wholeFile.find('\n');
-        std::string_view line = wholeFile.substr(0, end);
-        wholeFile.remove_prefix(end == std::string_view::npos ? wholeFile.size() : end + 1);
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
-        const std::size_t equals = line.find('=');
-        if (line.starts_with('#') || equals == std::string_view::npos) {
-            continue;
-        }
-        const QByteArrayView text = viewOf(line.substr(equals + 1));
-        bool clean = false;
-        twoByte = decodeShiftJis(text, &clean).size() < text.size() || twoByte;
-        if (!clean) {
-            return false;
-        }
-    }
-    return twoByte;
-}
-
 } // namespace
 
 QString decodeWindows1252(QByteArrayView bytes) {
@@ -125,12 +91,9 @@ QByteArray encodeStateLines(const QStringList& lines) {
     return out;
 }
 
-bytetext::Decoder tableEntryDecoder(std::string_view wholeFile, TableCharsets charsets) {
+bytetext::Decoder typingTableDecoder(std::string_view wholeFile) {
     if (hasHighByte(wholeFile) && viewOf(wholeFile).isValidUtf8()) {
         return [](std::string_view entry) { return toU16(decodeStateText(viewOf(entry))); };
-    }
-    if (charsets == TableCharsets::Utf8ShiftJisOrWindows1252 && looksLikeShiftJis(wholeFile)) {
-        return [](std::string_view entry) { return toU16(decodeShiftJis(viewOf(entry))); };
     }
     return [](std::string_view entry) { return toU16(decodeWindows1252(viewOf(entry))); };
 }

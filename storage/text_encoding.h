@@ -41,19 +41,12 @@ QStringList decodeStateLines(QByteArrayView bytes);
 QByteArray encodeStateLines(const QStringList& lines);
 
 // Character tables keep the bytes of each entry; the character an entry stands for depends on
-// the file it came from, which is read once and handed to its readers with the decoder that
-// tableEntryDecoder chooses for them from the whole file.
-enum class TableCharsets {
-    // The one-byte table that typing goes through (and tavrel-fit): UTF-8 when the file is valid
-    // UTF-8 and holds at least one byte of 0x80 or more, otherwise Windows-1252. An entry that
-    // is not valid UTF-8 on its own (a character cut by the one-byte grammar) falls back to
-    // Windows-1252, one character per byte.
-    Utf8OrWindows1252,
-    // The main window's byte line: as above, except that a file that is not valid UTF-8 is
-    // Shift-JIS when the text of every entry (what follows the first '=' of a line that is no
-    // '#' comment) decodes cleanly as Shift-JIS and at least one holds a two-byte character.
-    Utf8ShiftJisOrWindows1252,
-};
-bytetext::Decoder tableEntryDecoder(std::string_view wholeFile, TableCharsets charsets);
+// the file it came from, which is read once and handed to its readers with a decoder chosen
+// from the whole file. This one is for the one-byte table that typing goes through: UTF-8 when
+// the file is valid UTF-8 and holds at least one byte of 0x80 or more, otherwise Windows-1252.
+// An entry that is not valid UTF-8 on its own (a character cut by the one-byte grammar) falls
+// back to Windows-1252, one character per byte. The byte line and tavrel-fit read tables as
+// tableDecoding (storage/char_sets.h) decides.
+bytetext::Decoder typingTableDecoder(std::string_view wholeFile);
 
 } // namespace storage

@@ -1,13 +1,15 @@
 #include "forms/main/byte_meter.h"
 
 #include "forms/main/difference.h"
+#include "storage/char_sets.h"
 #include "storage/text_encoding.h"
 
 bool ByteMeter::load(const QByteArray& tableFile) {
     const std::string_view bytes(tableFile.constData(), static_cast<std::size_t>(tableFile.size()));
-    encoding::TableEncoding table = encoding::TableEncoding::read(
-        bytes,
-        storage::tableEntryDecoder(bytes, storage::TableCharsets::Utf8ShiftJisOrWindows1252));
+    // The window names no character set: the file's bytes decide, as they do for tavrel-fit
+    // without --encoding.
+    encoding::TableEncoding table =
+        encoding::TableEncoding::read(bytes, storage::tableDecoding(bytes, std::nullopt).decode);
     if (table.entries().empty()) {
         clear();
         return false;

@@ -6,6 +6,7 @@
 #include "forms/main/table_keys.h"
 #include "platform/system/file_dialog.h"
 #include "platform/widgets/text_box.h"
+#include "storage/table_dump.h"
 #include "storage/text_encoding.h"
 
 #include <QApplication>
@@ -15,7 +16,6 @@
 #include <QFileInfo>
 #include <QLabel>
 
-#include <filesystem>
 #include <optional>
 #include <string_view>
 
@@ -24,11 +24,6 @@ namespace {
 // Normalised copies of the table, written beside it: after the load, and after the choice.
 const char* const kLoadDump = "tdf.txt";
 const char* const kChoiceDump = "tbl.txt";
-
-// The file's name as the file system spells it, for the standard library's file access.
-std::filesystem::path filesystemPath(const QString& path) {
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-}
 
 // The table's folder becomes the working folder. The dumps do not need it (they are written by
 // full path); Qt's open-file dialog does: with no folder of its own to go back to, it opens in
@@ -119,13 +114,13 @@ void MainWindow::chooseTable() {
     const QString loadDump = folder.filePath(QLatin1String(kLoadDump));
     if (!bytes) {
         qWarning("tavrel-counter: cannot read the table %s", qUtf8Printable(*chosen));
-    } else if (table_.load(
-                   view,
-                   storage::tableEntryDecoder(view, storage::TableCharsets::Utf8OrWindows1252),
-                   filesystemPath(loadDump)) == CharTable::LoadStatus::ReadPastEnd) {
+    } else if (table_.parse(view, storage::typingTableDecoder(view)) ==
+               CharTable::LoadStatus::ReadPastEnd) {
         qWarning("tavrel-counter: the table %s ends inside an entry; the entries before the end "
                  "are in use and %s was not written",
                  qUtf8Printable(*chosen), qUtf8Printable(loadDump));
+    } else {
+        storage::writeTableDump(table_, loadDump); // a dump that fails is not the load's failure
     }
     if (bytes && byteMeter_.load(*bytes)) {
         for (const Box box : kBoxes) {
@@ -141,7 +136,7 @@ void MainWindow::chooseTable() {
     // Checked by the program: the check box acts only when the focus leaves it.
     ui_.tableCheck->setChecked(true);
     const QString choiceDump = folder.filePath(QLatin1String(kChoiceDump));
-    if (!table_.dump(filesystemPath(choiceDump))) {
+    if (!storage::writeTableDump(table_, choiceDump)) {
         qWarning("tavrel-counter: cannot write %s", qUtf8Printable(choiceDump));
     }
 }

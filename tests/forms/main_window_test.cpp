@@ -135,7 +135,8 @@ TEST_F(MainWindowTest, LayoutWithAndWithoutTheByteAndScreenLines) {
         EXPECT_EQ(get(kExit.pair)->pos(), exit0 + QPoint(0, pitch));
         checkLayout();
     }
-    chooseTable("61=a\r\n62=b", "senza.tbl"); // no width file: back to the design
+    chooseTable("61=a\r\n62=z", "senza.tbl");              // no width file: back to the design
+    EXPECT_NE(fileBytes("tdf.txt"), fileBytes("tbl.txt")); // a table cut short: no load dump
     EXPECT_TRUE(get(kPixels)->isHidden() && get(kScreenLines)->isHidden() &&
                 get(kBytes)->isVisible());
     dialog.answers.push_back(folder.path()); // a table that cannot be read has no byte line
@@ -154,6 +155,11 @@ TEST_F(MainWindowTest, LayoutWithAndWithoutTheByteAndScreenLines) {
     EXPECT_EQ(window()->geometry(), window0);
     EXPECT_EQ(get("Frame5")->geometry(), table0);
     EXPECT_EQ(get(kExit.pair)->pos(), exit0);
+    // tavrel-fit's Shift-JIS table and first line (tests/fit), with its figures: 6 bytes and 4.
+    chooseTable("82A0=\x82\xA0\r\n82A2=\x82\xA2\r\n61=a\r\n69=i\r\n/00=<end>\r\n");
+    box(kOne)->setBoxText(u"あい"_s);
+    box(kTwo)->setBoxText(u"いあい"_s);
+    EXPECT_EQ(caption(kBytes) + caption(kByteDifference), QStringLiteral("Byte: 6 / 4+2"));
 }
 
 TEST_F(MainWindowTest, MenusArePreparedAtEveryPressAndActOnTheirBox) {

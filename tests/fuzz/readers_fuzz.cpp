@@ -1,6 +1,7 @@
 // libFuzzer target for the readers of every file a user hands the program: the first byte of
 // the input picks the reader, the rest is the file.
 #include "core/char_table.h"
+#include "storage/char_sets.h"
 #include "storage/position_file.h"
 #include "storage/text_encoding.h"
 #include "storage/text_file.h"
@@ -51,14 +52,15 @@ void stateFiles(std::string_view file) {
     const QString trans = text.trans.value_or(QString()).remove(QLatin1Char('\r'));
     const auto again = storage::parseTextFile(storage::encodeStateLines({orig, trans}));
     assert(again.trans == trans && (again.orig == orig || orig.startsWith(QChar(0xFEFF))));
-    storage::tableEntryDecoder(file, storage::TableCharsets::Utf8OrWindows1252)(file);
+    storage::typingTableDecoder(file)(file);
 }
 
 // The multi-byte table reader and the encoder must not crash on the file as table and text;
 // drawn into a small table and a short text, the encoder agrees with the oracle, on draws it
 // walks quickly (twenty entries for each of six letters take it minutes).
 void tableEncoding(std::string_view file) {
-    encoding::TableEncoding::read(file).encode(std::u16string(file.begin(), file.end()));
+    encoding::TableEncoding::read(file, storage::tableDecoding(file, std::nullopt).decode)
+        .encode(std::u16string(file.begin(), file.end()));
     std::size_t at = 0;
     const auto [table, text] = oracle::drawn([&]() -> unsigned {
         return at < file.size() ? static_cast<unsigned char>(file[at++]) : 0u;

@@ -1,5 +1,6 @@
 #include "storage/char_sets.h"
 #include "storage/state_files.h"
+#include "storage/table_dump.h"
 #include "storage/text_encoding.h"
 
 #include <gtest/gtest.h>
@@ -51,7 +52,7 @@ TEST(StorageTest, StateFilesSplitIntoLinesAndSaveAsUtf8WithCrLf) {
 }
 
 // Against Qt's own decoders, entry by entry, on random tables: the whole file decides between
-// UTF-8, Shift-JIS (for the byte line only) and Windows-1252.
+// UTF-8, Shift-JIS (not for typing) and Windows-1252.
 TEST(StorageTest, TableEntriesAreDecodedAsTheWholeFileDecides) {
     const auto decode = [](const char* charset, std::string_view bytes) {
         QStringDecoder decoder(charset, QStringDecoder::Flag::Stateless);
@@ -65,7 +66,6 @@ TEST(StorageTest, TableEntriesAreDecodedAsTheWholeFileDecides) {
     for (int round = 0; round < 3000; ++round) {
         std::string file;
         std::vector<std::string> texts(std::begin(pieces), std::end(pieces));
-        bool shiftJis = true, twoByte = false;
         for (int n = int(random() % 4); n >= 0; --n) {
             std::string line;
             for (int piece = int(random() % 3); piece >= 0; --piece) {
@@ -75,37 +75,61 @@ TEST(StorageTest, TableEntriesAreDecodedAsTheWholeFileDecides) {
             file += line + (random() % 2 ? "\r\n" : "\n");
             if (!line.starts_with('#') && line.find('=') != std::string::npos) {
                 texts.push_back(line.substr(line.find('=') + 1));
-                const auto [chars, clean] = decode("Shift_JIS", texts.back());
-                shiftJis = shiftJis && clean;
-                twoByte = twoByte || chars.size() < texts.back().size();
             }
         }
-        const bool utf8 = decode("UTF-8", file).second &&
-                          std::any_of(file.begin(), file.end(), [](char c) { return c & 0x80; });
+        const auto [whole, shiftJis] = decode("Shift_JIS", file);
+        const bool valid = decode("UTF-8", file).second;
+        const bool utf8 =
+            valid && std::any_of(file.begin(), file.end(), [](char c) { return c & 0x80; });
+        const auto chosen = storage::tableDecoding(file, none);
+        using enum storage::InputCharSet;
+        ASSERT_EQ(chosen.charSet, valid                                    ? Utf8
+                                  : shiftJis && whole.size() < file.size() ? ShiftJis
+                                                                           : Windows1252)
+            << file;
         for (const std::string& text : texts) {
-            const auto [asUtf8, valid] = decode("UTF-8", text);
-            const std::u16string typing =
-                utf8 && valid ? asUtf8 : decode("windows-1252", text).first;
-            const std::u16string byteLine =
-                !utf8 && shiftJis && twoByte ? decode("Shift_JIS", text).first : typing;
-            using enum storage::TableCharsets;
-            ASSERT_EQ(storage::tableEntryDecoder(file, Utf8OrWindows1252)(text), typing) << file;
-            ASSERT_EQ(storage::tableEntryDecoder(file, Utf8ShiftJisOrWindows1252)(text), byteLine)
+            const auto [asUtf8, validText] = decode("UTF-8", text);
+            const std::u16string w1252 = decode("windows-1252", text).first;
+            ASSERT_EQ(storage::typingTableDecoder(file)(text), utf8 && validText ? asUtf8 : w1252)
+                << file;
+            ASSERT_EQ(chosen.decode(text), chosen.charSet == ShiftJis
+                                               ? decode("Shift_JIS", text).first
+                                           : chosen.charSet == Utf8 && validText ? asUtf8
+                                                                                 : w1252)
                 << file;
         }
     }
 }
 
-// Names go through Qt's ICU-backed converters; valid UTF-8 stays UTF-8 whatever is named.
+// One rule for every file: valid UTF-8 (a BOM dropped) whatever is named, else the named set,
+// else Shift-JIS when the whole file is clean Shift-JIS with a two-byte character, else
+// Windows-1252. Names go through Qt's ICU-backed converters.
 TEST(StorageTest, CharSetsByNameAndTheChoiceOfDecoding) {
     const auto sjis = storage::NamedCharSet::find(u" sjis "_s);
     ASSERT_TRUE(sjis && !storage::NamedCharSet::find({}) && sjis->name() == "Shift_JIS");
-    EXPECT_EQ(storage::decodeInput("\xEF\xBB\xBF\xE3\x81\x82", sjis).text, u"あ"_s);
-    EXPECT_EQ(storage::decodeInput("\x82\xA0", std::nullopt).text, u"\u201A\u00A0"_s);
+    using enum storage::InputCharSet;
+    // file, the set named, the set chosen, the text
+    const std::tuple<QByteArray, std::optional<storage::NamedCharSet>, storage::InputCharSet,
+                     QString>
+        rows[] = {{"41=A\r\n", none, Utf8, u"41=A\r\n"_s},
+                  {"\xEF\xBB\xBF#\xC3\xA9", sjis, Utf8, u"#é"_s},
+                  {"82A0=\x82\xA0\r\n41=\xB1\\", none, ShiftJis, u"82A0=あ\r\n41=ｱ\\"_s},
+                  {"82A0=\x82\xA0", sjis, Named, u"82A0=あ"_s},
+                  {"B1=\xB1\r\n", none, Windows1252, u"B1=±\r\n"_s}, // one-byte characters only
+                  {"E9=\xE9\r\n", none, Windows1252, u"E9=é\r\n"_s}, // a lead byte before CR
+                  {"#\xE9\n\x82\xA0", none, Windows1252, u"#é\n\u201A\u00A0"_s}, // in a comment too
+                  {"\x82\xA0\x82", none, Windows1252, u"\u201A\u00A0\u201A"_s}};
+    for (const auto& [bytes, named, charSet, text] : rows) {
+        const storage::DecodedInput input = storage::decodeInput(bytes, named);
+        EXPECT_EQ(std::tuple(storage::chooseCharSet(bytes, named), input.charSet, input.text),
+                  std::tuple(charSet, charSet, text))
+            << bytes.toPercentEncoding().constData();
+    }
 }
 
 // A missing line and a file that is not UTF-8 are problems naming it. A save drops line breaks;
 // below a regular file or onto a folder it fails, even as root, returning why, logging nothing.
+// A table's dump replaces a longer file whole, and fails where a save fails.
 TEST(StorageTest, TextFileHoldsTwoLinesAndIsReplacedInOneStep) {
     // file (none: no file), its texts, problems
     const std::tuple<std::optional<QByteArray>, std::optional<QString>, std::optional<QString>, int>
@@ -123,6 +147,11 @@ TEST(StorageTest, TextFileHoldsTwoLinesAndIsReplacedInOneStep) {
                              lines.problems.filter(path).size(), lines.problems.size()),
                   std::tuple(!!bytes, orig, trans, problems, problems));
     }
+    CharTable table;
+    table.parse("0a=x\r\n41=AAAAAAAAAAAAAAAA\r\n", {});
+    const QString dump = dir.filePath(u"a/tdf.txt"_s);
+    EXPECT_TRUE(storage::writeTableDump(table, dump) && storage::writeTableDump(CharTable(), dump));
+    EXPECT_EQ(fileBytes(dump), "");
     EXPECT_TRUE(storage::writeTextFile(path, u" Città\r\n"_s, u"\na\rb"_s).saved());
     EXPECT_EQ(fileBytes(path), " Citt\xC3\xA0\r\nab\r\n");
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& message) {
@@ -131,6 +160,7 @@ TEST(StorageTest, TextFileHoldsTwoLinesAndIsReplacedInOneStep) {
     for (const QString& bad : {path + u"/below"_s, dir.filePath(u"a"_s)}) {
         const storage::SaveResult failed = storage::saveStateFile(bad, "bad");
         EXPECT_TRUE(!failed.saved() && failed.problem().contains(bad)) << bad.toStdString();
+        EXPECT_FALSE(storage::writeTableDump(table, bad));
     }
     qInstallMessageHandler(nullptr);
     // A file size limit (as a full disk) cuts the write: the save fails, the old file stays.
@@ -140,6 +170,7 @@ TEST(StorageTest, TextFileHoldsTwoLinesAndIsReplacedInOneStep) {
     const rlimit small{16, old.rlim_max};
     ::setrlimit(RLIMIT_FSIZE, &small);
     EXPECT_FALSE(storage::saveStateFile(path, QByteArray(1000, 'x')).saved());
+    EXPECT_FALSE(storage::writeTableDump(table, dump));
     ::setrlimit(RLIMIT_FSIZE, &old);
     EXPECT_EQ(fileBytes(path), " Citt\xC3\xA0\r\nab\r\n");
 }
