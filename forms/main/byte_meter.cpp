@@ -1,6 +1,7 @@
 #include "forms/main/byte_meter.h"
 
 #include "forms/main/difference.h"
+#include "platform/widgets/palette.h"
 #include "storage/char_sets.h"
 #include "storage/text_encoding.h"
 
@@ -15,59 +16,63 @@ bool ByteMeter::load(const QByteArray& tableFile) {
         return false;
     }
     encoding_ = std::make_shared<const encoding::TableEncoding>(std::move(table));
-    costs_ = {};
+    figures_ = {};
     return true;
 }
 
 void ByteMeter::clear() {
     encoding_.reset();
-    costs_ = {};
+    figures_ = {};
 }
 
 void ByteMeter::setText(Box which, const QString& text) {
     if (encoding_) {
-        costs_[which] = encoding_->encode(storage::utf16View(text));
+        figures_[which] = check::measure(rules(), which == Box::Original, storage::utf16View(text));
     }
 }
 
+check::Rules ByteMeter::rules() const {
+    return check::Rules{*encoding_, *encoding_, nullptr, encoding::Strategy::Greedy, true};
+}
+
 ByteMeter::Look ByteMeter::look() const {
-    const encoding::TextCost& original = costs_[Box::Original];
-    const encoding::TextCost& translation = costs_[Box::Translation];
-    const auto greedy = [](const encoding::TextCost& cost) {
-        return static_cast<int>(cost.greedy.bytes);
-    };
-    const DifferenceLook difference = differenceLook(greedy(original), greedy(translation));
-    const auto line = [](const char* name, const encoding::TextCost& cost) {
+    const check::TextBytes& original = figures_[Box::Original].bytes;
+    const check::TextBytes& translation = figures_[Box::Translation].bytes;
+    const check::Verdict verdict = check::judge(figures_[Box::Original], figures_[Box::Translation],
+                                                {}, encoding::Strategy::Greedy, nullptr);
+    const DifferenceLook difference =
+        differenceLook(static_cast<int>(original.greedy), static_cast<int>(translation.greedy));
+    const auto line = [](const char* name, const check::TextBytes& bytes) {
         QString text = QStringLiteral("%1: %2 byte come gli inseritori (la voce più lunga prima), "
                                       "%3 al meglio")
                            .arg(QLatin1String(name))
-                           .arg(cost.greedy.bytes)
-                           .arg(cost.optimal.bytes);
-        if (cost.greedy.firstUncovered) {
-            text += (cost.greedy.uncovered == 1
+                           .arg(bytes.greedy)
+                           .arg(bytes.optimal);
+        if (bytes.firstUncovered) {
+            text += (bytes.uncovered == 1
                          ? QStringLiteral("; %1 carattere assente dalla tabella, in posizione %2")
                          : QStringLiteral("; %1 caratteri assenti dalla tabella, il primo in "
                                           "posizione %2"))
-                        .arg(cost.greedy.uncovered)
-                        .arg(*cost.greedy.firstUncovered + 1);
+                        .arg(bytes.uncovered)
+                        .arg(*bytes.firstUncovered + 1);
         }
-        if (cost.misread) {
+        if (bytes.misread) {
             text += QStringLiteral("; il gioco la legge male: alla colonna %1 legge «%2»")
-                        .arg(cost.misread->at + 1)
-                        .arg(QString::fromStdU16String(cost.misread->reads)
+                        .arg(bytes.misread->at + 1)
+                        .arg(QString::fromStdU16String(bytes.misread->reads)
                                  .replace(QLatin1Char('\n'), QLatin1String("\\n")));
         } else {
             text += QStringLiteral("; il gioco la rilegge uguale");
         }
-        if (cost.cannotBeWrittenAt) {
+        if (bytes.cannotBeWrittenAt) {
             text += QStringLiteral("; nessuna codifica che il gioco rilegga uguale arriva alla "
                                    "colonna %1")
-                        .arg(*cost.cannotBeWrittenAt + 1);
+                        .arg(*bytes.cannotBeWrittenAt + 1);
         }
         return text;
     };
-    return {QStringLiteral("Byte: %1 / %2").arg(greedy(translation)).arg(greedy(original)),
+    return {QStringLiteral("Byte: %1 / %2").arg(translation.greedy).arg(original.greedy),
             difference.plusShown ? QLatin1Char('+') + difference.caption : difference.caption,
-            difference.colour,
+            verdict.bytesFit ? difference.colour : palette::kRed,
             line("Traduzione", translation) + QLatin1Char('\n') + line("Originale", original)};
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/check_engine.h"
 #include "core/table_encoding.h"
 #include "forms/box.h"
 
@@ -10,13 +11,16 @@
 
 // The bytes the two texts take in the game's encoding, under the table file the translator
 // chose: the line "Byte: <translation> / <original>" of the main window, its colour and its
-// tool tip. Each text is encoded again only when it changes.
+// tool tip. Each text is measured again only when it changes; the verdict is the check
+// engine's, as tavrel-fit's is for a line of two plain files.
 class ByteMeter final {
 public:
     struct Look {
         QString caption;    // "Byte: 15 / 12"
         QString difference; // "+3", "0", "-2"
-        QColor colour;   // as the difference in characters: red longer, yellow equal, green shorter
+        // Red when the translation does not fit the original's bytes (longer, or the game
+        // misreads it), else yellow when as long, green when shorter.
+        QColor colour;
         QString toolTip; // greedy and optimal bytes of both texts, characters the table lacks
     };
 
@@ -33,6 +37,8 @@ public:
     Look look() const;
 
 private:
+    check::Rules rules() const; // only while loaded
+
     std::shared_ptr<const encoding::TableEncoding> encoding_;
-    PerBox<encoding::TextCost> costs_;
+    PerBox<check::TextFigures> figures_;
 };
