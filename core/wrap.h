@@ -23,7 +23,9 @@ struct WrappedLine {
 // then the line is filled word by word, words being the runs between blanks. When the next
 // word would make its line wider than @line, the blank before it becomes the line break's
 // label, or the box code's text when the box already holds @lines lines (without a box code,
-// boxes are not limited). Runs of several blanks stay as they are but for the one blank a
+// boxes are not limited). As the measure counts a break's room on the line it ends, a line
+// the wrap ends with a break keeps within @line with that break's room; the last line has
+// no break after it. Runs of several blanks stay as they are but for the one blank a
 // break replaces; box codes in the text stay and start their box. A word too wide for a line
 // alone is cut after as many of its codes as fit (at least one, never inside a code), with a
 // line break and no blank. Candidate lines are measured whole, since an entry of the table
