@@ -65,7 +65,7 @@ void BM_RecountTheBytesAndTheScreenOf2000Characters(benchmark::State& state) {
         return;
     }
     ScreenMeter screen;
-    screen.load(bytes.table(), setup.wid);
+    screen.load(bytes.table(), setup.widths);
     const QString text = QString::fromStdU16String(setup.text);
     for (auto _ : state) {
         bytes.setText(Box::Translation, text);
