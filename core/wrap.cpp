@@ -119,7 +119,7 @@ private:
                 cut = ends[i];
             }
             const std::size_t moved = from + (cut - head.size());
-            if (cut >= line.size()) { // one glyph wider than a line: nothing to cut
+            if (cut >= line.size()) { // one glyph too wide for a line: nothing to cut
                 out_.tooWide.push_back(origin_[from]);
                 out_.text += text_.substr(from, to - from);
                 return;
