@@ -35,7 +35,7 @@ struct Setup {
                    letters[random() % 26] + '\n';
         }
         table = encoding::TableEncoding::read(tbl);
-        widths = screen::WidthFile::read(wid);
+        widths = screen::WidthFile::read(wid).file;
         while (text.size() < 2000) {
             for (int n = 2 + static_cast<int>(random() % 7); n > 0; --n) {
                 text += static_cast<char16_t>(u'a' + random() % 26);
@@ -65,7 +65,7 @@ void BM_RecountTheBytesAndTheScreenOf2000Characters(benchmark::State& state) {
         return;
     }
     ScreenMeter screen;
-    screen.load(bytes.table(), setup.wid);
+    screen.load(bytes.table(), setup.widths);
     const QString text = QString::fromStdU16String(setup.text);
     for (auto _ : state) {
         bytes.setText(Box::Translation, text);

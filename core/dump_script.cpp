@@ -427,13 +427,17 @@ std::vector<encoding::TableEntry> dumpTableEntries(std::vector<encoding::TableEn
         lineEnds(entry.label);
         for (const std::u16string* text : {&entry.text, &entry.label}) {
             const std::size_t lf = text->find(u'\n');
-            if (lf != std::u16string::npos && lf > 0 && lf + 1 < text->size()) {
-                const auto kind = entry.kind == encoding::EntryKind::End
-                                      ? encoding::EntryKind::End
-                                      : encoding::EntryKind::Text;
-                added.push_back(
-                    encoding::TableEntry{entry.code, text->substr(0, lf + 1), kind, {}});
+            if (lf == std::u16string::npos || lf == 0 || lf + 1 == text->size()) {
+                continue;
             }
+            // The cut stays what the entry is, so a line break's cut label still breaks the
+            // line on screen.
+            encoding::TableEntry cut{entry.code, text->substr(0, lf + 1), entry.kind, {}};
+            if (entry.kind == encoding::EntryKind::LineBreak) {
+                cut.label = std::move(cut.text);
+                cut.text = u"\n";
+            }
+            added.push_back(std::move(cut));
         }
     }
     added.push_back(encoding::TableEntry{{}, u"\n", encoding::EntryKind::End, {}});

@@ -93,9 +93,9 @@ std::optional<std::uint64_t> parseAddress(std::u16string_view text);
 
 // The entries of a table as a dump's texts read them:
 // - the two characters "\\n" in an entry's text or label are a line end;
-// - a text or label holding a line end also stands, with the same code, for its part before
-//   the first line end followed by a line end: "<line>\\n//" ends a comment line of an
-//   original, "<line>" a line of a translation;
+// - a text or label holding a line end also stands, with the same code and kind, for its part
+//   before the first line end followed by a line end: "<line>\\n//" ends a comment line of an
+//   original, "<line>" a line of a translation, and a line break's cut label is a line break;
 // - a line end of its own costs nothing (the file's line ends are not text), so a zero-byte
 //   entry is added for it;
 // - each of `rawBytes` ("<$XX>", any case) is one byte of that value.

@@ -3,6 +3,7 @@
 #include "core/byte_text.h"
 
 #include <algorithm>
+#include <iterator>
 #include <limits>
 #include <utility>
 
@@ -30,35 +31,61 @@ bool isBoxWord(std::string_view value) {
            (value[2] | 0x20) == 'x';
 }
 
-enum class LineResult { Understood, Skipped, UnknownKey };
+template <typename Target> bool setNumber(std::string_view value, Target& target) {
+    const std::optional<std::uint32_t> number = parseNumber(value);
+    if (number) {
+        target = *number;
+    }
+    return number.has_value();
+}
 
-LineResult readSetting(std::string_view line, WidthFile& file) {
+// An `@` key this reader knows: what its value must be (for the error message, "@key=value is
+// not <expected>") and how a value is taken, false when it is not of that kind. A key with
+// another kind of value (a path, a size such as 8x16) adds a row with its own reader.
+struct KnownKey {
+    std::string_view name;
+    const char* expected;
+    bool (*take)(std::string_view value, WidthFile& file);
+};
+
+constexpr KnownKey kKnownKeys[] = {
+    {"@line", "a whole number",
+     [](std::string_view value, WidthFile& file) { return setNumber(value, file.line); }},
+    {"@lines", "a whole number",
+     [](std::string_view value, WidthFile& file) { return setNumber(value, file.lines); }},
+    {"@gap", "a whole number",
+     [](std::string_view value, WidthFile& file) { return setNumber(value, file.gap); }},
+    {"@default", "a whole number",
+     [](std::string_view value, WidthFile& file) { return setNumber(value, file.defaultWidth); }},
+};
+
+enum class LineResult { Understood, Skipped, UnknownKey, Error };
+
+// Reads one setting into `read.file`; an error goes into `read.error` unless one came before.
+LineResult readSetting(std::string_view line, std::size_t lineNumber, WidthFileRead& read) {
     const std::size_t eq = line.find('=');
     if (eq == std::string_view::npos) {
         return LineResult::Skipped;
     }
     const std::string_view key = trimmed(line.substr(0, eq));
     const std::string_view value = trimmed(line.substr(eq + 1));
-    const std::optional<std::uint32_t> number = parseNumber(value);
     if (!key.empty() && key.front() == '@') {
-        const std::pair<std::string_view, std::optional<std::uint32_t>*> limits[] = {
-            {"@line", &file.line}, {"@lines", &file.lines}};
-        const std::pair<std::string_view, std::uint32_t*> settings[] = {
-            {"@gap", &file.gap}, {"@default", &file.defaultWidth}};
-        for (const auto& [name, target] : limits) {
-            if (key == name) {
-                *target = number ? number : *target;
-                return number ? LineResult::Understood : LineResult::Skipped;
-            }
+        const auto known = std::find_if(std::begin(kKnownKeys), std::end(kKnownKeys),
+                                        [key](const KnownKey& k) { return k.name == key; });
+        if (known == std::end(kKnownKeys)) {
+            return LineResult::UnknownKey;
         }
-        for (const auto& [name, target] : settings) {
-            if (key == name) {
-                *target = number.value_or(*target);
-                return number ? LineResult::Understood : LineResult::Skipped;
-            }
+        if (known->take(value, read.file)) {
+            return LineResult::Understood;
         }
-        return LineResult::UnknownKey;
+        if (!read.error) {
+            read.error = WidthFileError{WidthFileError::Kind::BadValue, std::string(key),
+                                        std::string(value), known->expected, lineNumber};
+        }
+        return LineResult::Error;
     }
+    WidthFile& file = read.file;
+    const std::optional<std::uint32_t> number = parseNumber(value);
     std::optional<std::string> code = bytetext::parseHexCode(key, kMaxCodeBytes);
     if (!code || (!number && !isBoxWord(value))) {
         return LineResult::Skipped;
@@ -80,15 +107,17 @@ std::vector<encoding::Piece> greedyPieces(const encoding::TableEncoding& table,
     return table.encode(text, encoding::EncodeRequest{true, false, true}).greedy.pieces;
 }
 
-WidthFile WidthFile::read(std::string_view fileBytes) {
-    WidthFile file;
-    bytetext::forEachLine(fileBytes, [&file](std::size_t lineNumber, std::string_view line) {
+WidthFileRead WidthFile::read(std::string_view fileBytes) {
+    WidthFileRead read;
+    bytetext::forEachLine(fileBytes, [&read](std::size_t lineNumber, std::string_view line) {
         line = trimmed(line.substr(0, line.find('#')));
         if (line.empty()) {
             return;
         }
-        switch (readSetting(line, file)) {
+        WidthFile& file = read.file;
+        switch (readSetting(line, lineNumber, read)) {
         case LineResult::Understood:
+        case LineResult::Error:
             break;
         case LineResult::Skipped:
             if (file.skippedLines++ == 0) {
@@ -102,7 +131,17 @@ WidthFile WidthFile::read(std::string_view fileBytes) {
             break;
         }
     });
-    return file;
+    if (!read.error && !read.file.line) {
+        read.error = WidthFileError{WidthFileError::Kind::NoLineRoom, "@line", {}, {}, 0};
+    }
+    return read;
+}
+
+std::string WidthFileError::message() const {
+    if (kind == Kind::NoLineRoom) {
+        return "no line room (" + key + ")";
+    }
+    return key + '=' + value + " is not " + expected + " (line " + std::to_string(line) + ')';
 }
 
 ScreenMeasure::ScreenMeasure(const encoding::TableEncoding& table, WidthFile widths)

@@ -19,13 +19,15 @@
 // codes a new box.
 namespace screen {
 
+struct WidthFileRead;
+
 // A width file: UTF-8 text, one setting per line, `#` starts a comment.
 //   @line=144   room of one line       @lines=3    lines per box
 //   @gap=1      added after each glyph @default=8  width of a code with no line of its own
 //   41=8        width of table code 41 (one to four bytes of hex)
 //   FC=box      code FC starts a new box
 struct WidthFile {
-    std::optional<std::uint32_t> line;  // no limit when absent
+    std::optional<std::uint32_t> line;  // always set in a file read without error
     std::optional<std::uint32_t> lines; // no limit when absent
     std::uint32_t gap = 0;
     std::uint32_t defaultWidth = 0;
@@ -38,11 +40,34 @@ struct WidthFile {
     std::optional<std::size_t> firstUnknownKeyLine;
 
     // Blank and comment-only lines are ignored; a UTF-8 byte order mark is dropped; lines end
-    // at LF, a CR before it is dropped. Blanks around keys and values are allowed. A line
-    // without '=', with a value that is not a whole number (up to 4294967295), or with a key
-    // that is neither a known `@` key nor hex of one to four bytes is skipped and counted. A
-    // later line for the same key wins, so `41=box` then `41=8` leaves 41 eight wide.
-    static WidthFile read(std::string_view fileBytes);
+    // at LF, a CR before it is dropped. Blanks around keys and values are allowed. A known `@`
+    // key whose value is not of its kind, or a file without `@line`, is an error. A line
+    // without '=', or with a key that is neither a known `@` key nor hex of one to four bytes,
+    // or a code's value that is neither a whole number (up to 4294967295) nor `box`, is
+    // skipped and counted. A later line for the same key wins, so `41=box` then `41=8` leaves
+    // 41 eight wide.
+    static WidthFileRead read(std::string_view fileBytes);
+};
+
+// Why a width file cannot be used.
+struct WidthFileError {
+    enum class Kind {
+        NoLineRoom, // no `@line`
+        BadValue,   // a known `@` key whose value is not of its kind
+    };
+    Kind kind = Kind::NoLineRoom;
+    std::string key;      // "@line"
+    std::string value;    // as written, blanks around it dropped (BadValue)
+    std::string expected; // what the key takes: "a whole number" (BadValue)
+    std::size_t line = 0; // 1-based (BadValue)
+
+    // "no line room (@line)", "@lines=x is not a whole number (line 3)".
+    std::string message() const;
+};
+
+struct WidthFileRead {
+    WidthFile file;
+    std::optional<WidthFileError> error; // the file is not to be used when set
 };
 
 // One line of a measured text.

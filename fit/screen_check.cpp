@@ -2,6 +2,7 @@
 
 #include "fit/fit_io.h"
 #include <string_view>
+#include <utility>
 
 namespace fit {
 
@@ -11,13 +12,18 @@ std::optional<screen::WidthFile> loadWidthFile(const QString& path, QString& err
     if (!bytes) {
         return std::nullopt;
     }
-    auto widths = screen::WidthFile::read(
+    screen::WidthFileRead read = screen::WidthFile::read(
         std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())));
+    if (read.error) {
+        error = path + QStringLiteral(": ") + QString::fromStdString(read.error->message());
+        return std::nullopt;
+    }
+    const screen::WidthFile& widths = read.file;
     warnings += warningLine(path, "lines not understood and skipped", widths.skippedLines,
                             widths.firstSkippedLine.value_or(0));
     warnings += warningLine(path, "unknown @ keys ignored", widths.unknownKeys,
                             widths.firstUnknownKeyLine.value_or(0));
-    return widths;
+    return std::move(read.file);
 }
 
 } // namespace fit

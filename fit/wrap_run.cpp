@@ -43,9 +43,6 @@ int runWrap(const WrapJob& job, std::FILE* out, std::FILE* err) {
     if (!translationBytes) {
         return fail(err, error);
     }
-    if (!widths->line) {
-        return fail(err, QStringLiteral("%1 gives no @line to wrap to").arg(job.widths));
-    }
     const screen::ScreenMeasure screen(*table, *widths);
     if (!screen.lineBreakText()) {
         return fail(err, QStringLiteral("%1 has no labelled line break (such as *FE=<br>) to "

@@ -18,6 +18,7 @@
 
 #include <optional>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -142,8 +143,9 @@ void MainWindow::chooseTable() {
 }
 
 // The screen line: with the table's width file, which lies beside it with the table's name and
-// the extension .wid (gioco.tbl, gioco.wid). Without one, or without a table the byte line can
-// use, the window is as designed.
+// the extension .wid (gioco.tbl, gioco.wid). Without one, without a table the byte line can
+// use, or with a width file that cannot be used, the window is as designed; why the file
+// cannot be used shows in the tool tip of the table's name.
 void MainWindow::loadWidthFile(const QFileInfo& table) {
     const std::optional<QString> path =
         byteMeter_.isLoaded() ? widthFileBeside(table) : std::nullopt;
@@ -151,16 +153,23 @@ void MainWindow::loadWidthFile(const QFileInfo& table) {
     if (path && !bytes) {
         qWarning("tavrel-counter: cannot read the width file %s", qUtf8Printable(*path));
     }
+    std::optional<screen::WidthFileRead> read;
     if (bytes) {
-        screenMeter_.load(
-            byteMeter_.table(),
+        read = screen::WidthFile::read(
             std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())));
-        const screen::WidthFile& widths = screenMeter_.widths();
+    }
+    ui_.tableName->setToolTip(read && read->error
+                                  ? QFileInfo(*path).fileName() + QStringLiteral(": ") +
+                                        QString::fromStdString(read->error->message())
+                                  : QString());
+    if (read && !read->error) {
+        const screen::WidthFile& widths = read->file;
         if (widths.skippedLines > 0 || widths.unknownKeys > 0) {
             qWarning("tavrel-counter: the width file %s: lines not understood: %zu, unknown @ "
                      "keys: %zu; the rest is in use",
                      qUtf8Printable(*path), widths.skippedLines, widths.unknownKeys);
         }
+        screenMeter_.load(byteMeter_.table(), std::move(read->file));
         for (const Box box : kBoxes) {
             screenMeter_.setText(box, ui_.block(box).box->text());
         }

@@ -5,12 +5,14 @@
 
 #include <QStringList>
 
+#include <utility>
+
 void ScreenMeter::load(std::shared_ptr<const encoding::TableEncoding> table,
-                       std::string_view widthFile) {
+                       screen::WidthFile widths) {
     // The measure goes before the table it refers to.
     screen_.reset();
     table_ = std::move(table);
-    screen_.emplace(*table_, screen::WidthFile::read(widthFile));
+    screen_.emplace(*table_, std::move(widths));
     for (const Box box : kBoxes) {
         measures_[box] = screen_->measure({});
     }

@@ -8,7 +8,6 @@
 
 #include <memory>
 #include <optional>
-#include <string_view>
 
 // Whether the translation fits on the game's screen, under the width file that lies beside the
 // chosen table: the line "Pixel: <widest line> / <@line>   Righe: <lines of the fullest box> /
@@ -24,8 +23,8 @@ public:
         QString toolTip; // each line's width of both texts
     };
 
-    // Reads the width file for `table`, which the meter keeps; both texts start empty.
-    void load(std::shared_ptr<const encoding::TableEncoding> table, std::string_view widthFile);
+    // Measures with `widths` and `table`, which the meter keeps; both texts start empty.
+    void load(std::shared_ptr<const encoding::TableEncoding> table, screen::WidthFile widths);
     void clear();
     bool isLoaded() const { return screen_.has_value(); }
     // The file read by the last load; only while loaded.

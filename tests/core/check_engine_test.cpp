@@ -14,7 +14,7 @@ namespace {
 const encoding::TableEncoding kTable = encoding::TableEncoding::read(
     "41=A\n42=B\n8142=b\n20= \n*FE=<br>\nFC=<box>\n/FF=<end>\n51=Q\n52=R\n5152=W\n");
 const screen::ScreenMeasure
-    kScreen(kTable, screen::WidthFile::read("@line=10\n@lines=2\n@default=5\nFC=box\n"));
+    kScreen(kTable, screen::WidthFile::read("@line=10\n@lines=2\n@default=5\nFC=box\n").file);
 const Rules kRules{kTable, kTable, &kScreen, Strategy::Greedy, false};
 
 struct Row {
@@ -91,7 +91,7 @@ TEST(CheckEngineTest, VerdictsAndSummaryAgreeWithTheirDefinitions) {
             (pick(2) ? "\n@lines=" + std::to_string(1 + pick(3)) : "") +
             "\n@default=" + std::to_string(pick(6)) + "\n@gap=" + std::to_string(pick(2)) +
             "\nFE=" + std::to_string(pick(4)) + (pick(2) ? "\nFC=box\n" : "\nFC=3\n");
-        const screen::ScreenMeasure screen(kTable, screen::WidthFile::read(wid));
+        const screen::ScreenMeasure screen(kTable, screen::WidthFile::read(wid).file);
         const Strategy strategy = pick(2) ? Strategy::Optimal : Strategy::Greedy;
         const Rules rules{kTable, kTable, pick(4) ? &screen : nullptr, strategy, pick(2) == 0};
         std::vector<std::u16string> texts;

@@ -11,8 +11,13 @@
 
 using namespace screen;
 
-// "line lines gap default, code=width... code=box..., skipped from line, unknown from line"
-static std::string describe(const WidthFile& f) {
+// "line lines gap default, code=width... code=box..., skipped from line, unknown from line",
+// or the error that makes the file unusable.
+static std::string describe(const WidthFileRead& read) {
+    if (read.error) {
+        return "error: " + read.error->message();
+    }
+    const WidthFile& f = read.file;
     const auto number = [](const auto& v) { return v ? std::to_string(*v) : std::string("-"); };
     std::string out = number(f.line) + ' ' + number(f.lines) + ' ' + std::to_string(f.gap) + ' ' +
                       std::to_string(f.defaultWidth) + ',';
@@ -31,11 +36,18 @@ TEST(WidthFileTest, Lines) {
         {"\xEF\xBB\xBF# font\r\n@line = 144 # room\r\n@lines=3\n\t@gap=1\n@default=8\n 20 = 4 "
          "\nf0=60\n8140=2#x\nFC=Box\n",
          "144 3 1 8, 20=4 8140=2 F0=60 FC=box, 0 -, 0 -"},
-        {"41=box\n41=8\n42=8\n42=box\n@line=1\n@line=2\n@gap=x\n",
-         "2 - 0 0, 41=8 42=box, 1 7, 0 -"},
-        {"\n41\n41=x\n123=4\n0102030405=1\n@gap=-1\n@line=4294967296\n=3\nG1=2\n@font=x\n@x\n"
-         "@Line=2\n01020304=4294967295\n",
-         "- - 0 0, 01020304=4294967295, 9 2, 2 10"},
+        {"41=box\n41=8\n42=8\n42=box\n@line=1\n@line=0\n", "0 - 0 0, 41=8 42=box, 0 -, 0 -"},
+        {"\n41\n41=x\n123=4\n0102030405=1\n=3\nG1=2\n@font=x\n@x\n@Line=2\n"
+         "01020304=4294967295\n@line=4294967295\n",
+         "4294967295 - 0 0, 01020304=4294967295, 7 2, 2 8"},
+        // The line room is required; a known key's value that is not a number is never skipped.
+        {"", "error: no line room (@line)"},
+        {"# only\n@lines=3\n@font=1\n41=2\n", "error: no line room (@line)"},
+        {"@line=10\n@gap=1\n@lines=x\n", "error: @lines=x is not a whole number (line 3)"},
+        {"@line = -5 # room\n", "error: @line=-5 is not a whole number (line 1)"},
+        {"@line=1\n@gap=4294967296\n@default=-1\n",
+         "error: @gap=4294967296 is not a whole number (line 2)"},
+        {"@default=\n", "error: @default= is not a whole number (line 1)"},
     };
     for (const auto& [file, settings] : rows) {
         EXPECT_EQ(describe(WidthFile::read(file)), settings) << file;
@@ -61,11 +73,11 @@ TEST(ScreenMeasureTest, AgreesWithALayoutByHand) {
         }
         tbl += "*FE=|\nFC=^\n/FF=$\n"; // random entries first: one is entry 0
         font += pick(4) ? "" : "FE=" + std::to_string(given["FE"] = pick(5)) + '\n';
-        // No @line or @lines at times: no limit.
+        // The widest room at times, and no @lines: no limit.
         const unsigned gap = pick(3), dflt = pick(6), room = pick(4) ? 5 + pick(25) : ~0u,
                        boxRoom = pick(4) ? 1 + pick(3) : ~0u;
-        font += "@gap=" + std::to_string(gap) + "\n@default=" + std::to_string(dflt) + '\n' +
-                (room == ~0u ? "" : "@line=" + std::to_string(room) + '\n') +
+        font += "@gap=" + std::to_string(gap) + "\n@default=" + std::to_string(dflt) +
+                "\n@line=" + std::to_string(room) + '\n' +
                 (boxRoom == ~0u ? "" : "@lines=" + std::to_string(boxRoom) + '\n');
         std::u16string text(pick(30), u' ');
         std::ranges::generate(text, [&] { return u"abc abc|^$x\n"[pick(12)]; });
@@ -110,7 +122,7 @@ TEST(ScreenMeasureTest, AgreesWithALayoutByHand) {
         for (; at < text.size(); ++at) {
             glyph(dflt, at);
         }
-        const TextMeasure m = ScreenMeasure(table, WidthFile::read(font)).measure(text);
+        const TextMeasure m = ScreenMeasure(table, WidthFile::read(font).file).measure(text);
         std::ranges::transform(m.lines, std::back_inserter(got),
                                [](const LineWidth& l) { return Line(l.width, l.start, l.box); });
         const auto firstMax = [](const auto& v, auto key) { // the first of equal ones

@@ -1,5 +1,6 @@
 #include "core/csv_script.h"
 #include "core/dump_script.h"
+#include "core/screen_widths.h"
 
 #include <gtest/gtest.h>
 
@@ -153,22 +154,30 @@ TEST(CsvReaderTest, QuotedFieldsColumnsAndMissingCells) {
 } // namespace
 
 // Labels holding "\n" match across comment lines in originals and at line ends in
-// translations; the file's own line ends cost nothing; "<$XX>" is one byte.
+// translations; the file's own line ends cost nothing; "<$XX>" is one byte; a line break's
+// label cut at its line end still breaks the line on screen.
 TEST(DumpTableTest, LabelsLineEndsAndRawBytes) {
     std::set<std::u16string> raw;
     collectRawBytes(u"<$0a><$0A><$G0><$1>x<$80><$81>", raw); // the last one at the very end
     collectRawBytes(u"<$ff", raw);
     EXPECT_EQ(raw, (std::set<std::u16string>{u"<$0A>", u"<$0a>", u"<$80>", u"<$81>"}));
-    const auto tbl = "61=a\n62=b\n63=\\n\\nc\n8081=<line>\\n//\n/FF=<end>\\n\\n\n*FE=<br>\n";
+    const auto tbl = "61=a\n62=b\n63=\\n\\nc\n8081=<line>\\n//\n/FF=<end>\\n\\n\n*FE=<br>\\n//\n";
     const auto table = encoding::TableEncoding::build(
         dumpTableEntries(encoding::TableEncoding::read(tbl).entries(), raw));
-    std::string got; // greedy bytes, optimal bytes, uncovered characters, misread or not
+    const screen::ScreenMeasure screen(table, screen::WidthFile::read("@line=20\n@default=5").file);
+    std::string got; // greedy bytes, optimal bytes, uncovered characters, misread or not, widths
     for (const std::u16string_view text :
          {u"a<line>\n//b<end>\n", u"a<line>\nb<end>\n", u"a\n\nc<br>\n", u"<line>", u"<$0a><$0A>a",
-          u"<$80><$81>"}) {
+          u"<$80><$81>", u"a<br>\nb<end>\n"}) {
         const encoding::TextCost cost = table.encode(text);
         got += std::to_string(cost.greedy.bytes) + "/" + std::to_string(cost.optimal.bytes) + "/" +
-               std::to_string(cost.greedy.uncovered) + (cost.misread ? "m " : " ");
+               std::to_string(cost.greedy.uncovered) + (cost.misread ? "m" : "");
+        const char* before = " ";
+        for (const screen::LineWidth& line : screen.measure(text).lines) {
+            got += before + std::to_string(line.width);
+            before = ",";
+        }
+        got += "; ";
     }
-    EXPECT_EQ(got, "5/5/0 5/5/0 3/3/0 0/0/6 3/3/0 2/2/0m ");
+    EXPECT_EQ(got, "5/5/0 55; 5/5/0 45; 3/3/0 20,0; 0/0/6 30; 3/3/0 55; 2/2/0m 50; 4/4/0 5,5; ");
 }

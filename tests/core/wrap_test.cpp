@@ -12,8 +12,9 @@ constexpr std::string_view kLetters = "20= \n*FE=<br>\nFC=<box>\n30=a\n31=b\n32=
 
 TEST(WrapTest, Rows) {
     const auto table = encoding::TableEncoding::read(std::string(kLetters) + "81=ab\n*FD=<n>\n");
-    const ScreenMeasure screen(table,
-                               WidthFile::read("@line=10\n@lines=2\n@default=1\nFC=box\n42=11"));
+    // A line break one wide: it takes its room on the line it ends.
+    const ScreenMeasure screen(
+        table, WidthFile::read("@line=10\n@lines=2\n@default=1\nFC=box\n42=11\nFE=1").file);
     const struct {
         std::u16string_view in, out;
         std::vector<std::size_t> tooWide;
@@ -21,8 +22,10 @@ TEST(WrapTest, Rows) {
     } rows[] = {
         {u"aaaaaaaaa bbbbbbbbb ccc", u"aaaaaaaaa<br>bbbbbbbbb<box>ccc", {}},
         {u"aaaaaaaaa<box>bbbbbbbbb ccc", u"aaaaaaaaa<box>bbbbbbbbb<br>ccc", {}},
-        {u"<br>abcdefghijkl", u" abcdefghi<br>jkl", {13}},
-        {u"xxxxxxxxxxxaxxxxxxxxx", u"xxxxxxxxxx<br>xaxxxxxxxx<box>x", {10, 20}}, // uncovered
+        {u"aaaaa aaaa b", u"aaaaa<br>aaaa b", {}}, // 10 wide, and 1 more for the break
+        {u"aaaaa aaaa", u"aaaaa aaaa", {}},        // the last line: no break after it
+        {u"<br>abcdefghijkl", u" abcdefgh<br>ijkl", {12}},
+        {u"xxxxxxxxxxxaxxxxxxxxx", u"xxxxxxxxx<br>xxaxxxxxxx<box>xx", {9, 19}}, // uncovered
         {u"cccccccccabc", u"ccccccccc<br>abc", {9}}, // never inside a code
         {u"a m", u"a<br>m", {2}, false},             // m is wider than a line
     };
@@ -54,10 +57,11 @@ TEST(WrapTest, PropertiesOnRandomLines) {
                            "\n@default=" + std::to_string(1 + pick(4)) +
                            "\n@line=" + std::to_string(12 + pick(30));
         font += "\n@lines=" + std::to_string(1 + pick(3)) + (pick(3) ? "\nFC=box\n" : "\n");
+        font += pick(2) ? "FE=" + std::to_string(pick(4)) + '\n' : ""; // the break takes room
         for (int code = 30; code < 43; ++code) {
             font += pick(2) ? std::to_string(code) + '=' + std::to_string(pick(7)) + '\n' : "";
         }
-        const ScreenMeasure screen(table, WidthFile::read(font));
+        const ScreenMeasure screen(table, WidthFile::read(font).file);
         std::u16string in;
         for (unsigned n = pick(12); n > 0; --n) {
             std::generate_n(std::back_inserter(in), 1 + pick(5),
@@ -76,13 +80,19 @@ TEST(WrapTest, PropertiesOnRandomLines) {
         EXPECT_TRUE(!screen.boxText() || screen.boxFits(m.fullest())) << font;
         EXPECT_EQ(fits, !screen.boxText() ? !m.firstOverflow : true);
         // Every <br> was put in by the wrap (typed ones became blanks): the blank it took and the
-        // next word do not fit on its line.
+        // next word up to a break do not fit on its line, with a line break's room unless the
+        // text ends there (a box code at most as wide, or held to that room when it is typed).
         for (std::size_t i = 0; i + 1 < m.lines.size(); ++i) {
             const std::size_t start = m.lines[i].start, end = out.find(u"<br>", start),
                               next = m.lines[i + 1].start;
             if (end + 4 == next) {
-                const std::size_t stop = out.find(u' ', out.find_first_not_of(u' ', next));
-                const auto longer = out.substr(start, stop - start).replace(end - start, 4, u" ");
+                const std::size_t npos = std::u16string::npos,
+                                  stop =
+                                      std::min({out.find(u"<br>", next),
+                                                screen.boxText() ? out.find(u"<box>", next) : npos,
+                                                out.find(u' ', out.find_first_not_of(u' ', next))});
+                const auto longer = out.substr(start, stop - start).replace(end - start, 4, u" ") +
+                                    (stop == npos ? u"" : u"<br>");
                 EXPECT_FALSE(screen.lineFits(screen.measure(longer).widest())) << font;
             }
         }

@@ -144,8 +144,6 @@ ROWS += [([*STBL, *WID, SORIG, FITS], 0, r"^3 lines checked"),
          r'"lines": 1}, "fits": false}(?s:.*)"off_screen": 2}}'),
         ([*STBL, *WID, "--csv", SCSV], 1, r"(?m)^ +1 +2 .*\n +px 11/10\n +2 +3 .*\n +lines 3/2\n"
          r"3 rows .* 0 over budget; .*; 2 rows over the screen\n$"),
-        ([*STBL, "--widths", write("bad.wid", "@line=x\nzz=1\n"), SORIG, FITS], 0,
-         (r"0 lines over the screen", r"bad.wid: lines not understood and skipped: 2 ")),
         ([*STBL, *WID, "--wrap", WRAP], 0, r"^aaa bbb<br>ccc\r\naaaa bbbbb<br>ccc dd ee\r\n$"),
         ([*STBL, "--widths", write("nobox.wid", "@line=10\n@lines=2\n@default=1\nzz\n"), "--wrap",
           CUT, "-o", OUT], 1, ("^$", r"^.*skipped: 1 \(first: line 4\)\n.*line 1, column 11: .*\n"
@@ -170,7 +168,10 @@ ROWS += [(args, 2, err) for args, err in (  # bad input
       for more in ([WRAP], [*WID, CUT, FITS], [*WID, CUT, "--json"], [*WID, CUT, "--limit", "3"])],
     (["--table", write("nobr.tbl", LETTERS), *WID, "--wrap", WRAP], "no labelled line break"),
     ([*STBL, *WID, "--wrap", WRAP, "-o", LINK], "over the input file"),
-    ([*STBL, "--widths", write("noline.wid", "@lines=2\n"), "--wrap", WRAP], "no @line"))]
+    ([*STBL, "--widths", write("noline.wid", "@lines=2\n"), "--wrap", WRAP],
+     r"noline.wid: no line room \(@line\)"),
+    ([*STBL, "--widths", write("bad.wid", "@line=x\nzz=1\n"), SORIG, FITS],
+     r"bad.wid: @line=x is not a whole number \(line 1\)"))]
 failed = 0
 for args, code, want in ROWS:
     done = subprocess.run([FIT, *args], capture_output=True, timeout=60)

@@ -135,10 +135,17 @@ TEST_F(MainWindowTest, LayoutWithAndWithoutTheByteAndScreenLines) {
         EXPECT_EQ(get(kExit.pair)->pos(), exit0 + QPoint(0, pitch));
         checkLayout();
     }
-    chooseTable("61=a\r\n62=z", "senza.tbl");              // no width file: back to the design
+    // A width file without a line room, and then none: back to the design, the first one's
+    // fault in the tool tip of the table's name until the next table.
+    writeFile("rotto.wid", "@lines=2\n");
+    for (const char* name : {"rotto.tbl", "senza.tbl"}) {
+        chooseTable("61=a\r\n62=z", name);
+        EXPECT_TRUE(get(kPixels)->isHidden() && get(kScreenLines)->isHidden() &&
+                    get(kBytes)->isVisible());
+        EXPECT_EQ(get(names::kTableName)->toolTip(),
+                  name[0] == 'r' ? u"rotto.wid: no line room (@line)"_s : QString());
+    }
     EXPECT_NE(fileBytes("tdf.txt"), fileBytes("tbl.txt")); // a table cut short: no load dump
-    EXPECT_TRUE(get(kPixels)->isHidden() && get(kScreenLines)->isHidden() &&
-                get(kBytes)->isVisible());
     dialog.answers.push_back(folder.path()); // a table that cannot be read has no byte line
     click(get(names::kLoadTable.pair), Qt::LeftButton);
     EXPECT_TRUE(get(kBytes)->isHidden());
@@ -149,6 +156,8 @@ TEST_F(MainWindowTest, LayoutWithAndWithoutTheByteAndScreenLines) {
         "1; the rest is in use\n"_s.repeated(2) +
             u"tavrel-counter: the width file F/solo.wid: lines not understood: 1, unknown @ keys: "
             "0; the rest is in use\n"
+            "tavrel-counter: the table F/rotto.tbl ends inside an entry; the entries before "
+            "the end are in use and F/tdf.txt was not written\n"
             "tavrel-counter: the table F/senza.tbl ends inside an entry; the entries before "
             "the end are in use and F/tdf.txt was not written\n"
             "tavrel-counter: cannot read the table F"_s);
