@@ -1,5 +1,6 @@
 #include "forms/main/screen_meter.h"
 
+#include "core/check_engine.h"
 #include "platform/widgets/palette.h"
 #include "storage/text_encoding.h"
 
@@ -40,6 +41,14 @@ ScreenMeter::Look ScreenMeter::look() const {
         return value ? QString::number(*value) : QStringLiteral("-");
     };
     const auto colour = [](bool fits) { return fits ? palette::kGreen : palette::kRed; };
+    // The verdict is the check engine's, as tavrel-fit's is for a line of two plain files.
+    const auto figures = [](const screen::TextMeasure& measure) {
+        return check::TextFigures{{}, check::ScreenFigures{measure.widest(), measure.fullest()}};
+    };
+    const check::ScreenVerdict verdict =
+        *check::judge(figures(measures_[Box::Original]), figures(translation), {},
+                      encoding::Strategy::Greedy, &widths)
+             .screen;
     const auto lineWidths = [](const char* name, const screen::TextMeasure& measure) {
         QStringList each;
         for (const screen::LineWidth& line : measure.lines) {
@@ -49,9 +58,9 @@ ScreenMeter::Look ScreenMeter::look() const {
             .arg(QLatin1String(name), each.join(QStringLiteral(", ")));
     };
     return {QStringLiteral("Pixel: %1 / %2").arg(translation.widest()).arg(limit(widths.line)),
-            colour(screen_->lineFits(translation.widest())),
+            colour(!verdict.lineOver),
             QStringLiteral("Righe: %1 / %2").arg(translation.fullest()).arg(limit(widths.lines)),
-            colour(screen_->boxFits(translation.fullest())),
+            colour(!verdict.boxOver),
             lineWidths("Traduzione", translation) + QLatin1Char('\n') +
                 lineWidths("Originale", measures_[Box::Original])};
 }
