@@ -71,10 +71,15 @@ int runWrap(const WrapJob& job, std::FILE* out, std::FILE* err) {
                 check::measure(rules, false, storage::utf16View(text));
             const check::Verdict verdict =
                 check::judge(figures, figures, {}, encoding::Strategy::Greedy, &*widths);
+            QByteArray row = screenRow(*verdict.screen, *widths);
+            if (verdict.screen->boxOver && !screen.boxText()) {
+                // Without a box code the whole text is one box, which no wrap can split.
+                row.insert(row.size() - 1, ": the table has no code marked box");
+            }
             print(err, QStringLiteral("tavrel-fit: line %1 does not fit after wrapping:\n")
                                .arg(i + 1)
                                .toUtf8() +
-                           screenRow(*verdict.screen, *widths));
+                           row);
         }
         code = line.fits && line.tooWide.empty() ? code : kSomeOver;
         wrapped += text.toUtf8() + lineEnd;

@@ -147,7 +147,7 @@ ROWS += [([*STBL, *WID, SORIG, FITS], 0, r"^3 lines checked"),
         ([*STBL, *WID, "--wrap", WRAP], 0, r"^aaa bbb<br>ccc\r\naaaa bbbbb<br>ccc dd ee\r\n$"),
         ([*STBL, "--widths", write("nobox.wid", "@line=10\n@lines=2\n@default=1\nzz\n"), "--wrap",
           CUT, "-o", OUT], 1, ("^$", r"^.*skipped: 1 \(first: line 4\)\n.*line 1, column 11: .*\n"
-                               r".*line 2 does not fit after wrapping:\n {8}lines 3/2\n$"))]
+                               r".*line 2 does not fit after wrapping:\n {8}lines 3/2: the table has no code marked box\n$"))]
 MISSING = os.path.join(FOLDER.name, "missing")
 ROWS += [(args, 2, err) for args, err in (  # bad input
     ([*TBL, ORIG, MISSING], "missing: No such"), (["--table", MISSING, ORIG, SAME], ""),
