@@ -40,23 +40,37 @@ encoding::EncodeRequest requestFor(Strategy strategy, bool bothStrategies) {
 
 TextFigures measure(const Rules& rules, bool original, std::u16string_view text) {
     const encoding::TableEncoding& table = original ? rules.originalTable : rules.translationTable;
-    const encoding::TextCost cost =
-        table.encode(text, requestFor(rules.strategy, rules.bothStrategies));
+    const codes::CodeTable* codeTable = original ? rules.originalCodes : rules.translationCodes;
+    encoding::EncodeRequest request = requestFor(rules.strategy, rules.bothStrategies);
+    if (codeTable != nullptr) {
+        // The codes are read off the greedy pieces: what the inserters write.
+        request.greedy = true;
+        request.pieces = true;
+    }
+    const encoding::TextCost cost = table.encode(text, request);
     const encoding::Encoding& chosen = cost.of(rules.strategy);
-    TextFigures figures{
-        TextBytes{cost.greedy.bytes, cost.optimal.bytes, chosen.uncovered, chosen.firstUncovered,
+    TextFigures figures;
+    figures.bytes =
+        TextBytes{cost.greedy.bytes,
+                  cost.optimal.bytes,
+                  chosen.uncovered,
+                  chosen.firstUncovered,
                   cost.misread ? std::make_shared<const encoding::Misread>(*cost.misread) : nullptr,
-                  cost.cannotBeWrittenAt},
-        std::nullopt};
+                  cost.cannotBeWrittenAt};
     if (rules.screen != nullptr) {
         const screen::TextMeasure laidOut = rules.screen->measure(text);
         figures.screen = ScreenFigures{laidOut.widest(), laidOut.fullest()};
     }
+    if (codeTable != nullptr) {
+        figures.codes = codes::textCodes(*codeTable, text, cost.greedy.pieces, !original);
+    }
+    figures.blank = codes::isBlank(text);
     return figures;
 }
 
 Verdict judge(const TextFigures& original, const TextFigures& translation, const Budget& budget,
-              Strategy strategy, const screen::WidthFile* widths, std::size_t pastBlock) {
+              Strategy strategy, const screen::WidthFile* widths, std::size_t pastBlock,
+              bool codesOrder) {
     Verdict verdict;
     verdict.original = original.bytes;
     verdict.translation = translation.bytes;
@@ -72,6 +86,11 @@ Verdict judge(const TextFigures& original, const TextFigures& translation, const
         verdict.screen =
             ScreenVerdict{*original.screen, laidOut, !lineFits(*widths, laidOut.widest),
                           !boxFits(*widths, laidOut.lines)};
+    }
+    if (original.codes && translation.codes) {
+        verdict.codes = translation.blank
+                            ? codes::CodeDifferences{}
+                            : codes::compareCodes(*original.codes, *translation.codes, codesOrder);
     }
     return verdict;
 }
@@ -102,6 +121,7 @@ Check checkItems(const Rules& rules, const std::vector<Item>& items,
     Check check;
     check.strategy = rules.strategy;
     check.bothStrategies = rules.bothStrategies;
+    check.codes = rules.originalCodes != nullptr && rules.translationCodes != nullptr;
     if (rules.screen != nullptr) {
         check.widths = rules.screen->widths();
     }
@@ -156,11 +176,12 @@ Check checkItems(const Rules& rules, const std::vector<Item>& items,
                 pastBlock = std::min<std::size_t>(bytes, block.used - *block.room);
             }
         }
-        check.items.push_back(
-            judge(originals[i], translations[i], item.budget, rules.strategy, widths, pastBlock));
+        check.items.push_back(judge(originals[i], translations[i], item.budget, rules.strategy,
+                                    widths, pastBlock, rules.codesOrder));
         const Verdict& verdict = check.items.back();
         summary.over += verdict.overBudget() ? 1 : 0;
         summary.offScreen += verdict.screenFits() ? 0 : 1;
+        summary.codesDiffer += verdict.codesFit() ? 0 : 1;
         summary.failing += verdict.fits() ? 0 : 1;
         summary.originalBytes += verdict.original.of(rules.strategy);
         summary.translationBytes += bytes;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/codes.h"
 #include "core/screen_widths.h"
 #include "core/table_encoding.h"
 
@@ -74,6 +75,11 @@ struct Rules {
     const screen::ScreenMeasure* screen = nullptr;
     Strategy strategy = Strategy::Greedy;
     bool bothStrategies = false; // count both texts under the other strategy too
+    // The codes of both tables, when the codes are checked; the translation must keep the
+    // original's, and with `codesOrder` in the same order.
+    const codes::CodeTable* originalCodes = nullptr;
+    const codes::CodeTable* translationCodes = nullptr;
+    bool codesOrder = false;
 };
 
 struct ScreenVerdict {
@@ -94,11 +100,14 @@ struct Verdict {
     bool bytesFit = true;      // within the budget, and written so that the game reads it back
     std::size_t pastBlock = 0; // bytes of the item past its block's end
     std::optional<ScreenVerdict> screen; // with a screen limit, when translated
+    // When the codes are checked; no difference for a translation not done yet (blank).
+    std::optional<codes::CodeDifferences> codes;
 
     bool blockFits() const { return pastBlock == 0; }
     bool screenFits() const { return !screen || screen->fits(); }
+    bool codesFit() const { return !codes || !codes->any(); }
     // Passes every limit; an untranslated item always does.
-    bool fits() const { return bytesFit && blockFits() && screenFits(); }
+    bool fits() const { return bytesFit && blockFits() && screenFits() && codesFit(); }
     // Counted as over its budget: its bytes, or its block.
     bool overBudget() const { return !bytesFit || !blockFits(); }
 };
@@ -111,8 +120,9 @@ struct BlockVerdict {
 
 struct Summary {
     std::size_t checked = 0;
-    std::size_t over = 0;      // items over their budget (bytes or block)
-    std::size_t offScreen = 0; // items whose translation is off the screen
+    std::size_t over = 0;        // items over their budget (bytes or block)
+    std::size_t offScreen = 0;   // items whose translation is off the screen
+    std::size_t codesDiffer = 0; // items whose translation's codes differ from the original's
     std::size_t untranslated = 0;
     std::size_t blocksOver = 0;
     std::size_t originalBytes = 0; // under the strategy
@@ -129,6 +139,7 @@ struct Summary {
 struct Check {
     Strategy strategy = Strategy::Greedy;
     bool bothStrategies = false;
+    bool codes = false;                      // the codes were checked
     std::optional<screen::WidthFile> widths; // the limits, when the screen was checked
     std::vector<Verdict> items;
     std::vector<BlockVerdict> blocks;
@@ -144,6 +155,8 @@ encoding::EncodeRequest requestFor(Strategy strategy, bool bothStrategies);
 struct TextFigures {
     TextBytes bytes;
     std::optional<ScreenFigures> screen;
+    std::optional<codes::TextCodes> codes; // when the codes are checked
+    bool blank = false;                    // nothing but blanks and line ends
 };
 
 TextFigures measure(const Rules& rules, bool original, std::u16string_view text);
@@ -151,8 +164,10 @@ TextFigures measure(const Rules& rules, bool original, std::u16string_view text)
 // The verdicts of a translated item from its texts' figures: the rules checkItems applies, for
 // a caller that measures each text as it changes (the main window). The screen is judged when
 // both texts have screen figures, against `widths`; `pastBlock` as the item's block gives it.
+// The codes are judged when both texts have them and the translation is not blank.
 Verdict judge(const TextFigures& original, const TextFigures& translation, const Budget& budget,
-              Strategy strategy, const screen::WidthFile* widths, std::size_t pastBlock = 0);
+              Strategy strategy, const screen::WidthFile* widths, std::size_t pastBlock = 0,
+              bool codesOrder = false);
 
 // Every item measured and judged, the blocks filled in the items' order, the summary counted.
 // Long scripts are shared out among the cores.

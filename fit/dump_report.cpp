@@ -91,6 +91,7 @@ QByteArray formatDumpRows(const script::DumpScript& dump, const check::Check& ch
         text += QStringLiteral("; %1 over the screen")
                     .arg(counted(summary.offScreen, "string", "strings"));
     }
+    text += codesSummary(check);
     const auto uncovered = [&](const char* whose, std::size_t count,
                                const std::optional<std::size_t>& first) {
         if (first) {
@@ -129,6 +130,7 @@ QByteArray formatDumpJson(const script::DumpScript& dump, const check::Check& ch
         json.key("translation");
         writeText(json, s.translation, check);
         writeScreen(json, s);
+        writeCodes(json, s);
         json.member("budget", s.budget)
             .member("budget_from", sourceName(s.source))
             .member("past_block", s.pastBlock)
@@ -161,6 +163,9 @@ QByteArray formatDumpJson(const script::DumpScript& dump, const check::Check& ch
         .member("original_uncovered", summary.originalUncovered);
     if (check.widths) {
         json.member("off_screen", summary.offScreen);
+    }
+    if (check.codes) {
+        json.member("codes_differ", summary.codesDiffer);
     }
     json.endObject().endObject();
     return out + '\n';

@@ -8,7 +8,8 @@ QString usage() {
     return QStringLiteral(
         "usage: tavrel-fit --table FILE.tbl (ORIGINAL.txt TRANSLATION.txt | --script DUMP.txt | "
         "--csv SCRIPT.csv [--columns ORIG,TRANS[,LIMIT]] [--separator C]) [--widths FILE.wid] "
-        "[--original-table FILE.tbl] [--encoding NAME] [--optimal] [--limit N] [--json], or "
+        "[--original-table FILE.tbl] [--encoding NAME] [--optimal] [--limit N] [--json] "
+        "[--codes | --codes-order], or "
         "tavrel-fit --wrap --widths FILE.wid --table FILE.tbl TRANSLATION.txt [-o OUT]");
 }
 
@@ -48,6 +49,10 @@ ParsedOptions parseOptions(const QStringList& arguments) {
     const QCommandLineOption optimal(QStringLiteral("optimal"),
                                      QStringLiteral("count under the optimal encoding"));
     const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("write JSON"));
+    const QCommandLineOption codes(QStringLiteral("codes"),
+                                   QStringLiteral("the translations keep their originals' codes"));
+    const QCommandLineOption codesOrder(QStringLiteral("codes-order"),
+                                        QStringLiteral("--codes, in the same order too"));
     const QCommandLineOption wrap(QStringLiteral("wrap"),
                                   QStringLiteral("re-wrap the translation to the screen"));
     const QCommandLineOption limit(QStringLiteral("limit"),
@@ -61,7 +66,8 @@ ParsedOptions parseOptions(const QStringList& arguments) {
         QStringLiteral("the CSV field separator: one ASCII character, or tab (default: the one "
                        "that splits the header into the most column names of , ; and tab)"),
         QStringLiteral("C"));
-    parser.addOptions({help, version, optimal, json, wrap, limit, columns, separator});
+    parser.addOptions(
+        {help, version, optimal, json, codes, codesOrder, wrap, limit, columns, separator});
     for (const Valued& valued : kValued) {
         parser.addOption(QCommandLineOption(QString::fromLatin1(valued.name),
                                             QString::fromLatin1(valued.description),
@@ -91,6 +97,8 @@ ParsedOptions parseOptions(const QStringList& arguments) {
     }
     options.optimal = parser.isSet(optimal);
     options.json = parser.isSet(json);
+    options.codesOrder = parser.isSet(codesOrder);
+    options.codes = parser.isSet(codes) || options.codesOrder;
     options.wrap = parser.isSet(wrap);
     if (parser.isSet(limit)) {
         bool ok = false;
@@ -127,9 +135,10 @@ ParsedOptions parseOptions(const QStringList& arguments) {
     const bool realScript = !options.script.isEmpty() || !options.csv.isEmpty();
     if (options.wrap) {
         if (options.widths.isEmpty() || files.size() != 1 || options.json || options.optimal ||
-            options.limit || realScript) {
-            return fail(QStringLiteral("--wrap needs --widths and one translation file, and "
-                                       "takes no --json, --optimal, --limit, --script or --csv"));
+            options.limit || realScript || options.codes) {
+            return fail(
+                QStringLiteral("--wrap needs --widths and one translation file, and "
+                               "takes no --json, --optimal, --limit, --codes, --script or --csv"));
         }
         options.translation = files[0];
         return ParsedOptions{options, {}};
@@ -161,12 +170,27 @@ ParsedOptions parseOptions(const QStringList& arguments) {
     return ParsedOptions{options, {}};
 }
 
+CodeTables::CodeTables(const FitOptions& options, const encoding::TableEncoding& originalTable,
+                       const encoding::TableEncoding& translationTable,
+                       const screen::WidthFile* widths) {
+    if (options.codes) {
+        const std::set<std::string> boxCodes = widths ? widths->boxCodes : std::set<std::string>{};
+        original.emplace(originalTable, boxCodes);
+        translation.emplace(translationTable, boxCodes);
+    }
+}
+
 check::Rules rulesFor(const FitOptions& options, const encoding::TableEncoding& originalTable,
                       const encoding::TableEncoding& translationTable,
-                      const screen::ScreenMeasure* screen) {
-    return check::Rules{originalTable, translationTable, screen,
+                      const screen::ScreenMeasure* screen, const CodeTables& codes) {
+    return check::Rules{originalTable,
+                        translationTable,
+                        screen,
                         options.optimal ? encoding::Strategy::Optimal : encoding::Strategy::Greedy,
-                        options.json};
+                        options.json,
+                        codes.original ? &*codes.original : nullptr,
+                        codes.translation ? &*codes.translation : nullptr,
+                        options.codesOrder};
 }
 
 } // namespace fit

@@ -24,11 +24,13 @@ struct FitOptions {
     bool optimal = false;          // budgets and counts under the optimal encoding
     std::optional<std::uint64_t> limit; // one budget for every line instead of the original's
     bool json = false;
-    QString widths;       // a width file: the screen limits join the byte check
-    bool wrap = false;    // re-wrap `translation` to the width file instead of checking
-    QString output;       // --wrap: where the wrapped text goes; standard output when empty
-    bool help = false;    // --help: the other fields but helpText are not filled in
-    bool version = false; // --version: likewise
+    bool codes = false;      // --codes: the translations keep their originals' codes
+    bool codesOrder = false; // --codes-order: in the same order too (implies codes)
+    QString widths;          // a width file: the screen limits join the byte check
+    bool wrap = false;       // re-wrap `translation` to the width file instead of checking
+    QString output;          // --wrap: where the wrapped text goes; standard output when empty
+    bool help = false;       // --help: the other fields but helpText are not filled in
+    bool version = false;    // --version: likewise
     QString helpText;
 };
 
@@ -42,10 +44,19 @@ ParsedOptions parseOptions(const QStringList& arguments);
 
 QString usage();
 
+// The codes of both tables, when the options check them; their box codes (from the width
+// file) are layout, not codes.
+struct CodeTables {
+    CodeTables(const FitOptions& options, const encoding::TableEncoding& originalTable,
+               const encoding::TableEncoding& translationTable, const screen::WidthFile* widths);
+    std::optional<codes::CodeTable> original;
+    std::optional<codes::CodeTable> translation;
+};
+
 // The tables and limits a check of these options holds its items to; `screen` as built on
 // `translationTable`, or nothing.
 check::Rules rulesFor(const FitOptions& options, const encoding::TableEncoding& originalTable,
                       const encoding::TableEncoding& translationTable,
-                      const screen::ScreenMeasure* screen);
+                      const screen::ScreenMeasure* screen, const CodeTables& codes);
 
 } // namespace fit

@@ -1,5 +1,7 @@
 #include "fit/fit_report.h"
 
+#include <QStringList>
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -84,6 +86,36 @@ QByteArray verdictRows(const check::Verdict& verdict, const check::Check& check)
     if (verdict.screen) {
         rows += screenRow(*verdict.screen, *check.widths);
     }
+    if (verdict.codes && verdict.codes->any()) {
+        const codes::CodeDifferences& found = *verdict.codes;
+        QStringList parts;
+        // "<wait> ×2, <name>": each label once, in order, with how often it counts.
+        const auto labels = [](const std::vector<std::u16string>& list) {
+            QStringList shown;
+            for (auto at = list.begin(); at != list.end(); ++at) {
+                if (std::find(list.begin(), at, *at) == at) {
+                    const auto times = std::count(at, list.end(), *at);
+                    shown << QString::fromStdU16String(*at) +
+                                 (times > 1 ? QStringLiteral(" \u00D7%1").arg(times) : QString());
+                }
+            }
+            return shown.join(QStringLiteral(", "));
+        };
+        const std::pair<const char*, const std::vector<std::u16string>*> lists[] = {
+            {"missing ", &found.missing}, {"extra ", &found.extra}, {"unknown ", &found.unknown}};
+        for (const auto& [name, list] : lists) {
+            if (!list->empty()) {
+                parts << QLatin1String(name) + labels(*list);
+            }
+        }
+        if (found.endNotLast) {
+            parts << QStringLiteral("end not last");
+        }
+        if (found.orderDiffers) {
+            parts << QStringLiteral("order differs");
+        }
+        rows += "        codes: " + parts.join(QStringLiteral("; ")).toUtf8() + '\n';
+    }
     return rows;
 }
 
@@ -131,6 +163,31 @@ void writeScreen(JsonWriter& json, const check::Verdict& verdict) {
     figures("original", verdict.screen->original);
     figures("translation", verdict.screen->translation);
     json.member("fits", verdict.screen->fits()).endObject();
+}
+
+void writeCodes(JsonWriter& json, const check::Verdict& verdict) {
+    if (!verdict.codes) {
+        return;
+    }
+    const auto list = [&json](const char* name, const std::vector<std::u16string>& labels) {
+        json.key(name).beginArray();
+        for (const std::u16string& label : labels) {
+            json.value(std::u16string_view(label));
+        }
+        json.endArray();
+    };
+    json.key("codes").beginObject();
+    list("missing", verdict.codes->missing);
+    list("extra", verdict.codes->extra);
+    list("unknown", verdict.codes->unknown);
+    json.member("end_not_last", verdict.codes->endNotLast)
+        .member("order_differs", verdict.codes->orderDiffers)
+        .endObject();
+}
+
+QString codesSummary(const check::Check& check) {
+    return check.codes ? QStringLiteral("; %1 with code differences").arg(check.summary.codesDiffer)
+                       : QString();
 }
 
 // Rows through to_chars into bytes: a script far over its budget prints tens of thousands.
@@ -198,6 +255,7 @@ QByteArray formatRows(const check::Check& check, const QStringList& translation,
     if (check.widths) {
         text += QStringLiteral("; %1 over the screen").arg(items(summary.offScreen));
     }
+    text += codesSummary(check);
     const auto uncovered = [&](const char* whose, std::size_t count,
                                const std::optional<std::size_t>& first, bool original) {
         if (!first) {
@@ -242,6 +300,7 @@ QByteArray formatJson(const check::Check& check, const std::vector<std::size_t>*
         json.key("translation");
         writeText(json, item.translation, check);
         writeScreen(json, item);
+        writeCodes(json, item);
         json.member("budget", item.budget).member("fits", item.fits()).endObject();
     }
     json.endArray();
@@ -256,6 +315,9 @@ QByteArray formatJson(const check::Check& check, const std::vector<std::size_t>*
         .member("uncovered", summary.uncovered);
     if (check.widths) {
         json.member("off_screen", summary.offScreen);
+    }
+    if (check.codes) {
+        json.member("codes_differ", summary.codesDiffer);
     }
     const auto first = [&](const char* name, const std::optional<std::size_t>& item,
                            bool original) {

@@ -38,6 +38,10 @@ QByteArray verdictRows(const check::Verdict& verdict, const check::Check& check)
 void writeText(JsonWriter& json, const check::TextBytes& bytes, const check::Check& check);
 // The "screen" member of an item, when it has one.
 void writeScreen(JsonWriter& json, const check::Verdict& verdict);
+// The "codes" member of an item, when the codes were checked.
+void writeCodes(JsonWriter& json, const check::Verdict& verdict);
+// The summary's "; N with code differences", when the codes were checked.
+QString codesSummary(const check::Check& check);
 
 // A plain pair's lines, or a CSV script's records, as rows: one per item that fails, its
 // verdicts under it, then the summary line. With `fileLines` the items are the records of a

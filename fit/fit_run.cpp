@@ -123,8 +123,9 @@ int run(const QStringList& arguments, std::FILE* out, std::FILE* err) {
                                     storage::utf16View(translation[i]), true, budget,
                                     std::nullopt});
     }
+    const CodeTables codes(options, originalsTable, *table, widths ? &*widths : nullptr);
     const check::Check check = check::checkItems(
-        rulesFor(options, originalsTable, *table, screen ? &*screen : nullptr), items);
+        rulesFor(options, originalsTable, *table, screen ? &*screen : nullptr, codes), items);
     print(out, options.json ? formatJson(check) : formatRows(check, translation));
     return check.allFit() ? kAllFit : kSomeOver;
 }

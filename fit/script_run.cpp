@@ -113,10 +113,11 @@ int runDump(const FitOptions& options, const QString& text, ScriptReader& reader
     for (const script::DumpBlock& block : dump.blocks) {
         rooms.push_back(block.room());
     }
-    const check::Check check =
-        check::checkItems(rulesFor(options, ownOriginal ? *ownOriginal : translation, translation,
-                                   screen ? &*screen : nullptr),
-                          items, rooms);
+    const encoding::TableEncoding& originals = ownOriginal ? *ownOriginal : translation;
+    const CodeTables codes(options, originals, translation, widths);
+    const check::Check check = check::checkItems(
+        rulesFor(options, originals, translation, screen ? &*screen : nullptr, codes), items,
+        rooms);
     print(out, options.json ? formatDumpJson(dump, check) : formatDumpRows(dump, check));
     return check.allFit() ? kAllFit : kSomeOver;
 }
@@ -156,8 +157,10 @@ int runCsv(const FitOptions& options, const QString& text, ScriptReader& reader,
     const auto screen =
         widths ? std::optional<screen::ScreenMeasure>(std::in_place, translationTable, *widths)
                : std::nullopt;
+    const CodeTables codes(options, originalTable, translationTable, widths);
     const check::Check check = check::checkItems(
-        rulesFor(options, originalTable, translationTable, screen ? &*screen : nullptr), items);
+        rulesFor(options, originalTable, translationTable, screen ? &*screen : nullptr, codes),
+        items);
     print(out, options.json ? formatJson(check, &fileLines)
                             : formatRows(check, translation, &fileLines));
     return check.allFit() ? kAllFit : kSomeOver;

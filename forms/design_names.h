@@ -42,6 +42,8 @@ inline constexpr Name kByteDifference = "byteDiffer";
 // and the lines of its fullest box, each against its limit.
 inline constexpr Name kPixels = "labPixel";
 inline constexpr Name kScreenLines = "labRighe";
+// Under those while the table holds codes: whether the translation keeps the original's.
+inline constexpr Name kCodes = "labCodici";
 inline constexpr Name kTableCheck = "Check1";
 inline constexpr Name kTableName = "nTBL";
 

@@ -5,6 +5,8 @@
 #include "storage/char_sets.h"
 #include "storage/text_encoding.h"
 
+#include <QStringList>
+
 bool ByteMeter::load(const QByteArray& tableFile) {
     const std::string_view bytes(tableFile.constData(), static_cast<std::size_t>(tableFile.size()));
     // The window names no character set: the file's bytes decide, as they do for tavrel-fit
@@ -15,12 +17,24 @@ bool ByteMeter::load(const QByteArray& tableFile) {
         clear();
         return false;
     }
+    codes_.reset();
     encoding_ = std::make_shared<const encoding::TableEncoding>(std::move(table));
+    codes_.emplace(*encoding_);
     figures_ = {};
     return true;
 }
 
+void ByteMeter::setBoxCodes(const std::set<std::string>& boxCodes, const PerBox<QString>& texts) {
+    if (encoding_) {
+        codes_.emplace(*encoding_, boxCodes);
+        for (const Box box : kBoxes) {
+            setText(box, texts[box]);
+        }
+    }
+}
+
 void ByteMeter::clear() {
+    codes_.reset();
     encoding_.reset();
     figures_ = {};
 }
@@ -32,7 +46,9 @@ void ByteMeter::setText(Box which, const QString& text) {
 }
 
 check::Rules ByteMeter::rules() const {
-    return check::Rules{*encoding_, *encoding_, nullptr, encoding::Strategy::Greedy, true};
+    const codes::CodeTable* codes = holdsCodes() ? &*codes_ : nullptr;
+    return check::Rules{*encoding_, *encoding_, nullptr, encoding::Strategy::Greedy,
+                        true,       codes,      codes,   false};
 }
 
 ByteMeter::Look ByteMeter::look() const {
@@ -75,4 +91,44 @@ ByteMeter::Look ByteMeter::look() const {
             difference.plusShown ? QLatin1Char('+') + difference.caption : difference.caption,
             verdict.bytesFit ? difference.colour : palette::kRed,
             line("Traduzione", translation) + QLatin1Char('\n') + line("Originale", original)};
+}
+
+ByteMeter::CodesLook ByteMeter::codesLook() const {
+    const check::Verdict verdict = check::judge(figures_[Box::Original], figures_[Box::Translation],
+                                                {}, encoding::Strategy::Greedy, nullptr);
+    if (verdict.codesFit()) {
+        return {QStringLiteral("Codici: ok"), palette::kGreen,
+                QStringLiteral("La traduzione ha i codici dell'originale")};
+    }
+    const codes::CodeDifferences& found = *verdict.codes;
+    const auto joined = [](const std::vector<std::u16string>& labels) {
+        QStringList shown;
+        for (const std::u16string& label : labels) {
+            shown << QString::fromStdU16String(label);
+        }
+        return shown.join(QStringLiteral(", "));
+    };
+    QStringList all;
+    QString first;
+    const auto add = [&](const QString& shown, const QString& listed) {
+        first = first.isEmpty() ? shown : first;
+        all << listed;
+    };
+    if (!found.missing.empty()) {
+        add(QStringLiteral("manca ") + QString::fromStdU16String(found.missing.front()),
+            QStringLiteral("Mancano: ") + joined(found.missing));
+    }
+    if (!found.extra.empty()) {
+        add(QStringLiteral("in più ") + QString::fromStdU16String(found.extra.front()),
+            QStringLiteral("In più: ") + joined(found.extra));
+    }
+    if (!found.unknown.empty()) {
+        add(QString::fromStdU16String(found.unknown.front()) + u'?',
+            QStringLiteral("Sconosciuti alla tabella: ") + joined(found.unknown));
+    }
+    if (found.endNotLast) {
+        add(QStringLiteral("fine non in fondo"),
+            QStringLiteral("La fine della stringa non è in fondo alla traduzione"));
+    }
+    return {QStringLiteral("Codici: ") + first, palette::kRed, all.join(u'\n')};
 }

@@ -8,6 +8,9 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
+#include <set>
+#include <string>
 
 // The bytes the two texts take in the game's encoding, under the table file the translator
 // chose: the line "Byte: <translation> / <original>" of the main window, its colour and its
@@ -24,8 +27,18 @@ public:
         QString toolTip; // greedy and optimal bytes of both texts, characters the table lacks
     };
 
+    // "Codici: ok" in green, or the first difference in red; the tool tip lists them all.
+    struct CodesLook {
+        QString caption;
+        QColor colour;
+        QString toolTip;
+    };
+
     // Reads the table file's bytes; false, and no meter, when the file holds no entry.
     bool load(const QByteArray& tableFile);
+    // The codes a width file marks as starting a new box: layout, not codes. Measures both
+    // texts again.
+    void setBoxCodes(const std::set<std::string>& boxCodes, const PerBox<QString>& texts);
     void clear();
     bool isLoaded() const { return encoding_ != nullptr; }
     // The table read by the last load, shared with whoever measures more with it.
@@ -35,10 +48,14 @@ public:
     void setText(Box which, const QString& text);
 
     Look look() const;
+    // Whether the table holds codes (an end token, or an entry of a bracketed label).
+    bool holdsCodes() const { return codes_ && codes_->holdsCodes(); }
+    CodesLook codesLook() const;
 
 private:
     check::Rules rules() const; // only while loaded
 
     std::shared_ptr<const encoding::TableEncoding> encoding_;
+    std::optional<codes::CodeTable> codes_; // refers to *encoding_
     PerBox<check::TextFigures> figures_;
 };

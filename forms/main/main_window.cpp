@@ -128,6 +128,7 @@ void MainWindow::recount(Box box) {
     if (byteMeter_.isLoaded()) {
         byteMeter_.setText(box, current);
         showBytes();
+        showCodes();
     }
     if (screenMeter_.isLoaded()) {
         screenMeter_.setText(box, current);
@@ -161,6 +162,16 @@ void MainWindow::showBytes() {
     platform::setCaptionColour(ui_.byteDifference, look.colour);
     ui_.bytes->setToolTip(look.toolTip);
     ui_.byteDifference->setToolTip(look.toolTip);
+}
+
+void MainWindow::showCodes() {
+    if (!byteMeter_.holdsCodes()) {
+        return;
+    }
+    const ByteMeter::CodesLook look = byteMeter_.codesLook();
+    showWhole(ui_.codes, look.caption);
+    platform::setCaptionColour(ui_.codes, look.colour);
+    ui_.codes->setToolTip(look.toolTip);
 }
 
 void MainWindow::showScreen() {

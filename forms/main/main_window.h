@@ -61,6 +61,7 @@ private:
     void showDifference();
     void showBytes();
     void showScreen();
+    void showCodes();
 
     // Pop-up menus of the boxes (main_window_menus.cpp).
     void prepareMenu(Box box, Qt::MouseButton button, QPoint globalPosition);

@@ -177,7 +177,9 @@ void addWorkingFace(QWidget* window, MainWindowControls& ui) {
                          kScreenRowTop, 0, 255);
     ui.screenLines = addLabel(frame2, text(names::kScreenLines), text("Righe: 1 / 1"), pal::kGreen,
                               1200, kScreenRowTop, 0, 255);
-    for (QLabel* label : {ui.bytes, ui.byteDifference, ui.pixels, ui.screenLines}) {
+    ui.codes = addLabel(frame2, text(names::kCodes), text("Codici: ok"), pal::kGreen, 240,
+                        kScreenRowTop, 0, 255);
+    for (QLabel* label : {ui.bytes, ui.byteDifference, ui.pixels, ui.screenLines, ui.codes}) {
         label->hide();
     }
 
@@ -220,10 +222,14 @@ MainWindowControls buildMainWindowDesign() {
     return ui;
 }
 
-void showScreenRow(MainWindowControls& ui, bool shown) {
-    const int row = shown ? kDifferenceRowPitch : 0;
-    ui.pixels->setVisible(shown);
-    ui.screenLines->setVisible(shown);
+void showDifferenceRows(MainWindowControls& ui, bool screen, bool codes) {
+    const int row = ((screen ? 1 : 0) + (codes ? 1 : 0)) * kDifferenceRowPitch;
+    ui.pixels->setVisible(screen);
+    ui.screenLines->setVisible(screen);
+    ui.codes->setVisible(codes);
+    ui.codes->move(
+        ui.codes->x(),
+        platform::pixelsFromTwipsY(screen ? kScreenRowTop + kDifferenceRowPitch : kScreenRowTop));
     ui.differenceFrame->setGeometry(placed(kDifferenceFrameTwips, 0, row));
     ui.tableFrame->setGeometry(placed(kTableFrameTwips, row));
     ui.about->move(placed(kAboutTwips, row).topLeft());

@@ -51,6 +51,8 @@ struct MainWindowControls {
     // line and the lines of its fullest box, each in its own colour.
     QLabel* pixels = nullptr;
     QLabel* screenLines = nullptr;
+    // Under those while the table holds codes: "Codici: ok", or the first difference.
+    QLabel* codes = nullptr;
     QFrame* differenceFrame = nullptr;
     QFrame* tableFrame = nullptr;
     QCheckBox* tableCheck = nullptr;
@@ -80,11 +82,12 @@ inline constexpr int kScreenRowTop = kByteRowTop + kDifferenceRowPitch;
 // captions, hidden until the window is shown. Behaviour is wired by MainWindow.
 MainWindowControls buildMainWindowDesign();
 
-// Shows or hides the screen line. Shown, the difference frame is one row taller, and the
-// table frame, the buttons under it, the working face and the window's client area move or grow
-// by that row; hidden, all of them are back at their design twips. The window keeps its
-// top-left corner.
-void showScreenRow(MainWindowControls& ui, bool shown);
+// Shows or hides the screen line and the codes line under the byte line, the codes line under
+// the screen line when both show. Each shown line makes the difference frame one row taller, and
+// the table frame, the buttons under it, the working face and the window's client area move or
+// grow by that row; with neither, all of them are back at their design twips. The window keeps
+// its top-left corner.
+void showDifferenceRows(MainWindowControls& ui, bool screen, bool codes);
 
 // The product's home page, shown on the about face and used by the packaging.
 QString homePageAddress();

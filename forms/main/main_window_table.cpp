@@ -14,7 +14,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
 #include <QLabel>
+#include <set>
+#include <string>
 
 #include <optional>
 #include <string_view>
@@ -176,10 +179,17 @@ void MainWindow::loadWidthFile(const QFileInfo& table) {
     } else {
         screenMeter_.clear();
     }
-    showScreenRow(ui_, screenMeter_.isLoaded());
+    // The codes line comes with the table, not with typing, so the window keeps its size
+    // while the translator types.
+    byteMeter_.setBoxCodes(screenMeter_.isLoaded() ? screenMeter_.widths().boxCodes
+                                                   : std::set<std::string>{},
+                           PerBox<QString>{{ui_.block(Box::Original).box->text(),
+                                            ui_.block(Box::Translation).box->text()}});
+    showDifferenceRows(ui_, screenMeter_.isLoaded(), byteMeter_.holdsCodes());
     if (screenMeter_.isLoaded()) {
         showScreen();
     }
+    showCodes();
 }
 
 void MainWindow::applyTableCheckBox() {

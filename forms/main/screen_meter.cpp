@@ -43,7 +43,9 @@ ScreenMeter::Look ScreenMeter::look() const {
     const auto colour = [](bool fits) { return fits ? palette::kGreen : palette::kRed; };
     // The verdict is the check engine's, as tavrel-fit's is for a line of two plain files.
     const auto figures = [](const screen::TextMeasure& measure) {
-        return check::TextFigures{{}, check::ScreenFigures{measure.widest(), measure.fullest()}};
+        check::TextFigures laidOut;
+        laidOut.screen = check::ScreenFigures{measure.widest(), measure.fullest()};
+        return laidOut;
     };
     const check::ScreenVerdict verdict =
         *check::judge(figures(measures_[Box::Original]), figures(translation), {},

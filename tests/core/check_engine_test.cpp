@@ -170,3 +170,110 @@ TEST(CheckEngineTest, VerdictsAndSummaryAgreeWithTheirDefinitions) {
         }
     }
 }
+
+namespace {
+
+// "missing <a> <a>|extra <b>|unknown <c>|end|order" of an item's codes, "-" for none.
+std::string describe(const std::optional<codes::CodeDifferences>& found) {
+    if (!found) {
+        return "unchecked";
+    }
+    std::string out;
+    const auto list = [&out](const char* name, const std::vector<std::u16string>& labels) {
+        out += name;
+        for (const std::u16string& label : labels) {
+            out += ' ' + std::string(label.begin(), label.end());
+        }
+        out += '|';
+    };
+    list("missing", found->missing);
+    list("extra", found->extra);
+    list("unknown", found->unknown);
+    return out + (found->endNotLast ? "end" : "") + '|' + (found->orderDiffers ? "order" : "");
+}
+
+// The originals' table gives the codes other bytes and a label a line end tail; `<box>` is a
+// box code, `<br>` a line break, `[sfx]` a code, `{x y}` no code (a blank inside).
+const encoding::TableEncoding kJapanese = encoding::TableEncoding::read(
+    "8140=A\n8141=B\nF0F0=<name>\nF1=<wait>\n/FFFF=<end>\\n\nF3=[sfx]\n*FE=<br>\n");
+const encoding::TableEncoding kLatin = encoding::TableEncoding::read(
+    "41=A\n42=B\n20= \nF0=<name>\nF1=<wait>\n/FF=<end>\nF3=[sfx]\n*FE=<br>\nFC=<box>\n"
+    "F4={x y}\n");
+const codes::CodeTable kOriginalCodes(kJapanese);
+const codes::CodeTable kTranslationCodes(kLatin, {"\xFC"});
+
+Verdict codesOf(std::u16string_view original, std::u16string_view translation, bool order) {
+    const Rules rules{kJapanese,          kLatin, nullptr, Strategy::Greedy, false, &kOriginalCodes,
+                      &kTranslationCodes, order};
+    return judge(measure(rules, true, original), measure(rules, false, translation), {},
+                 Strategy::Greedy, nullptr, 0, order);
+}
+
+} // namespace
+
+TEST(CodesTest, EachKindOfDifference) {
+    const std::tuple<const char16_t*, const char16_t*, bool, const char*> rows[] = {
+        {u"A<name>B<wait><end>\\n", u"B <name> A<wait><end>", false, "missing|extra|unknown||"},
+        {u"A<name>B<wait><end>\\n", u"B <wait> <name><end>\n ", true,
+         "missing|extra|unknown||order"},
+        {u"A<name><wait>", u"A<wait><wait><wait>", false,
+         "missing <name>|extra <wait> <wait>|unknown||"},
+        {u"A<end>\\n", u"A<end>B", false, "missing|extra|unknown|end|"},
+        {u"A<end>\\n", u"A", false, "missing <end>|extra|unknown|end|"},
+        {u"A", u"<nmae>A<$0A>[sfx]{x y}<br><box><x", false, "missing|extra [sfx]|unknown <nmae>||"},
+        {u"A<name><end>", u" \n", false, "missing|extra|unknown||"}, // not translated yet
+    };
+    for (const auto& [original, translation, order, want] : rows) {
+        EXPECT_EQ(describe(codesOf(original, translation, order).codes), want) << std::string(
+            translation, translation + std::char_traits<char16_t>::length(translation));
+    }
+    EXPECT_TRUE(kTranslationCodes.holdsCodes());
+    EXPECT_FALSE(
+        codes::CodeTable(encoding::TableEncoding::read("41=A\n*FE=<br>\nFC=<box>\n"), {"\xFC"})
+            .holdsCodes());
+}
+
+// A translation that keeps the original's codes among new words differs in nothing (under
+// --codes-order, in their order only when it moved them); one code taken out or put in is
+// exactly that code missing or extra.
+TEST(CodesTest, MovedDroppedAndAddedCodes) {
+    std::mt19937 random(27);
+    const auto pick = [&](unsigned n) { return static_cast<unsigned>(random() % n); };
+    const std::u16string labels[] = {u"<name>", u"<wait>", u"[sfx]"};
+    for (int round = 0; round < 400; ++round) {
+        std::vector<std::u16string> codes(pick(5));
+        for (auto& code : codes) {
+            code = labels[pick(3)];
+        }
+        const auto words = [&] { return std::u16string(pick(3), u"AB"[pick(2)]); };
+        std::u16string original;
+        for (const auto& code : codes) {
+            original += code + words();
+        }
+        auto shuffled = codes;
+        std::shuffle(shuffled.begin(), shuffled.end(), random);
+        const auto text = [&](const std::vector<std::u16string>& list) {
+            std::u16string out = u"A";
+            for (const auto& code : list) {
+                out += words() + u' ' + code;
+            }
+            return out;
+        };
+        EXPECT_EQ(describe(codesOf(original, text(shuffled), false).codes),
+                  "missing|extra|unknown||");
+        EXPECT_EQ(describe(codesOf(original, text(shuffled), true).codes),
+                  shuffled == codes ? "missing|extra|unknown||" : "missing|extra|unknown||order");
+        const std::u16string added = labels[pick(3)];
+        auto more = shuffled;
+        more.insert(more.begin() + pick(more.size() + 1), added);
+        EXPECT_EQ(describe(codesOf(original, text(more), true).codes),
+                  "missing|extra " + std::string(added.begin(), added.end()) + "|unknown||");
+        if (!codes.empty()) {
+            const std::u16string dropped = shuffled.back();
+            shuffled.pop_back();
+            EXPECT_EQ(describe(codesOf(original, text(shuffled), true).codes),
+                      "missing " + std::string(dropped.begin(), dropped.end()) +
+                          "|extra|unknown||");
+        }
+    }
+}

@@ -135,13 +135,28 @@ TEST_F(MainWindowTest, LayoutWithAndWithoutTheByteAndScreenLines) {
         EXPECT_EQ(get(kExit.pair)->pos(), exit0 + QPoint(0, pitch));
         checkLayout();
     }
+    // A table with codes adds the codes line, under the screen line: with the table, not as
+    // the translation changes.
+    chooseTable("61=a\r\n62=b\r\nF0=<nome>\r\n/FF=<fine>\r\n*FE=<br>\r\n", "gioco.tbl");
+    box(kOne)->setBoxText(u"a<nome><fine>"_s);
+    for (const auto& [translation, shown] : {std::pair{u"<nome>b<fine>"_s, u"Codici: ok"_s},
+                                             {u"<fine>a"_s, u"Codici: manca <nome>"_s},
+                                             {u"<nome><fine><x>"_s, u"Codici: <x>?"_s}}) {
+        box(kTwo)->setBoxText(translation);
+        EXPECT_EQ(caption(kCodes), shown);
+        EXPECT_EQ(platform::captionColour(get<QLabel>(kCodes)),
+                  shown.endsWith(u"ok") ? palette::kGreen : palette::kRed);
+        EXPECT_EQ(get(kCodes)->y() - get(kPixels)->y(), pitch);
+        EXPECT_EQ(window()->geometry(), window0.adjusted(0, 0, 0, 2 * pitch));
+    }
+    checkLayout();
     // A width file without a line room, and then none: back to the design, the first one's
     // fault in the tool tip of the table's name until the next table.
     writeFile("rotto.wid", "@lines=2\n");
     for (const char* name : {"rotto.tbl", "senza.tbl"}) {
         chooseTable("61=a\r\n62=z", name);
         EXPECT_TRUE(get(kPixels)->isHidden() && get(kScreenLines)->isHidden() &&
-                    get(kBytes)->isVisible());
+                    get(kCodes)->isHidden() && get(kBytes)->isVisible());
         EXPECT_EQ(get(names::kTableName)->toolTip(),
                   name[0] == 'r' ? u"rotto.wid: no line room (@line)"_s : QString());
     }
@@ -156,6 +171,8 @@ TEST_F(MainWindowTest, LayoutWithAndWithoutTheByteAndScreenLines) {
         "1; the rest is in use\n"_s.repeated(2) +
             u"tavrel-counter: the width file F/solo.wid: lines not understood: 1, unknown @ keys: "
             "0; the rest is in use\n"
+            "tavrel-counter: the width file F/gioco.wid: lines not understood: 0, unknown @ "
+            "keys: 1; the rest is in use\n"
             "tavrel-counter: the table F/rotto.tbl ends inside an entry; the entries before "
             "the end are in use and F/tdf.txt was not written\n"
             "tavrel-counter: the table F/senza.tbl ends inside an entry; the entries before "
