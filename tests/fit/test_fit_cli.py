@@ -148,6 +148,26 @@ ROWS += [([*STBL, *WID, SORIG, FITS], 0, r"^3 lines checked"),
         ([*STBL, "--widths", write("nobox.wid", "@line=10\n@lines=2\n@default=1\nzz\n"), "--wrap",
           CUT, "-o", OUT], 1, ("^$", r"^.*skipped: 1 \(first: line 4\)\n.*line 1, column 11: .*\n"
                                r".*line 2 does not fit after wrapping:\n {8}lines 3/2: the table has no code marked box\n$"))]
+# The codes: one table for the three formats; only --codes fails what keeps every byte.
+CTBL = ["--table", write("codes.tbl", ["61=a", "20= ", "F0=<name>", "F1=<wait>", "/FF=<end>",
+                                       "*FE=<br>"])]
+CODES = [write("codes-o", ["a<name> a<wait><end>", "a<end>", "<name>"]),
+         write("codes-t", ["a<wait> <wait><end>", "<end>a", ""])]
+CODES_DUMP = write("codes.txt", ["#W16($0)", "//a<name> a<wait><end>", "a<wait> <wait><end>",
+                                 "#W16($2)", "//a<name><wait>", "<wait>a<name>"])
+CODES_CSV = write("codes.csv", ["original;translation", "a<name>;<nmae>a", "a<end>;a<end><end>"])
+ROWS += [([*CTBL, *CODES], 0, r"^3 lines checked \(greedy\), 0 over budget; original 9 bytes, "
+          r"translation 7 bytes\n$"),
+         ([*CTBL, *CODES, "--codes"], 1, r"^  line .*\n     1 .*\n {8}codes: missing <name>; extra "
+          r"<wait>\n     2 .*\n {8}codes: end not last\n3 lines .*; 2 with code differences\n$"),
+         ([*CTBL, "--script", CODES_DUMP, "--codes-order", "--json"], 1, lambda out, err: [
+             s["codes"] for s in out["strings"]] == [
+             {"missing": ["<name>"], "extra": ["<wait>"], "unknown": [], "end_not_last": False,
+              "order_differs": False}, {"missing": [], "extra": [], "unknown": [],
+                                        "end_not_last": False, "order_differs": True}]
+          and out["summary"]["codes_differ"] == 2),
+         ([*CTBL, "--csv", CODES_CSV, "--codes"], 1, r"codes: missing <name>; unknown <nmae>\n.*"
+          r"\n {8}codes: extra <end>\n2 rows .*2 with code differences")]
 MISSING = os.path.join(FOLDER.name, "missing")
 ROWS += [(args, 2, err) for args, err in (  # bad input
     ([*TBL, ORIG, MISSING], "missing: No such"), (["--table", MISSING, ORIG, SAME], ""),
