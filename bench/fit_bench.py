@@ -9,7 +9,8 @@ and 30 three-letter entries on one byte, 500 kana and kana pairs on two bytes wh
 byte is also a one-byte code, an end token) and an original and
 a translation of random words (about 45 characters a line, the translation a little longer,
 one line in twenty with kana), then prints each run's wall time and the median, for the
-greedy, the optimal and the JSON report, and the median processor time (user and system) of
+greedy, the optimal and the JSON report and the codes check (--codes), and the median
+processor time (user and system) of
 the runs: on a machine shared with other work the wall time also holds the waits for a core,
 so the load average is printed first. The floor is `wc -m` on the two scripts (reading and
 decoding them), timed in turn with the default report, and the ratio of the medians is
@@ -80,7 +81,7 @@ try:
 
     scripts = [paths["o.txt"], paths["tr.txt"]]
     floor = []
-    for mode in ([], ["--optimal"], ["--json"]):
+    for mode in ([], ["--optimal"], ["--json"], ["--codes"]):
         times, cpu = [], []
         for _ in range(runs):
             wall, processor, done = timed([fit, "--table", paths["t.tbl"], *scripts, *mode])
@@ -98,6 +99,8 @@ try:
             print(f"wc -m on the same files: runs " + " ".join(f"{t:.3f}" for t in floor)
                   + f" s, median {statistics.median(floor):.3f} s; default report / wc -m = "
                   + f"{statistics.median(times) / statistics.median(floor):.2f}")
+        if mode == ["--codes"]:
+            print(f"--codes / wc -m = {statistics.median(times) / statistics.median(floor):.2f}")
 
     for name in ("big_o.txt", "big_t.txt"):
         with open(os.path.join(folder, name), "w", encoding="utf-8") as f:
