@@ -1,5 +1,6 @@
 #pragma once
 
+#include "forms/main/box_preview.h"
 #include "forms/main/byte_meter.h"
 #include "forms/main/edit_commands.h"
 #include "forms/main/main_window_design.h"
@@ -61,6 +62,7 @@ private:
     void showDifference();
     void showBytes();
     void showScreen();
+    void showPreview();
 
     // Pop-up menus of the boxes (main_window_menus.cpp).
     void prepareMenu(Box box, Qt::MouseButton button, QPoint globalPosition);
@@ -94,6 +96,7 @@ private:
     MainWindowControls ui_;
     ByteMeter byteMeter_;     // while a table file is chosen
     ScreenMeter screenMeter_; // while a width file lies beside it
+    BoxPreview preview_;      // while that width file names a font
 
     int lengthOriginal_ = 0;
     int lengthTranslation_ = 0;

@@ -12,6 +12,7 @@ class QCheckBox;
 class QFrame;
 class QLabel;
 class QMenu;
+class QWidget;
 
 namespace platform {
 class ClickableLabel;
@@ -52,6 +53,9 @@ struct MainWindowControls {
     QLabel* pixels = nullptr;
     QLabel* screenLines = nullptr;
     QFrame* differenceFrame = nullptr;
+    // Under the ABOUT and ESCI buttons while the width file names a font: the box preview,
+    // sized by its owner; none otherwise.
+    QWidget* preview = nullptr;
     QFrame* tableFrame = nullptr;
     QCheckBox* tableCheck = nullptr;
     QLabel* tableName = nullptr;
@@ -83,7 +87,8 @@ MainWindowControls buildMainWindowDesign();
 // Shows or hides the screen line. Shown, the difference frame is one row taller, and the
 // table frame, the buttons under it, the working face and the window's client area move or grow
 // by that row; hidden, all of them are back at their design twips. The window keeps its
-// top-left corner.
+// top-left corner. The preview, when there is one, lies under the buttons, and the working face
+// and the window grow by its height.
 void showScreenRow(MainWindowControls& ui, bool shown);
 
 // The product's home page, shown on the about face and used by the packaging.
