@@ -1,13 +1,19 @@
 // The screen measure of a 2,000-character translation, as the main window recounts it at
 // every key, the whole recount of the main window's byte and screen lines, and the re-wrap of
-// one script line.
+// one script line; the box preview of the same translation drawn again and painted.
+#include "core/box_picture.h"
 #include "core/screen_widths.h"
 #include "core/wrap.h"
 #include "forms/main/byte_meter.h"
 #include "forms/main/screen_meter.h"
+#include "storage/font_sheet.h"
+
+#include <QImage>
+#include <QPainter>
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 
@@ -75,6 +81,50 @@ void BM_RecountTheBytesAndTheScreenOf2000Characters(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_RecountTheBytesAndTheScreenOf2000Characters)->Unit(benchmark::kMicrosecond);
+
+// The recount and the preview's repaint at a key: the screen line, then the picture drawn from
+// a sheet of 8x10 cells and painted at scale 2 into an image of the size, clipped to the three
+// boxes the window shows, as its scroll area clips the paint.
+void BM_RecountAndRepaintThePreviewOf2000Characters(benchmark::State& state) {
+    Setup setup;
+    setup.widths.fontSheet = "sheet.png";
+    setup.widths.cellWidth = 8;
+    setup.widths.cellHeight = 10;
+    setup.widths.firstCode = 0x20;
+    boxpicture::Pixels pixels{128, 100, std::vector<std::uint32_t>(128 * 100, 0xFF182058)};
+    for (std::size_t i = 0; i < pixels.argb.size(); i += 3) {
+        pixels.argb[i] = 0xFFFAFAF0;
+    }
+    std::string error;
+    const auto sheet = boxpicture::FontSheet::use(setup.widths, pixels, error);
+    ByteMeter bytes;
+    if (!sheet || !bytes.load(QByteArray::fromStdString(setup.tbl))) {
+        state.SkipWithError("no sheet or no table");
+        return;
+    }
+    ScreenMeter screen;
+    screen.load(bytes.table(), setup.widths);
+    const QString text = QString::fromStdU16String(setup.text);
+    QImage target;
+    for (auto _ : state) {
+        screen.setText(Box::Translation, text);
+        benchmark::DoNotOptimize(screen.look());
+        const boxpicture::BoxPicture picture =
+            boxpicture::draw(screen.screen(), *sheet, setup.text);
+        const QImage image = storage::toImage(picture.pixels);
+        if (target.size() != image.size() * 2) {
+            target = QImage(image.size() * 2, QImage::Format_RGB32);
+        }
+        QPainter painter(&target);
+        painter.setClipRect(
+            0, 0, target.width(),
+            2 * static_cast<int>(
+                    picture.bandBottoms[std::min<std::size_t>(picture.bandBottoms.size(), 3) - 1]));
+        painter.scale(2, 2);
+        painter.drawImage(0, 0, image);
+    }
+}
+BENCHMARK(BM_RecountAndRepaintThePreviewOf2000Characters)->Unit(benchmark::kMicrosecond);
 
 void BM_WrapALineOf200Characters(benchmark::State& state) {
     const Setup setup;

@@ -48,6 +48,33 @@ struct KnownKey {
     bool (*take)(std::string_view value, WidthFile& file);
 };
 
+// WxH, both whole numbers from 1.
+bool setCell(std::string_view value, WidthFile& file) {
+    const std::size_t x = value.find_first_of("xX");
+    const auto width = parseNumber(value.substr(0, x));
+    const auto height =
+        x == std::string_view::npos ? std::nullopt : parseNumber(value.substr(x + 1));
+    if (!width || !height || *width == 0 || *height == 0) {
+        return false;
+    }
+    file.cellWidth = width;
+    file.cellHeight = height;
+    return true;
+}
+
+bool setFirstCode(std::string_view value, WidthFile& file) {
+    const std::optional<std::string> code = bytetext::parseHexCode(value, kMaxCodeBytes);
+    if (!code) {
+        return false;
+    }
+    std::uint32_t number = 0;
+    for (const char byte : *code) {
+        number = number << 8 | static_cast<unsigned char>(byte);
+    }
+    file.firstCode = number;
+    return true;
+}
+
 constexpr KnownKey kKnownKeys[] = {
     {"@line", "a whole number",
      [](std::string_view value, WidthFile& file) { return setNumber(value, file.line); }},
@@ -57,6 +84,22 @@ constexpr KnownKey kKnownKeys[] = {
      [](std::string_view value, WidthFile& file) { return setNumber(value, file.gap); }},
     {"@default", "a whole number",
      [](std::string_view value, WidthFile& file) { return setNumber(value, file.defaultWidth); }},
+    {"@font", "a path",
+     [](std::string_view value, WidthFile& file) {
+         if (value.empty()) {
+             return false;
+         }
+         file.fontSheet = std::string(value);
+         return true;
+     }},
+    {"@cell", "a size WxH in whole numbers from 1", setCell},
+    {"@first", "a code in hex", setFirstCode},
+    {"@height", "a whole number from 1",
+     [](std::string_view value, WidthFile& file) {
+         const std::optional<std::uint32_t> number = parseNumber(value);
+         file.lineHeight = number && *number > 0 ? number : file.lineHeight;
+         return number && *number > 0;
+     }},
 };
 
 enum class LineResult { Understood, Skipped, UnknownKey, Error };
@@ -134,12 +177,23 @@ WidthFileRead WidthFile::read(std::string_view fileBytes) {
     if (!read.error && !read.file.line) {
         read.error = WidthFileError{WidthFileError::Kind::NoLineRoom, "@line", {}, {}, 0};
     }
+    const WidthFile& file = read.file;
+    if (!read.error && file.fontSheet && (!file.cellWidth || !file.firstCode)) {
+        read.error = WidthFileError{WidthFileError::Kind::FontKeyMissing,
+                                    "@font",
+                                    file.cellWidth ? "@first" : "@cell",
+                                    {},
+                                    0};
+    }
     return read;
 }
 
 std::string WidthFileError::message() const {
     if (kind == Kind::NoLineRoom) {
         return "no line room (" + key + ")";
+    }
+    if (kind == Kind::FontKeyMissing) {
+        return key + " without " + value;
     }
     return key + '=' + value + " is not " + expected + " (line " + std::to_string(line) + ')';
 }
@@ -151,24 +205,21 @@ ScreenMeasure::ScreenMeasure(const encoding::TableEncoding& table, WidthFile wid
     const std::uint64_t gap = widths_.gap;
     // A character's own width: its one-character text entry with the shortest code (the
     // file's first on a tie), given or @default; @default when no entry holds it alone.
-    std::map<std::u16string_view, std::size_t> single;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const auto& e = entries[i];
         if (e.kind == EntryKind::Text && bytetext::charLength(e.text, 0) == e.text.size()) {
-            const auto [it, added] = single.try_emplace(e.text, i);
+            const auto [it, added] = single_.try_emplace(e.text, i);
             if (!added && entries[it->second].code.size() > e.code.size()) {
                 it->second = i;
             }
         }
     }
-    const auto given = [&](std::size_t entry) -> std::optional<std::uint64_t> {
-        const auto it = widths_.widths.find(entries[entry].code);
-        return it == widths_.widths.end() ? std::nullopt : std::optional(it->second);
+    const auto given = [this](std::size_t entry) -> std::optional<std::uint64_t> {
+        return givenWidth(entry);
     };
     const auto charWidth = [&](std::u16string_view character) -> std::uint64_t {
-        const auto it = single.find(character);
-        return it == single.end() ? widths_.defaultWidth
-                                  : given(it->second).value_or(widths_.defaultWidth);
+        const auto own = ownEntry(character);
+        return own ? given(*own).value_or(widths_.defaultWidth) : widths_.defaultWidth;
     };
     advance_.resize(entries.size());
     box_.resize(entries.size());
@@ -194,16 +245,30 @@ ScreenMeasure::ScreenMeasure(const encoding::TableEncoding& table, WidthFile wid
     }
 }
 
+std::optional<std::uint32_t> ScreenMeasure::givenWidth(std::size_t entry) const {
+    const auto it = widths_.widths.find(table_.entries()[entry].code);
+    return it == widths_.widths.end() ? std::nullopt : std::optional(it->second);
+}
+
+std::optional<std::size_t> ScreenMeasure::ownEntry(std::u16string_view character) const {
+    const auto it = single_.find(character);
+    return it == single_.end() ? std::nullopt : std::optional(it->second);
+}
+
 std::uint64_t ScreenMeasure::uncoveredAdvance() const {
     return std::uint64_t{widths_.defaultWidth} + widths_.gap;
 }
 
-TextMeasure ScreenMeasure::measure(std::u16string_view text) const {
+TextMeasure ScreenMeasure::measure(std::u16string_view text, std::vector<Placed>* placed) const {
     TextMeasure result;
     result.lines.push_back(LineWidth{});
     result.boxLines.push_back(1);
-    const auto add = [&](std::uint64_t advance, std::size_t at) {
+    const auto add = [&](std::uint64_t advance, std::size_t at,
+                         std::optional<std::size_t> entry = std::nullopt) {
         LineWidth& line = result.lines.back();
+        if (placed) {
+            placed->push_back(Placed{at, entry, result.lines.size() - 1, line.width});
+        }
         line.width += advance;
         if (!lineFits(line.width) && !result.firstOverflow) {
             result.firstOverflow = at;
@@ -230,7 +295,7 @@ TextMeasure ScreenMeasure::measure(std::u16string_view text) const {
         skipUncovered(at, piece.start);
         const auto entry = static_cast<std::size_t>(piece.entry);
         at = piece.start + piece.length;
-        add(advance_[entry], piece.start);
+        add(advance_[entry], piece.start, entry);
         if (box_[entry]) {
             newLine(at, piece.start, true);
         } else if (table_.entries()[entry].kind == encoding::EntryKind::LineBreak) {

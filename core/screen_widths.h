@@ -26,6 +26,9 @@ struct WidthFileRead;
 //   @gap=1      added after each glyph @default=8  width of a code with no line of its own
 //   41=8        width of table code 41 (one to four bytes of hex)
 //   FC=box      code FC starts a new box
+// and, for the box preview, the game's font as a picture of cells:
+//   @font=dialogue.png  the sheet, relative to the width file   @cell=8x16  one cell, pixels
+//   @first=20           the code of the top-left cell (hex)     @height=16  line height
 struct WidthFile {
     std::optional<std::uint32_t> line;  // always set in a file read without error
     std::optional<std::uint32_t> lines; // no limit when absent
@@ -33,6 +36,11 @@ struct WidthFile {
     std::uint32_t defaultWidth = 0;
     std::map<std::string, std::uint32_t> widths; // by code bytes, big-endian
     std::set<std::string> boxCodes;              // the codes marked `box`
+    std::optional<std::string> fontSheet;        // @font, as written
+    std::optional<std::uint32_t> cellWidth;      // @cell=WxH, both set or neither
+    std::optional<std::uint32_t> cellHeight;
+    std::optional<std::uint32_t> firstCode;  // @first, the code's bytes as a big-endian number
+    std::optional<std::uint32_t> lineHeight; // @height; the cell's height when absent
 
     std::size_t skippedLines = 0; // lines not understood
     std::optional<std::size_t> firstSkippedLine;
@@ -52,16 +60,18 @@ struct WidthFile {
 // Why a width file cannot be used.
 struct WidthFileError {
     enum class Kind {
-        NoLineRoom, // no `@line`
-        BadValue,   // a known `@` key whose value is not of its kind
+        NoLineRoom,     // no `@line`
+        BadValue,       // a known `@` key whose value is not of its kind
+        FontKeyMissing, // `@font` without `@cell` or `@first`
     };
     Kind kind = Kind::NoLineRoom;
     std::string key;      // "@line"
-    std::string value;    // as written, blanks around it dropped (BadValue)
+    std::string value;    // as written, blanks around it dropped (BadValue); the key missing
+                          // (FontKeyMissing)
     std::string expected; // what the key takes: "a whole number" (BadValue)
     std::size_t line = 0; // 1-based (BadValue)
 
-    // "no line room (@line)", "@lines=x is not a whole number (line 3)".
+    // "no line room (@line)", "@lines=x is not a whole number (line 3)", "@font without @cell".
     std::string message() const;
 };
 
@@ -91,13 +101,28 @@ struct TextMeasure {
     std::size_t fullest() const { return boxLines[fullestBox]; }
 };
 
+// Where the layout puts one code, or one character that no entry covers.
+struct Placed {
+    std::size_t start = 0;            // UTF-16 index in the text
+    std::optional<std::size_t> entry; // into the table's entries; nothing when uncovered
+    std::size_t line = 0;             // index into TextMeasure::lines
+    std::uint64_t x = 0;              // where its room starts on its line
+};
+
 // A table and a width file together. Holds a reference to `table`, which must outlive it.
 class ScreenMeasure {
 public:
     ScreenMeasure(const encoding::TableEncoding& table, WidthFile widths);
 
-    // Empty text: one box of one line 0 wide. Safe to call from several threads at once.
-    TextMeasure measure(std::u16string_view text) const;
+    // Empty text: one box of one line 0 wide. Safe to call from several threads at once. With
+    // `placed`, every code and uncovered character is added to it where the layout puts it.
+    TextMeasure measure(std::u16string_view text, std::vector<Placed>* placed = nullptr) const;
+
+    // The width line of entries()[entry]'s code, when the width file has one.
+    std::optional<std::uint32_t> givenWidth(std::size_t entry) const;
+    // The entry whose width is a character's own: its one-character text entry with the
+    // shortest code (the file's first on a tie); nothing when the table has none.
+    std::optional<std::size_t> ownEntry(std::u16string_view character) const;
 
     // What a glyph of entries()[entry] adds to its line, @gap included.
     std::uint64_t advance(std::size_t entry) const { return advance_[entry]; }
@@ -124,6 +149,7 @@ private:
     WidthFile widths_;
     std::vector<std::uint64_t> advance_;
     std::vector<bool> box_;
+    std::map<std::u16string, std::size_t, std::less<>> single_;
     std::optional<std::u16string> lineBreakText_;
     std::optional<std::u16string> boxText_;
 };

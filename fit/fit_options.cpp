@@ -9,7 +9,7 @@ QString usage() {
         "usage: tavrel-fit --table FILE.tbl (ORIGINAL.txt TRANSLATION.txt | --script DUMP.txt | "
         "--csv SCRIPT.csv [--columns ORIG,TRANS[,LIMIT]] [--separator C]) [--widths FILE.wid] "
         "[--original-table FILE.tbl] [--encoding NAME] [--optimal] [--limit N] [--json] "
-        "[--codes | --codes-order], or "
+        "[--codes | --codes-order] [--preview DIR | --preview-all DIR], or "
         "tavrel-fit --wrap --widths FILE.wid --table FILE.tbl TRANSLATION.txt [-o OUT]");
 }
 
@@ -31,6 +31,10 @@ constexpr Valued kValued[] = {
     {"encoding", &FitOptions::encoding, "NAME", "the character set of inputs that are not UTF-8"},
     {"widths", &FitOptions::widths, "FILE.wid", "a width file: check the screen too"},
     {"o", &FitOptions::output, "OUT", "--wrap: write the wrapped text to OUT"},
+    {"preview", &FitOptions::preview, "DIR",
+     "write a picture of each translation that does not fit into DIR"},
+    {"preview-all", &FitOptions::previewAll, "DIR",
+     "write a picture of every translation into DIR"},
 };
 
 } // namespace
@@ -133,18 +137,25 @@ ParsedOptions parseOptions(const QStringList& arguments) {
         return fail(QStringLiteral("--table is missing"));
     }
     const bool realScript = !options.script.isEmpty() || !options.csv.isEmpty();
+    const bool pictures = !options.preview.isEmpty() || !options.previewAll.isEmpty();
     if (options.wrap) {
         if (options.widths.isEmpty() || files.size() != 1 || options.json || options.optimal ||
-            options.limit || realScript || options.codes) {
-            return fail(
-                QStringLiteral("--wrap needs --widths and one translation file, and "
-                               "takes no --json, --optimal, --limit, --codes, --script or --csv"));
+            options.limit || realScript || options.codes || pictures) {
+            return fail(QStringLiteral("--wrap needs --widths and one translation file, and "
+                                       "takes no --json, --optimal, --limit, --codes, --script, "
+                                       "--csv or --preview"));
         }
         options.translation = files[0];
         return ParsedOptions{options, {}};
     }
     if (!options.output.isEmpty()) {
         return fail(QStringLiteral("-o is for --wrap"));
+    }
+    if (!options.preview.isEmpty() && !options.previewAll.isEmpty()) {
+        return fail(QStringLiteral("--preview and --preview-all exclude each other"));
+    }
+    if (pictures && options.widths.isEmpty()) {
+        return fail(QStringLiteral("--preview and --preview-all need --widths"));
     }
     if (realScript) {
         if (!options.script.isEmpty() && !options.csv.isEmpty()) {

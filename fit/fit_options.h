@@ -29,6 +29,8 @@ struct FitOptions {
     QString widths;          // a width file: the screen limits join the byte check
     bool wrap = false;       // re-wrap `translation` to the width file instead of checking
     QString output;          // --wrap: where the wrapped text goes; standard output when empty
+    QString preview;         // --preview: the folder for the pictures of the items that fail
+    QString previewAll;      // --preview-all: the folder for the pictures of every item
     bool help = false;       // --help: the other fields but helpText are not filled in
     bool version = false;    // --version: likewise
     QString helpText;

@@ -5,6 +5,7 @@
 #include "fit/fit_io.h"
 #include "fit/fit_options.h"
 #include "fit/fit_report.h"
+#include "fit/preview_run.h"
 #include "fit/screen_check.h"
 #include "fit/script_run.h"
 #include "fit/wrap_run.h"
@@ -57,7 +58,11 @@ int run(const QStringList& arguments, std::FILE* out, std::FILE* err) {
     const auto widths = tables && !options.widths.isEmpty()
                             ? loadWidthFile(options.widths, error, warnings)
                             : std::nullopt;
-    const bool ready = tables && (options.widths.isEmpty() || widths);
+    // A sheet is opened only when pictures are asked for.
+    const std::optional<Preview> preview =
+        widths ? preparePreview(options, *widths, error) : std::nullopt;
+    const bool ready = tables && (options.widths.isEmpty() || widths) &&
+                       ((options.preview.isEmpty() && options.previewAll.isEmpty()) || preview);
     const bool realScript = !options.script.isEmpty() || !options.csv.isEmpty();
     const auto originalBytes =
         ready && !realScript ? readFile(options.original, error) : std::nullopt;
@@ -71,7 +76,7 @@ int run(const QStringList& arguments, std::FILE* out, std::FILE* err) {
     const encoding::TableEncoding& originalsTable = ownTable ? *originalTable : *table;
     if (realScript) {
         return runRealScript(options, reader, originalsTable, *table, widths ? &*widths : nullptr,
-                             out);
+                             preview ? &*preview : nullptr, out);
     }
 
     // Decoding is a good part of the work on a long script: the two files in parallel.
@@ -127,6 +132,13 @@ int run(const QStringList& arguments, std::FILE* out, std::FILE* err) {
     const check::Check check = check::checkItems(
         rulesFor(options, originalsTable, *table, screen ? &*screen : nullptr, codes), items);
     print(out, options.json ? formatJson(check) : formatRows(check, translation));
+    if (preview &&
+        !writePreviews(
+            *preview, *screen, items, check,
+            [](std::size_t i) { return QStringLiteral("line-%1.png").arg(i + 1); }, error)) {
+        complain(err, error);
+        return kBadInput;
+    }
     return check.allFit() ? kAllFit : kSomeOver;
 }
 

@@ -38,10 +38,23 @@ int badLine(const ScriptReader& reader, const QString& path, std::size_t line,
     return kBadInput;
 }
 
+// The pictures, when asked for, after the report; false when one could not be written.
+bool writtenPreviews(const ScriptReader& reader, const Preview* preview,
+                     const std::optional<screen::ScreenMeasure>& screen,
+                     const std::vector<check::Item>& items, const check::Check& check,
+                     const std::function<QString(std::size_t)>& name) {
+    QString error;
+    if (preview && !writePreviews(*preview, *screen, items, check, name, error)) {
+        complain(reader.err, error);
+        return false;
+    }
+    return true;
+}
+
 int runDump(const FitOptions& options, const QString& text, ScriptReader& reader,
             const encoding::TableEncoding& originalTable,
             const encoding::TableEncoding& translationTable, const screen::WidthFile* widths,
-            std::FILE* out) {
+            const Preview* preview, std::FILE* out) {
     const script::DumpRead read =
         script::readDump(storage::utf16View(text),
                          script::EndTokens{endTokens(originalTable), endTokens(translationTable)});
@@ -119,13 +132,18 @@ int runDump(const FitOptions& options, const QString& text, ScriptReader& reader
         rulesFor(options, originals, translation, screen ? &*screen : nullptr, codes), items,
         rooms);
     print(out, options.json ? formatDumpJson(dump, check) : formatDumpRows(dump, check));
-    return check.allFit() ? kAllFit : kSomeOver;
+    const auto name = [&dump](std::size_t i) {
+        return QStringLiteral("string-%1.png").arg(dump.strings[i].line);
+    };
+    return writtenPreviews(reader, preview, screen, items, check, name)
+               ? check.allFit() ? kAllFit : kSomeOver
+               : kBadInput;
 }
 
 int runCsv(const FitOptions& options, const QString& text, ScriptReader& reader,
            const encoding::TableEncoding& originalTable,
            const encoding::TableEncoding& translationTable, const screen::WidthFile* widths,
-           std::FILE* out) {
+           const Preview* preview, std::FILE* out) {
     script::CsvColumns columns;
     columns.separator = options.separator;
     if (!options.columns.isEmpty()) {
@@ -163,7 +181,10 @@ int runCsv(const FitOptions& options, const QString& text, ScriptReader& reader,
         items);
     print(out, options.json ? formatJson(check, &fileLines)
                             : formatRows(check, translation, &fileLines));
-    return check.allFit() ? kAllFit : kSomeOver;
+    const auto name = [](std::size_t i) { return QStringLiteral("record-%1.png").arg(i + 1); };
+    return writtenPreviews(reader, preview, screen, items, check, name)
+               ? check.allFit() ? kAllFit : kSomeOver
+               : kBadInput;
 }
 
 } // namespace
@@ -171,15 +192,17 @@ int runCsv(const FitOptions& options, const QString& text, ScriptReader& reader,
 int runRealScript(const FitOptions& options, ScriptReader& reader,
                   const encoding::TableEncoding& originalTable,
                   const encoding::TableEncoding& translationTable, const screen::WidthFile* widths,
-                  std::FILE* out) {
+                  const Preview* preview, std::FILE* out) {
     const bool dump = !options.script.isEmpty();
     const auto text = reader.text(dump ? options.script : options.csv);
     if (!text) {
         complain(reader.err, reader.error);
         return kBadInput;
     }
-    return dump ? runDump(options, *text, reader, originalTable, translationTable, widths, out)
-                : runCsv(options, *text, reader, originalTable, translationTable, widths, out);
+    return dump ? runDump(options, *text, reader, originalTable, translationTable, widths, preview,
+                          out)
+                : runCsv(options, *text, reader, originalTable, translationTable, widths, preview,
+                         out);
 }
 
 } // namespace fit

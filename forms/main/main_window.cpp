@@ -84,6 +84,7 @@ void MainWindow::onLoad() {
     undo_.reset();
     byteMeter_.clear();
     screenMeter_.clear();
+    preview_.clear(ui_);
 
     // Each assignment raises the box's change, which recounts it and shows the difference. An
     // empty text equals the new box's and raises none, so that box is recounted here.
@@ -133,6 +134,7 @@ void MainWindow::recount(Box box) {
     if (screenMeter_.isLoaded()) {
         screenMeter_.setText(box, current);
         showScreen();
+        showPreview();
     }
 }
 
@@ -186,4 +188,12 @@ void MainWindow::showScreen() {
     platform::setCaptionColour(ui_.screenLines, look.linesColour);
     ui_.pixels->setToolTip(look.toolTip);
     ui_.screenLines->setToolTip(look.toolTip);
+}
+
+void MainWindow::showPreview() {
+    if (preview_.isLoaded()) {
+        preview_.show(ui_, screenMeter_.screen(), ui_.block(Box::Translation).box->text(),
+                      ui_.block(Box::Original).box->text());
+        showDifferenceRows(ui_, true, byteMeter_.holdsCodes());
+    }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "forms/main/box_preview.h"
 #include "forms/main/byte_meter.h"
 #include "forms/main/edit_commands.h"
 #include "forms/main/main_window_design.h"
@@ -62,6 +63,7 @@ private:
     void showBytes();
     void showScreen();
     void showCodes();
+    void showPreview();
 
     // Pop-up menus of the boxes (main_window_menus.cpp).
     void prepareMenu(Box box, Qt::MouseButton button, QPoint globalPosition);
@@ -95,6 +97,7 @@ private:
     MainWindowControls ui_;
     ByteMeter byteMeter_;     // while a table file is chosen
     ScreenMeter screenMeter_; // while a width file lies beside it
+    BoxPreview preview_;      // while that width file names a font
 
     int lengthOriginal_ = 0;
     int lengthTranslation_ = 0;

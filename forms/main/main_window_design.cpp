@@ -36,6 +36,8 @@ constexpr std::array<int, 4> kDifferenceFrameTwips{840, 2520, 2295, 615};
 constexpr std::array<int, 4> kTableFrameTwips{120, 3128, 3735, 1080};
 constexpr std::array<int, 4> kAboutTwips{120, 4440, 1575, 525};
 constexpr std::array<int, 4> kExitTwips{2280, 4440, 1575, 525};
+// Between the buttons and the box preview under them.
+constexpr int kPreviewGapTwips = 120;
 
 // `twips` moved down by `down` and made taller by `taller`, in twips.
 QRect placed(const std::array<int, 4>& twips, int down = 0, int taller = 0) {
@@ -234,8 +236,12 @@ void showDifferenceRows(MainWindowControls& ui, bool screen, bool codes) {
     ui.tableFrame->setGeometry(placed(kTableFrameTwips, row));
     ui.about->move(placed(kAboutTwips, row).topLeft());
     ui.exit->move(placed(kExitTwips, row).topLeft());
-    ui.workingFace->setGeometry(placed(kWorkingFaceTwips, 0, row));
+    const int preview = ui.preview != nullptr ? ui.preview->height() : 0;
+    if (ui.preview != nullptr) {
+        ui.preview->move(placed(kAboutTwips, row + kAboutTwips[3] + kPreviewGapTwips).topLeft());
+    }
+    ui.workingFace->setGeometry(placed(kWorkingFaceTwips, 0, row).adjusted(0, 0, 0, preview));
     // A fixed size keeps the window's position: only its bottom edge moves.
     ui.window->setFixedSize(platform::pixelsFromTwipsX(kMainWindowTwips.width()),
-                            platform::pixelsFromTwipsY(kMainWindowTwips.height() + row));
+                            platform::pixelsFromTwipsY(kMainWindowTwips.height() + row) + preview);
 }

@@ -12,6 +12,7 @@ class QCheckBox;
 class QFrame;
 class QLabel;
 class QMenu;
+class QWidget;
 
 namespace platform {
 class ClickableLabel;
@@ -54,6 +55,9 @@ struct MainWindowControls {
     // Under those while the table holds codes: "Codici: ok", or the first difference.
     QLabel* codes = nullptr;
     QFrame* differenceFrame = nullptr;
+    // Under the ABOUT and ESCI buttons while the width file names a font: the box preview,
+    // sized by its owner; none otherwise.
+    QWidget* preview = nullptr;
     QFrame* tableFrame = nullptr;
     QCheckBox* tableCheck = nullptr;
     QLabel* tableName = nullptr;
@@ -86,7 +90,8 @@ MainWindowControls buildMainWindowDesign();
 // the screen line when both show. Each shown line makes the difference frame one row taller, and
 // the table frame, the buttons under it, the working face and the window's client area move or
 // grow by that row; with neither, all of them are back at their design twips. The window keeps
-// its top-left corner.
+// its top-left corner. The preview, when there is one, lies under the buttons, and the working
+// face and the window grow by its height.
 void showDifferenceRows(MainWindowControls& ui, bool screen, bool codes);
 
 // The product's home page, shown on the about face and used by the packaging.

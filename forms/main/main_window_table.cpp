@@ -148,7 +148,9 @@ void MainWindow::chooseTable() {
 // The screen line: with the table's width file, which lies beside it with the table's name and
 // the extension .wid (gioco.tbl, gioco.wid). Without one, without a table the byte line can
 // use, or with a width file that cannot be used, the window is as designed; why the file
-// cannot be used shows in the tool tip of the table's name.
+// cannot be used shows in the tool tip of the table's name. When the width file names a font,
+// the box preview joins under the buttons; a sheet that cannot serve leaves the screen line
+// and gives no preview, and the tool tip says why.
 void MainWindow::loadWidthFile(const QFileInfo& table) {
     const std::optional<QString> path =
         byteMeter_.isLoaded() ? widthFileBeside(table) : std::nullopt;
@@ -161,10 +163,11 @@ void MainWindow::loadWidthFile(const QFileInfo& table) {
         read = screen::WidthFile::read(
             std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())));
     }
-    ui_.tableName->setToolTip(read && read->error
-                                  ? QFileInfo(*path).fileName() + QStringLiteral(": ") +
-                                        QString::fromStdString(read->error->message())
-                                  : QString());
+    std::optional<QString> problem;
+    if (read && read->error) {
+        problem = QString::fromStdString(read->error->message());
+    }
+    preview_.clear(ui_);
     if (read && !read->error) {
         const screen::WidthFile& widths = read->file;
         if (widths.skippedLines > 0 || widths.unknownKeys > 0) {
@@ -176,9 +179,15 @@ void MainWindow::loadWidthFile(const QFileInfo& table) {
         for (const Box box : kBoxes) {
             screenMeter_.setText(box, ui_.block(box).box->text());
         }
+        // The font's sheet is read only when the width file names one.
+        if (screenMeter_.widths().fontSheet) {
+            problem = preview_.load(*path, screenMeter_.widths());
+        }
     } else {
         screenMeter_.clear();
     }
+    ui_.tableName->setToolTip(
+        problem ? QFileInfo(*path).fileName() + QStringLiteral(": ") + *problem : QString());
     // The codes line comes with the table, not with typing, so the window keeps its size
     // while the translator types.
     byteMeter_.setBoxCodes(screenMeter_.isLoaded() ? screenMeter_.widths().boxCodes
@@ -188,6 +197,7 @@ void MainWindow::loadWidthFile(const QFileInfo& table) {
     showDifferenceRows(ui_, screenMeter_.isLoaded(), byteMeter_.holdsCodes());
     if (screenMeter_.isLoaded()) {
         showScreen();
+        showPreview();
     }
     showCodes();
 }

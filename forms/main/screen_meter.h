@@ -29,6 +29,8 @@ public:
     bool isLoaded() const { return screen_.has_value(); }
     // The file read by the last load; only while loaded.
     const screen::WidthFile& widths() const { return screen_->widths(); }
+    // The measure of the last load; only while loaded.
+    const screen::ScreenMeasure& screen() const { return *screen_; }
 
     // Measures one text again after it changed.
     void setText(Box which, const QString& text);

@@ -27,6 +27,10 @@ static std::string describe(const WidthFileRead& read) {
     for (const auto& code : f.boxCodes) {
         out += ' ' + oracle::hex(code) + "=box";
     }
+    if (f.fontSheet) {
+        out += ", " + *f.fontSheet + ' ' + number(f.cellWidth) + 'x' + number(f.cellHeight) + ' ' +
+               number(f.firstCode) + ' ' + number(f.lineHeight);
+    }
     return out + ", " + std::to_string(f.skippedLines) + ' ' + number(f.firstSkippedLine) + ", " +
            std::to_string(f.unknownKeys) + ' ' + number(f.firstUnknownKeyLine);
 }
@@ -37,7 +41,7 @@ TEST(WidthFileTest, Lines) {
          "\nf0=60\n8140=2#x\nFC=Box\n",
          "144 3 1 8, 20=4 8140=2 F0=60 FC=box, 0 -, 0 -"},
         {"41=box\n41=8\n42=8\n42=box\n@line=1\n@line=0\n", "0 - 0 0, 41=8 42=box, 0 -, 0 -"},
-        {"\n41\n41=x\n123=4\n0102030405=1\n=3\nG1=2\n@font=x\n@x\n@Line=2\n"
+        {"\n41\n41=x\n123=4\n0102030405=1\n=3\nG1=2\n@fnt=x\n@x\n@Line=2\n"
          "01020304=4294967295\n@line=4294967295\n",
          "4294967295 - 0 0, 01020304=4294967295, 7 2, 2 8"},
         // The line room is required; a known key's value that is not a number is never skipped.
@@ -48,6 +52,20 @@ TEST(WidthFileTest, Lines) {
         {"@line=1\n@gap=4294967296\n@default=-1\n",
          "error: @gap=4294967296 is not a whole number (line 2)"},
         {"@default=\n", "error: @default= is not a whole number (line 1)"},
+        // The font keys: any one malformed, or @font without @cell or @first, is an error.
+        {"@line=9\n@font = a b.png\n@cell=8X16\n@first=8140\n@height=1\n@cell=3x2\n",
+         "9 - 0 0,, a b.png 3x2 33088 1, 0 -, 0 -"},
+        {"@cell=1x1\n@first=00\n@line=1\n", "1 - 0 0,, 0 -, 0 -"},
+        {"@line=9\n@cell=8xq\n",
+         "error: @cell=8xq is not a size WxH in whole numbers from 1 (line 2)"},
+        {"@line=9\n@cell=0x8\n",
+         "error: @cell=0x8 is not a size WxH in whole numbers from 1 (line 2)"},
+        {"@line=9\n@first=zz\n", "error: @first=zz is not a code in hex (line 2)"},
+        {"@line=9\n@height=-1\n", "error: @height=-1 is not a whole number from 1 (line 2)"},
+        {"@line=9\n@height=0\n", "error: @height=0 is not a whole number from 1 (line 2)"},
+        {"@line=9\n@font=\n", "error: @font= is not a path (line 2)"},
+        {"@line=9\n@font=f.png\n@first=20\n", "error: @font without @cell"},
+        {"@line=9\n@font=f.png\n@cell=8x8\n", "error: @font without @first"},
     };
     for (const auto& [file, settings] : rows) {
         EXPECT_EQ(describe(WidthFile::read(file)), settings) << file;

@@ -60,8 +60,10 @@ def titled(caption, wanted):  # the Mini Counter's caption may end in " [+2]"
 class Session:
     """cord and test (lists of lines, bytes or None) are put beside the copied program."""
 
-    def __init__(self, executable, cord=None, test=None, name="session", start=True):
+    def __init__(self, executable, cord=None, test=None, name="session", start=True,
+                 screen="1280x1024x24"):
         self.executable, self.name, self._start_program = executable, name, start
+        self.screen = screen
         self._files, self.program, self._procs = dict(cord=cord, test=test), None, []
 
     def __enter__(self):
@@ -78,7 +80,7 @@ class Session:
                     if not key.startswith(("DBUS_", "AT_SPI", "WAYLAND", "QT_", "XDG_"))}
         self.env.update(HOME=self.home, XDG_RUNTIME_DIR=runtime, LANG="C.UTF-8")
         try:
-            self.xvfb = self.spawn(["Xvfb", "-displayfd", "1", "-screen", "0", "1280x1024x24",
+            self.xvfb = self.spawn(["Xvfb", "-displayfd", "1", "-screen", "0", self.screen,
                                     "-nolisten", "tcp", "-noreset"], stdout=subprocess.PIPE)
             self.env["DISPLAY"] = ":" + read_line(self.xvfb.stdout.fileno(), 15, "Xvfb").strip()
             self.spawn(["openbox", "--sm-disable"])

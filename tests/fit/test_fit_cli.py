@@ -1,7 +1,7 @@
 """tavrel-fit as CI runs it: exit codes, failed rows and verdicts, the summary, warnings beside pure
 JSON; real scripts (an extractor's dump, a CSV script, Shift-JIS input); screen widths, the wrap."""
 
-import json, os, re, subprocess, sys, tempfile
+import json, os, re, struct, subprocess, sys, tempfile, zlib
 
 FIT, FOLDER = sys.argv[1], tempfile.TemporaryDirectory(prefix="tavrel-fit-")
 
@@ -168,6 +168,25 @@ ROWS += [([*CTBL, *CODES], 0, r"^3 lines checked \(greedy\), 0 over budget; orig
           and out["summary"]["codes_differ"] == 2),
          ([*CTBL, "--csv", CODES_CSV, "--codes"], 1, r"codes: missing <name>; unknown <nmae>\n.*"
           r"\n {8}codes: extra <end>\n2 rows .*2 with code differences")]
+# The box preview: a sheet of two 1x1 cells (a, b) drawn by hand as an 8-bit RGB PNG.
+def png(name, width, pixels):
+    chunk = lambda kind, data: (struct.pack(">I", len(data)) + kind + data
+                                + struct.pack(">I", zlib.crc32(kind + data)))
+    rows = b"".join(b"\0" + bytes(pixels[i:i + 3 * width]) for i in range(0, len(pixels), 3 * width))
+    write(name, "")
+    with open(os.path.join(FOLDER.name, name), "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, len(pixels) // 3 // width,
+                8, 2, 0, 0, 0)) + chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
+
+
+png("f.png", 2, [255, 0, 0, 0, 0, 255])
+FONT = ["--widths", write("font.wid", "@line=10\n@lines=2\n@default=1\nFC=box\n@font=f.png\n"
+                                      "@cell=1x1\n@first=61\n")]
+PICTURES = os.path.join(FOLDER.name, "pictures")
+ROWS += [([*STBL, *FONT, SORIG, OVER, "--preview", PICTURES, "--limit", "4"], 1,
+          r"^  line .*\n +1 .*\n +px 11/10\n +2 .*\n +lines 3/2\n3 lines checked .*, 2 over"),
+         ([*STBL, *FONT, "--script", SDUMP, "--preview-all", PICTURES + "-dump"], 1, "over the"),
+         ([*STBL, *FONT, "--csv", SCSV, "--preview-all", PICTURES + "-csv"], 1, "over the")]
 MISSING = os.path.join(FOLDER.name, "missing")
 ROWS += [(args, 2, err) for args, err in (  # bad input
     ([*TBL, ORIG, MISSING], "missing: No such"), (["--table", MISSING, ORIG, SAME], ""),
@@ -191,7 +210,19 @@ ROWS += [(args, 2, err) for args, err in (  # bad input
     ([*STBL, "--widths", write("noline.wid", "@lines=2\n"), "--wrap", WRAP],
      r"noline.wid: no line room \(@line\)"),
     ([*STBL, "--widths", write("bad.wid", "@line=x\nzz=1\n"), SORIG, FITS],
-     r"bad.wid: @line=x is not a whole number \(line 1\)"))]
+     r"bad.wid: @line=x is not a whole number \(line 1\)"),
+    ([*STBL, "--widths", write("nocell.wid", "@line=9\n@font=f.png\n@first=61\n"), SORIG, FITS],
+     "nocell.wid: @font without @cell"),
+    *[([*STBL, "--widths", write(name, "@line=9\n@first=61\n" + keys), SORIG, FITS, *more], want)
+      for name, keys, more, want in (
+          ("gone.wid", "@font=gone.png\n@cell=1x1\n", ["--preview", PICTURES],
+           "gone.wid: @font: cannot read gone.png$"),
+          ("big.wid", "@font=f.png\n@cell=3x1\n", ["--preview-all", PICTURES],
+           r"big.wid: @cell 3x1 is larger than the sheet f.png \(2x1\)$"),
+          ("nofont.wid", "", ["--preview", PICTURES], "nofont.wid: no font"),
+          ("height.wid", "@height=-1\n", [], r"@height=-1 is not a whole number from 1 \(line 3\)"))],
+    ([*STBL, SORIG, FITS, "--preview", PICTURES], "need --widths"),
+    ([*STBL, *FONT, SORIG, FITS, "--preview", PICTURES, "--preview-all", PICTURES], "exclude"))]
 failed = 0
 for args, code, want in ROWS:
     done = subprocess.run([FIT, *args], capture_output=True, timeout=60)
@@ -219,5 +250,14 @@ for more, rows in ((["--json"], lambda out: [dict(line, line=0) for line in json
         failed += 1
         print(f"FAIL {more}: a long script checked on several threads differs from its pieces")
 failed += open(OUT, newline="").read() != "abcdefghij<br>klm\naaa bbb<br>ccc ddd<br>eee\n"  # -o
-print(f"{len(ROWS) + 3 - failed} passed, {failed} failed")
+# The pictures: of the items that fail, or of every translated one; 8-bit RGB(A) PNGs.
+for folder, names in (("", ["line-1.png", "line-2.png"]), ("-dump", [
+        "string-1.png", "string-6.png", "string-10.png"]), ("-csv", [f"record-{n}.png" for n in (1, 2, 3)])):
+    got = sorted(os.listdir(PICTURES + folder))
+    heads = [open(os.path.join(PICTURES + folder, n), "rb").read(26) for n in got]
+    if got != sorted(names) or any(h[:8] != b"\x89PNG\r\n\x1a\n" or h[24] != 8 or h[25] not in (2, 6)
+                                   for h in heads):
+        failed += 1
+        print(f"FAIL pictures{folder}: {got}")
+print(f"{len(ROWS) + 6 - failed} passed, {failed} failed")
 sys.exit(1 if failed else 0)

@@ -13,6 +13,7 @@
 #include <QInputMethodEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QScrollArea>
 
 namespace {
 
@@ -150,6 +151,36 @@ TEST_F(MainWindowTest, LayoutWithAndWithoutTheByteAndScreenLines) {
         EXPECT_EQ(window()->geometry(), window0.adjusted(0, 0, 0, 2 * pitch));
     }
     checkLayout();
+    // A width file that names a font: the box preview under the buttons at the largest whole
+    // scale, the window taller by it; a sheet that cannot serve leaves only the screen line.
+    QImage sheet(4, 2, QImage::Format_RGB32);
+    sheet.fill(Qt::black);
+    sheet.setPixel(0, 0, qRgb(255, 255, 255));
+    ASSERT_TRUE(sheet.save(folder.filePath(u"f.png"_s)));
+    writeFile("font.wid", "@line=12\n@lines=2\n@default=2\n@font=f.png\n@cell=2x2\n@first=61\n");
+    writeFile("sheetless.wid", "@line=12\n@font=none.png\n@cell=2x2\n@first=61\n");
+    for (const char* name : {"font.tbl", "sheetless.tbl"}) {
+        chooseTable("61=a\r\n62=b\r\n*FE=<br>\r\n", name);
+        box(kTwo)->setBoxText(u"ab<br>ab"_s);
+        auto* preview = window()->findChild<QScrollArea*>(u"Anteprima"_s);
+        const int grown = preview != nullptr ? preview->height() : 0;
+        EXPECT_EQ(window()->geometry(), window0.adjusted(0, 0, 0, pitch + grown));
+        EXPECT_EQ(get(names::kTableName)->toolTip(),
+                  name[0] == 'f' ? QString() : u"sheetless.wid: @font: cannot read none.png"_s);
+        if (name[0] == 'f') {
+            ASSERT_TRUE(preview != nullptr && preview->isVisible());
+            EXPECT_GT(preview->y(), get(kExit.pair)->geometry().bottom());
+            EXPECT_EQ(preview->widget()->size(), QSize(12, 4) * (preview->width() / 12));
+            EXPECT_EQ(grown, preview->widget()->height());
+            QAccessibleInterface* picture =
+                QAccessible::queryAccessibleInterface(preview->widget());
+            EXPECT_EQ(picture->role(), QAccessible::Graphic);
+            EXPECT_EQ(picture->text(QAccessible::Name), u"Anteprima"_s);
+            checkLayout();
+        } else {
+            EXPECT_TRUE(preview == nullptr && get(kPixels)->isVisible());
+        }
+    }
     // A width file without a line room, and then none: back to the design, the first one's
     // fault in the tool tip of the table's name until the next table.
     writeFile("rotto.wid", "@lines=2\n");
