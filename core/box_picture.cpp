@@ -72,6 +72,13 @@ std::optional<std::size_t> FontSheet::cellAt(std::uint32_t code) const {
 
 BoxPicture draw(const screen::ScreenMeasure& screen, const FontSheet& sheet,
                 std::u16string_view text) {
+    BoxPicture picture;
+    draw(screen, sheet, text, picture);
+    return picture;
+}
+
+void draw(const screen::ScreenMeasure& screen, const FontSheet& sheet, std::u16string_view text,
+          BoxPicture& picture) {
     const screen::WidthFile& widths = screen.widths();
     std::vector<screen::Placed> placed;
     const screen::TextMeasure measure = screen.measure(text, &placed);
@@ -79,18 +86,20 @@ BoxPicture draw(const screen::ScreenMeasure& screen, const FontSheet& sheet,
     const std::uint64_t room = widths.line.value_or(0);
     const std::uint64_t width = std::max({room, measure.widest(), std::uint64_t{1}});
 
-    BoxPicture picture;
+    picture.bandBottoms.clear();
     std::vector<std::uint64_t> bandTops;
     std::uint64_t height = 0;
     for (const std::size_t lines : measure.boxLines) {
         const std::uint64_t bandLines = std::max<std::uint64_t>(lines, widths.lines.value_or(0));
         if (bandLines > kMostPixels / lineHeight) {
-            return {};
+            picture = {};
+            return;
         }
         bandTops.push_back(height + (bandTops.empty() ? 0 : 1));
         height = bandTops.back() + bandLines * lineHeight;
         if (height > kMostPixels / width) {
-            return {};
+            picture = {};
+            return;
         }
         picture.bandBottoms.push_back(static_cast<std::uint32_t>(height));
     }
@@ -166,7 +175,6 @@ BoxPicture draw(const screen::ScreenMeasure& screen, const FontSheet& sheet,
             i += length;
         }
     }
-    return picture;
 }
 
 } // namespace boxpicture

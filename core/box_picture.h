@@ -72,5 +72,9 @@ inline constexpr std::uint64_t kMostPixels = std::uint64_t{1} << 27;
 // @lines, is red.
 BoxPicture draw(const screen::ScreenMeasure& screen, const FontSheet& sheet,
                 std::u16string_view text);
+// The same into `out`, whose memory is used again: a window that draws at every key does not
+// ask for the picture's memory anew each time.
+void draw(const screen::ScreenMeasure& screen, const FontSheet& sheet, std::u16string_view text,
+          BoxPicture& out);
 
 } // namespace boxpicture

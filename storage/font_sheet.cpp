@@ -49,6 +49,13 @@ QImage toImage(const boxpicture::Pixels& pixels) {
     return image;
 }
 
+QImage imageOf(const boxpicture::Pixels& pixels) {
+    // 0xAARRGGBB words are Qt's 32-bit layout; every pixel of a picture is opaque.
+    return QImage(reinterpret_cast<const uchar*>(pixels.argb.data()),
+                  static_cast<int>(pixels.width), static_cast<int>(pixels.height),
+                  static_cast<qsizetype>(pixels.width) * 4, QImage::Format_RGB32);
+}
+
 bool writePng(const boxpicture::Pixels& pixels, const QString& path) {
     return toImage(pixels).save(path, "PNG");
 }

@@ -20,6 +20,8 @@ std::optional<boxpicture::FontSheet> readFontSheet(const QString& widthFilePath,
 
 // The picture as a QImage of its own pixels (no alpha: every pixel drawn is opaque).
 QImage toImage(const boxpicture::Pixels& pixels);
+// The picture's pixels seen as an image, without a copy: valid while `pixels` lives unchanged.
+QImage imageOf(const boxpicture::Pixels& pixels);
 
 // Writes the picture as an 8-bit RGB PNG; false when it could not be written.
 bool writePng(const boxpicture::Pixels& pixels, const QString& path);

@@ -138,8 +138,8 @@ void BoxPreview::show(MainWindowControls& ui, const screen::ScreenMeasure& scree
         area_->setWidget(pane_);
         area_->show();
     }
-    const boxpicture::BoxPicture picture =
-        boxpicture::draw(screen, *sheet_, storage::utf16View(translation));
+    boxpicture::BoxPicture& picture = picture_;
+    boxpicture::draw(screen, *sheet_, storage::utf16View(translation), picture);
     pane_->toolTipPicture = [this, &screen, original] {
         const boxpicture::BoxPicture drawn =
             boxpicture::draw(screen, *sheet_, storage::utf16View(original));
@@ -159,7 +159,7 @@ void BoxPreview::show(MainWindowControls& ui, const screen::ScreenMeasure& scree
     const int scrollBar = area_->verticalScrollBar()->sizeHint().width();
     const int room = static_cast<int>((width - (bands > kBoxesShown ? scrollBar : 0)) * ratio);
     const int scale = std::max(1, room / static_cast<int>(picture.pixels.width));
-    pane_->setPicture(storage::toImage(picture.pixels), scale);
+    pane_->setPicture(storage::imageOf(picture.pixels), scale);
     const std::uint32_t shownRows =
         picture.bandBottoms[std::min<std::size_t>(bands, kBoxesShown) - 1];
     int height = static_cast<int>(std::ceil(shownRows * scale / ratio));

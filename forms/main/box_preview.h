@@ -37,6 +37,7 @@ public:
 
 private:
     std::optional<boxpicture::FontSheet> sheet_;
+    boxpicture::BoxPicture picture_; // the translation's, which the pane shows without a copy
     QPointer<QScrollArea> area_;
     QPointer<PicturePane> pane_;
 };
