@@ -143,7 +143,16 @@ TEST(CsvReaderTest, QuotedFieldsColumnsAndMissingCells) {
     for (const auto& [text, want] : rows) {
         EXPECT_EQ(describe(readCsv(text)), want) << text;
     }
-    EXPECT_EQ(describe(readCsv("a,B,c\nx,y,9\n", {"2", "b", "3"})), "1/2 [y|y] 9; "); // by number
+    // Columns by number count from 1, up to the header's last.
+    const std::pair<CsvColumns, std::string_view> numbered[] = {
+        {{"2", "b", "3"}, "1/2 [y|y] 9; "},
+        {{"1", "3", ""}, "1/2 [x|9] -; "},
+        {{"0", "2", ""}, "error at 1; no column 0: columns count from 1"},
+        {{"1", "2", "4"}, "error at 1; no column 4: the header has 3 columns"}};
+    for (const auto& [columns, want] : numbered) {
+        const CsvRead read = readCsv("a,B,c\nx,y,9\n", columns);
+        EXPECT_EQ(describe(read) + (read.error ? read.error->message : ""), want);
+    }
 }
 } // namespace
 
