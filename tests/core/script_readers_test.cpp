@@ -163,16 +163,17 @@ TEST(DumpTableTest, LabelsLineEndsAndRawBytes) {
     collectRawBytes(u"<$0a><$0A><$G0><$1>x<$80><$81>", raw); // the last one at the very end
     collectRawBytes(u"<$ff", raw);
     EXPECT_EQ(raw, (std::set<std::u16string>{u"<$0A>", u"<$0a>", u"<$80>", u"<$81>"}));
-    const auto tbl = "61=a\n62=b\n63=\\n\\nc\n8081=<line>\\n//\n/FF=<end>\\n\\n\n*FE=<br>\n";
-    const auto table = encoding::TableEncoding::build(
-        dumpTableEntries(encoding::TableEncoding::read(tbl).entries(), raw));
+    const auto tbl = "61=a\n62=b\n63=\\n\\nc\n8081=<line>\\n//\n/FF=<end>\\n\\n\n*FE=<br>\\n//\n";
+    auto entries = encoding::TableEncoding::read(tbl).entries(); // and a label of one character
+    entries.push_back({"\xFC", u"\n", encoding::EntryKind::LineBreak, u"|\n//", 0});
+    const auto table = encoding::TableEncoding::build(dumpTableEntries(entries, raw));
     std::string got; // greedy bytes, optimal bytes, uncovered characters, misread or not
     for (const std::u16string_view text :
          {u"a<line>\n//b<end>\n", u"a<line>\nb<end>\n", u"a\n\nc<br>\n", u"<line>", u"<$0a><$0A>a",
-          u"<$80><$81>"}) {
+          u"<$80><$81>", u"a|\n//b|\nb\n"}) {
         const encoding::TextCost cost = table.encode(text);
         got += std::to_string(cost.greedy.bytes) + "/" + std::to_string(cost.optimal.bytes) + "/" +
                std::to_string(cost.greedy.uncovered) + (cost.misread ? "m " : " ");
     }
-    EXPECT_EQ(got, "5/5/0 5/5/0 3/3/0 0/0/6 3/3/0 2/2/0m ");
+    EXPECT_EQ(got, "5/5/0 5/5/0 3/3/0 0/0/6 3/3/0 2/2/0m 5/5/0 ");
 }
