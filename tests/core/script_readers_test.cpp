@@ -128,13 +128,14 @@ std::string describe(const CsvRead& read) {
     return out;
 }
 
-// Quoted fields, columns by name; then no translation column, a limit that is no
-// number, no limit column, no header.
+// Quoted fields (one opening with a line end), a quote inside an unquoted field, columns by
+// name in any case; then no translation column, a limit that is no number, no limit column,
+// no header.
 TEST(CsvReaderTest, QuotedFieldsColumnsAndMissingCells) {
     const std::pair<std::string_view, std::string_view> rows[] = {
-        {"\xEF\xBB\xBFId,Original,Translation,Limit\r\n1,\"a,b\",\"say \"\"hi\"\"\",\r\n\r\n"
-         "2,\"two\r\nlines\",\"x\ny\",7\n3, c ,,",
-         "1/2 [a,b|say \"hi\"] -; 2/4 [two\nlines|x\ny] 7; 3/7 [ c |] -; "},
+        {"\xEF\xBB\xBFId,ORIGINAL,Translation,Limit\r\n1,\"a,b\",\"say \"\"hi\"\"\",\r\n\r\n"
+         "2,\"\r\ntwo\r\nlines\",\"x\ny\",7\n3, c\"d ,,",
+         "1/2 [a,b|say \"hi\"] -; 2/4 [\ntwo\nlines|x\ny] 7; 3/8 [ c\"d |] -; "},
         {"original,translation\nok,ok\n\"a\nb\"\n", "error at 3; "},
         {"\xEF\xBB\xBForiginal,translation,limit\na,b,c", "error at 2; "},
         {"original,translation,limit\na,b\n", "error at 2; "},
@@ -145,12 +146,12 @@ TEST(CsvReaderTest, QuotedFieldsColumnsAndMissingCells) {
     }
     // Columns by number count from 1, up to the header's last.
     const std::pair<CsvColumns, std::string_view> numbered[] = {
-        {{"2", "b", "3"}, "1/2 [y|y] 9; "},
+        {{"2", "z", "3"}, "1/2 [y|y] 9; "},
         {{"1", "3", ""}, "1/2 [x|9] -; "},
         {{"0", "2", ""}, "error at 1; no column 0: columns count from 1"},
         {{"1", "2", "4"}, "error at 1; no column 4: the header has 3 columns"}};
     for (const auto& [columns, want] : numbered) {
-        const CsvRead read = readCsv("a,B,c\nx,y,9\n", columns);
+        const CsvRead read = readCsv("a,Z,c\nx,y,9\n", columns);
         EXPECT_EQ(describe(read) + (read.error ? read.error->message : ""), want);
     }
 }
