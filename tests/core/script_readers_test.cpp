@@ -51,10 +51,11 @@ TEST(DumpReaderTest, StringsBlocksRoomsAndErrors) {
          u"6 #W16($10) [Hello<line>\n//World<end>|  Hola<line>\nMundo<end>] @256+10 #0; "
          u"17 #W16($12) [Bye<end>] @266+6 #0; 22 #WUB(x) [<$0A>] #1; block 3 @256+16; "
          u"block 21 @512; skipped 2 from 2"},
-        {u"//Block Range: $1 - $2\n#JMP($10)\n//One<end>\n//Two<end>\nUno<end>Dos\n\n<END>\nTres",
+        {u"//Block Range: $1 - $2\n#JMP($10)\n//One<end>\n//Two<end>\nUno<end>Dos\n\n<END>\nTres"
+         u"\n//Four<end>Five",
          {{u"<end>"}, {u"<end>", u"<END>"}},
-         u"5  [One<end>|Uno<end>] #0; 5  [Two<end>|Dos\n<END>] #0; 8  [|Tres] #0; block 2 @16; "
-         u"skipped 0"},
+         u"5  [One<end>|Uno<end>] #0; 5  [Two<end>|Dos\n<END>] #0; 8  [Four<end>|Tres] #0; "
+         u"9  [Five] #0; block 2 @16; skipped 0"},
         {u"#W16($1)\n//POINTER #1 @ $2 - STRING #1 @ $10\n\n#W16($2)\n//a\nb\n#W16($3)\n#X16(x)"
          u"\n#W16($4)\n//c\n#W16($5)\n//POINTER #1 @ $2 - STRING #1 @ $18",
          {},
