@@ -159,7 +159,11 @@ inline bool agrees(const encoding::TableEncoding& table, const std::u16string& t
     const bool readsBack = std::get<0>(optimal) != ~0u;
     const Figures want{greedy.first, greedy.second, readsBack ? optimal : anyBest,
                        readsBack ? std::nullopt : std::optional(furthest)};
-    const auto light = table.encode(text, {true, true, false}), c = table.encode(text);
+    // One encode gets a view whose memory goes on with the text again: nothing past its end counts.
+    const std::u16string twice = text + text;
+    const auto light =
+        table.encode(std::u16string_view(twice).substr(0, text.size()), {true, true, false});
+    const auto c = table.encode(text);
     std::size_t bytes = 0;
     for (const encoding::Piece& p : c.optimal.pieces) {
         written.emplace_back(entries[static_cast<std::size_t>(p.entry)].code, p.start);
