@@ -51,7 +51,7 @@ TEST(DumpReaderTest, StringsBlocksRoomsAndErrors) {
          u"6 #W16($10) [Hello<line>\n//World<end>|  Hola<line>\nMundo<end>] @256+10 #0; "
          u"17 #W16($12) [Bye<end>] @266+6 #0; 22 #WUB(x) [<$0A>] #1; block 3 @256+16; "
          u"block 21 @512; skipped 2 from 2"},
-        {u"//Block Range: $1 - $2\n#JMP($10)\n//One<end>\n//Two<end>\nUno<end>Dos\n\n<END>\nTres"
+        {u"//Block Range: $1 - $2\n#JMP(0X10)\n//One<end>\n//Two<end>\nUno<end>Dos\n\n<END>\nTres"
          u"\n//Four<end>Five",
          {{u"<end>"}, {u"<end>", u"<END>"}},
          u"5  [One<end>|Uno<end>] #0; 5  [Two<end>|Dos\n<END>] #0; 8  [Four<end>|Tres] #0; "
