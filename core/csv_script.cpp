@@ -185,13 +185,18 @@ CsvRead readCsv(std::string_view text, const CsvColumns& columns) {
         column.index = findColumn(header.fields, column.asked);
         const bool optional = &column == &wanted[2] && columns.limit.empty();
         if (!column.index && !optional) {
-            const bool numbered = wholeNumber(column.asked).has_value();
-            return failed(header.line,
-                          numbered ? "no column " + column.asked + ": the header has " +
-                                         std::to_string(header.fields.size()) + " columns"
-                                   : "the header has no column " + column.asked + " for the " +
-                                         std::string(column.name) + " (its fields split at " +
-                                         separatorName(separator) + "; --separator gives another)");
+            const auto number = wholeNumber(column.asked);
+            if (!number) {
+                return failed(header.line, "the header has no column " + column.asked +
+                                               " for the " + std::string(column.name) +
+                                               " (its fields split at " + separatorName(separator) +
+                                               "; --separator gives another)");
+            }
+            const std::string why =
+                *number == 0
+                    ? "columns count from 1"
+                    : "the header has " + std::to_string(header.fields.size()) + " columns";
+            return failed(header.line, "no column " + column.asked + ": " + why);
         }
     }
 

@@ -79,21 +79,25 @@ inline double walkBound(const Entries& entries, const std::u16string& text) {
 // bytes 0 and 1 (often starting a longer code, or given twice), texts of 1 to 3 letters (one
 // beyond Latin-1, a surrogate pair, a lone low surrogate); wide: more entries, bytes 0 to 7 and
 // more letters after a first "a" or "b" (every other letter of the text too), so a text node has
-// many children. Zero-byte tokens, line breaks with and without labels.
+// many children; prefix: every text one letter, "a" or "b", and every code 1 to 4 bytes 0 and 1,
+// so that the reader often has several code starts in doubt at once. Zero-byte tokens, line
+// breaks with and without labels.
 template <typename Next> std::pair<encoding::TableEncoding, std::u16string> drawn(Next next) {
     const std::u16string letters[] = {u"a",  u"b", u"\u0100", u"\U0001F600", {char16_t{0xDC00}},
                                       u"\n", u"c", u"d",      u"e"};
     const auto letter = [&](unsigned n) { return letters[n < 5 ? n : n + 1]; }; // no "\n"
-    const bool wide = next() % 2;
-    Entries entries(1 + next() % (wide ? 20 : 6));
+    const unsigned mode = next() % 3;
+    const bool wide = mode == 1, prefix = mode == 2;
+    const unsigned alphabet = wide ? 8 : prefix ? 2 : 5; // the letters of the entries' texts
+    Entries entries(1 + next() % (wide ? 20 : prefix ? 8 : 6));
     for (encoding::TableEntry& entry : entries) {
         const unsigned shape = next(); // code length, kind, text length, label or none
         entry.kind = static_cast<encoding::EntryKind>(shape / 5 % 3);
-        while (entry.code.size() < shape % 5) {
+        while (entry.code.size() < (prefix ? 1 + shape % 4 : shape % 5)) {
             entry.code += static_cast<char>(next() % (wide ? 8 : 2));
         }
-        for (unsigned n = 0; n < 1 + shape / 15 % 3; ++n) {
-            entry.text += letter(n == 0 && wide ? next() % 2 : next() % (wide ? 8 : 5));
+        for (unsigned n = 0; n < (prefix ? 1 : 1 + shape / 15 % 3); ++n) {
+            entry.text += letter(n == 0 && wide ? next() % 2 : next() % alphabet);
         }
         if (entry.kind == encoding::EntryKind::LineBreak) {
             entry.label = std::exchange(entry.text, u"\n").substr(0, shape / 128 * 6);
@@ -101,7 +105,8 @@ template <typename Next> std::pair<encoding::TableEncoding, std::u16string> draw
     }
     std::u16string text;
     for (unsigned n = 0, count = next() % 7; n < count; ++n) {
-        text += wide && n % 2 == 0 ? letter(next() % 2) : letters[next() % (wide ? 9 : 6)];
+        text +=
+            (wide && n % 2 == 0) || prefix ? letter(next() % 2) : letters[next() % (wide ? 9 : 6)];
     }
     return {encoding::TableEncoding::build(entries), text};
 }
@@ -154,7 +159,11 @@ inline bool agrees(const encoding::TableEncoding& table, const std::u16string& t
     const bool readsBack = std::get<0>(optimal) != ~0u;
     const Figures want{greedy.first, greedy.second, readsBack ? optimal : anyBest,
                        readsBack ? std::nullopt : std::optional(furthest)};
-    const auto light = table.encode(text, {true, true, false}), c = table.encode(text);
+    // One encode gets a view whose memory goes on with the text again: nothing past its end counts.
+    const std::u16string twice = text + text;
+    const auto light =
+        table.encode(std::u16string_view(twice).substr(0, text.size()), {true, true, false});
+    const auto c = table.encode(text);
     std::size_t bytes = 0;
     for (const encoding::Piece& p : c.optimal.pieces) {
         written.emplace_back(entries[static_cast<std::size_t>(p.entry)].code, p.start);

@@ -52,10 +52,11 @@ TEST(DumpReaderTest, StringsBlocksRoomsAndErrors) {
          u"6 #W16($10) [Hello<line>\n//World<end>|  Hola<line>\nMundo<end>] @256+10 #0; "
          u"17 #W16($12) [Bye<end>] @266+6 #0; 22 #WUB(x) [<$0A>] #1; block 3 @256+16; "
          u"block 21 @512; skipped 2 from 2"},
-        {u"//Block Range: $1 - $2\n#JMP($10)\n//One<end>\n//Two<end>\nUno<end>Dos\n\n<END>\nTres",
+        {u"//Block Range: $1 - $2\n#JMP(0X10)\n//One<end>\n//Two<end>\nUno<end>Dos\n\n<END>\nTres"
+         u"\n//Four<end>Five",
          {{u"<end>"}, {u"<end>", u"<END>"}},
-         u"5  [One<end>|Uno<end>] #0; 5  [Two<end>|Dos\n<END>] #0; 8  [|Tres] #0; block 2 @16; "
-         u"skipped 0"},
+         u"5  [One<end>|Uno<end>] #0; 5  [Two<end>|Dos\n<END>] #0; 8  [Four<end>|Tres] #0; "
+         u"9  [Five] #0; block 2 @16; skipped 0"},
         {u"#W16($1)\n//POINTER #1 @ $2 - STRING #1 @ $10\n\n#W16($2)\n//a\nb\n#W16($3)\n#X16(x)"
          u"\n#W16($4)\n//c\n#W16($5)\n//POINTER #1 @ $2 - STRING #1 @ $18",
          {},
@@ -129,13 +130,14 @@ std::string describe(const CsvRead& read) {
     return out;
 }
 
-// Quoted fields, columns by name; then no translation column, a limit that is no
-// number, no limit column, no header; the separator the header shows.
+// Quoted fields (one opening with a line end), a quote inside an unquoted field, columns by
+// name in any case; then no translation column, a limit that is no number, no limit column,
+// no header; the separator the header shows.
 TEST(CsvReaderTest, QuotedFieldsColumnsAndMissingCells) {
     const std::pair<std::string_view, std::string_view> rows[] = {
-        {"\xEF\xBB\xBFId,Original,Translation,Limit\r\n1,\"a,b\",\"say \"\"hi\"\"\",\r\n\r\n"
-         "2,\"two\r\nlines\",\"x\ny\",7\n3, c ,,",
-         "1/2 [a,b|say \"hi\"] -; 2/4 [two\nlines|x\ny] 7; 3/7 [ c |] -; "},
+        {"\xEF\xBB\xBFId,ORIGINAL,Translation,Limit\r\n1,\"a,b\",\"say \"\"hi\"\"\",\r\n\r\n"
+         "2,\"\r\ntwo\r\nlines\",\"x\ny\",7\n3, c\"d ,,",
+         "1/2 [a,b|say \"hi\"] -; 2/4 [\ntwo\nlines|x\ny] 7; 3/8 [ c\"d |] -; "},
         {"original,translation\nok,ok\n\"a\nb\"\n", "error at 3; "},
         {"\xEF\xBB\xBForiginal,translation,limit\na,b,c", "error at 2; "},
         {"original,translation,limit\na,b\n", "error at 2; "},
@@ -147,7 +149,16 @@ TEST(CsvReaderTest, QuotedFieldsColumnsAndMissingCells) {
     for (const auto& [text, want] : rows) {
         EXPECT_EQ(describe(readCsv(text)), want) << text;
     }
-    EXPECT_EQ(describe(readCsv("a,B,c\nx,y,9\n", {"2", "b", "3", {}})), "1/2 [y|y] 9; "); // numbers
+    // Columns by number count from 1, up to the header's last.
+    const std::pair<CsvColumns, std::string_view> numbered[] = {
+        {{"2", "z", "3", {}}, "1/2 [y|y] 9; "},
+        {{"1", "3", "", {}}, "1/2 [x|9] -; "},
+        {{"0", "2", "", {}}, "error at 1; no column 0: columns count from 1"},
+        {{"1", "2", "4", {}}, "error at 1; no column 4: the header has 3 columns"}};
+    for (const auto& [columns, want] : numbered) {
+        const CsvRead read = readCsv("a,Z,c\nx,y,9\n", columns);
+        EXPECT_EQ(describe(read) + (read.error ? read.error->message : ""), want);
+    }
     EXPECT_EQ(describe(readCsv("original;translation,x\na;b,c\n", {"1", "2", "", ','})),
               "1/2 [a;b|c] -; "); // the separator given, not the header's
 }
@@ -162,13 +173,14 @@ TEST(DumpTableTest, LabelsLineEndsAndRawBytes) {
     collectRawBytes(u"<$ff", raw);
     EXPECT_EQ(raw, (std::set<std::u16string>{u"<$0A>", u"<$0a>", u"<$80>", u"<$81>"}));
     const auto tbl = "61=a\n62=b\n63=\\n\\nc\n8081=<line>\\n//\n/FF=<end>\\n\\n\n*FE=<br>\\n//\n";
-    const auto table = encoding::TableEncoding::build(
-        dumpTableEntries(encoding::TableEncoding::read(tbl).entries(), raw));
+    auto entries = encoding::TableEncoding::read(tbl).entries(); // and a label of one character
+    entries.push_back({"\xFC", u"\n", encoding::EntryKind::LineBreak, u"|\n//", 0});
+    const auto table = encoding::TableEncoding::build(dumpTableEntries(entries, raw));
     const screen::ScreenMeasure screen(table, screen::WidthFile::read("@line=20\n@default=5").file);
     std::string got; // greedy bytes, optimal bytes, uncovered characters, misread or not, widths
     for (const std::u16string_view text :
          {u"a<line>\n//b<end>\n", u"a<line>\nb<end>\n", u"a\n\nc<br>\n", u"<line>", u"<$0a><$0A>a",
-          u"<$80><$81>", u"a<br>\nb<end>\n"}) {
+          u"<$80><$81>", u"a<br>\nb<end>\n", u"a|\n//b|\nb\n"}) {
         const encoding::TextCost cost = table.encode(text);
         got += std::to_string(cost.greedy.bytes) + "/" + std::to_string(cost.optimal.bytes) + "/" +
                std::to_string(cost.greedy.uncovered) + (cost.misread ? "m" : "");
@@ -179,5 +191,6 @@ TEST(DumpTableTest, LabelsLineEndsAndRawBytes) {
         }
         got += "; ";
     }
-    EXPECT_EQ(got, "5/5/0 55; 5/5/0 45; 3/3/0 20,0; 0/0/6 30; 3/3/0 55; 2/2/0m 50; 4/4/0 5,5; ");
+    EXPECT_EQ(got, "5/5/0 55; 5/5/0 45; 3/3/0 20,0; 0/0/6 30; 3/3/0 55; 2/2/0m 50; 4/4/0 5,5; "
+                   "5/5/0 5,5,5; ");
 }

@@ -53,7 +53,7 @@ TEST(TableEncodingReadTest, LineKinds) {
 // Every figure of short texts over random small tables against the oracle.
 TEST(TableEncodingTest, AgreesWithEveryEncodingTried) {
     std::mt19937 rng(20240611);
-    for (int round = 0; round < 12000; ++round) {
+    for (int round = 0; round < 18000; ++round) {
         const auto [table, text] = oracle::drawn([&] { return rng() % 256; });
         ASSERT_TRUE(oracle::agrees(table, text))
             << describe(table) << "|" << std::string(text.begin(), text.end()) << "|";
