@@ -163,7 +163,30 @@ QByteArray encodeAs(QStringView text, InputCharSet charSet,
     if (errors != nullptr) {
         *errors = encoder.hasError();
     }
-    return bytes;
+    if (!encoder.hasError()) {
+        return bytes;
+    }
+    // Again a character at a time, so that each one the set lacks becomes '?' as in
+    // Windows-1252, not the converter's own substitute (FC FC in Shift-JIS).
+    // An error stays with the encoder (resetState does not clear it in the ICU converters), so
+    // each one takes a new encoder.
+    std::optional<QStringEncoder> each;
+    bytes.clear();
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        if (!each) {
+            each.emplace(name.constData(), QStringEncoder::Flag::Stateless);
+        }
+        const QByteArray piece = each->encode(text.sliced(i, length));
+        if (each->hasError()) {
+            bytes += '?';
+            each.reset();
+        } else {
+            bytes += piece;
+        }
+        i += length;
+    }
+    return bom ? QStringEncoder(name.constData()).encode(u"\uFEFF") + bytes : bytes;
 }
 
 TableDecoding tableDecoding(std::string_view wholeFile, const std::optional<NamedCharSet>& named) {

@@ -74,8 +74,8 @@ DecodedInput decodeInput(QByteArrayView bytes, const std::optional<NamedCharSet>
 QByteArray utf8Text(const QByteArray& bytes);
 
 // The text in `charSet` (`named` used for Named only); a byte order mark first when `bom` (UTF-16
-// as chooseCharSet chose it always has one). Characters the set has no bytes for become '?'
-// (or the set's own replacement); `errors`, when given, is set to whether there were any.
+// as chooseCharSet chose it always has one). Characters the set has no bytes for become '?';
+// `errors`, when given, is set to whether there were any.
 QByteArray encodeAs(QStringView text, InputCharSet charSet,
                     const std::optional<NamedCharSet>& named, bool bom, bool* errors = nullptr);
 

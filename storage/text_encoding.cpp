@@ -55,10 +55,14 @@ QString decodeWindows1252(QByteArrayView bytes) {
 }
 
 QByteArray encodeWindows1252(QStringView text, bool* errors) {
-    QByteArray out(text.size(), Qt::Uninitialized);
+    QByteArray out;
+    out.reserve(text.size());
     bool missing = false;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            ++i; // one character, one '?'
+        }
         char byte = '?';
         if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
             byte = static_cast<char>(c);
@@ -70,7 +74,7 @@ QByteArray encodeWindows1252(QStringView text, bool* errors) {
                 missing = true;
             }
         }
-        out[i] = byte;
+        out += byte;
     }
     if (errors != nullptr) {
         *errors = missing;
