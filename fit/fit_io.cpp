@@ -59,6 +59,12 @@ QString guessWarning(const QString& path, storage::InputCharSet charSet) {
         .arg(path, QLatin1String(guess));
 }
 
+QString notInSetWarning(const QString& path, storage::InputCharSet chosen,
+                        const std::optional<storage::NamedCharSet>& charSet) {
+    return QStringLiteral("%1 holds bytes that are not %2: each read as U+FFFD")
+        .arg(path, storage::charSetName(chosen, charSet));
+}
+
 } // namespace
 
 std::optional<encoding::TableEncoding>
@@ -73,7 +79,12 @@ loadTable(const QString& path, QString& error, QByteArray& warnings,
     if (const QString guess = guessWarning(path, decoding.charSet); !guess.isEmpty()) {
         warnings += QStringLiteral("tavrel-fit: %1\n").arg(guess).toUtf8();
     }
-    auto table = encoding::TableEncoding::read(view, decoding.decode);
+    if (decoding.errors) {
+        warnings += QStringLiteral("tavrel-fit: %1\n")
+                        .arg(notInSetWarning(path, decoding.charSet, charSet))
+                        .toUtf8();
+    }
+    auto table = encoding::TableEncoding::read(decoding.bytes(view), decoding.decode);
     if (table.entries().empty()) {
         error = QStringLiteral("%1 holds no entry").arg(path);
         return std::nullopt;
@@ -97,14 +108,22 @@ storage::DecodedInput ScriptReader::decode(const QByteArray& bytes) const {
 
 QStringList ScriptReader::lines(const QByteArray& bytes, storage::DecodedInput& how) const {
     const storage::InputCharSet chosen = storage::chooseCharSet(bytes, charSet);
-    if (chosen == storage::InputCharSet::Utf8 || chosen == storage::InputCharSet::Windows1252) {
+    // UTF-8 is chosen for bytes that are not UTF-8 only when a byte order mark starts them.
+    if (chosen == storage::InputCharSet::Windows1252 ||
+        (chosen == storage::InputCharSet::Utf8 &&
+         (!bytes.startsWith("\xEF\xBB\xBF") || bytes.isValidUtf8()))) {
         // Line by line, without the whole text in between: a long script's common case.
-        how = {{}, chosen, false};
+        how = {{}, chosen, false, bytes.startsWith("\xEF\xBB\xBF")};
         return storage::decodeStateLines(bytes);
     }
     how = storage::decodeAs(bytes, chosen, charSet);
-    QStringList lines = how.text.split(u'\n');
+    QStringList lines = splitLines(how.text);
     how.text.clear();
+    return lines;
+}
+
+QStringList splitLines(const QString& text) {
+    QStringList lines = text.split(u'\n');
     if (lines.back().isEmpty()) {
         lines.removeLast();
     }
@@ -120,8 +139,7 @@ void ScriptReader::warnAbout(const QString& path, const storage::DecodedInput& i
     if (const QString guess = guessWarning(path, input.charSet); !guess.isEmpty()) {
         complain(err, guess);
     } else if (input.errors) {
-        complain(err, QStringLiteral("%1 holds bytes that are not %2: each read as U+FFFD")
-                          .arg(path, QString::fromLatin1(charSet->name())));
+        complain(err, notInSetWarning(path, input.charSet, charSet));
     }
 }
 

@@ -34,11 +34,14 @@ QByteArray warningLine(const QString& path, const char* what, std::size_t count,
 
 // A table file read in the character set storage::chooseCharSet chooses, `charSet` being
 // --encoding. Nothing, with `error` set, when it cannot be read or holds no entry; lines it
-// skips, warnings about its entries and a file whose set was guessed add a message (line end
-// included) to `warnings`.
+// skips, warnings about its entries, a file whose set was guessed and bytes with no character
+// in the set add a message (line end included) to `warnings`.
 std::optional<encoding::TableEncoding>
 loadTable(const QString& path, QString& error, QByteArray& warnings,
           const std::optional<storage::NamedCharSet>& charSet = std::nullopt);
+
+// The lines of a text: each ends at LF, a CR before it dropped; an empty text has none.
+QStringList splitLines(const QString& text);
 
 // Script files read in the character set storage::chooseCharSet chooses, `charSet` being
 // --encoding. Warnings go to `err` as they come; a failure leaves its one-line message in
@@ -55,7 +58,7 @@ struct ScriptReader {
     // two files may be decoded on two threads at once.
     QStringList lines(const QByteArray& bytes, storage::DecodedInput& how) const;
     // Tells how a file that is not UTF-8 was read when the set was guessed, or that it held
-    // bytes the named set has no character for.
+    // bytes the set it was read in has no character for.
     void warnAbout(const QString& path, const storage::DecodedInput& input) const;
     // The file's text, decoded and warned about.
     std::optional<QString> text(const QString& path);

@@ -31,11 +31,6 @@ int run(const QStringList& arguments, std::FILE* out, std::FILE* err) {
         return kAllFit;
     }
 
-    if (options.wrap) {
-        return runWrap(WrapJob{options.table, options.widths, options.translation, options.output},
-                       out, err);
-    }
-
     ScriptReader reader;
     reader.err = err;
     if (!options.encoding.isEmpty()) {
@@ -46,6 +41,11 @@ int run(const QStringList& arguments, std::FILE* out, std::FILE* err) {
                 QStringLiteral("--encoding: no character set is called %1").arg(options.encoding));
             return kBadInput;
         }
+    }
+    if (options.wrap) {
+        return runWrap(WrapJob{options.table, options.widths, options.translation, options.output,
+                               reader.charSet},
+                       out, err);
     }
     QString& error = reader.error;
     QByteArray warnings;

@@ -1,6 +1,8 @@
 #include "fit/screen_check.h"
 
 #include "fit/fit_io.h"
+#include "storage/char_sets.h"
+
 #include <string_view>
 #include <utility>
 
@@ -8,12 +10,13 @@ namespace fit {
 
 std::optional<screen::WidthFile> loadWidthFile(const QString& path, QString& error,
                                                QByteArray& warnings) {
-    const auto bytes = readFile(path, error);
-    if (!bytes) {
+    const auto file = readFile(path, error);
+    if (!file) {
         return std::nullopt;
     }
+    const QByteArray bytes = storage::utf8Text(*file);
     screen::WidthFileRead read = screen::WidthFile::read(
-        std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())));
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     if (read.error) {
         error = path + QStringLiteral(": ") + QString::fromStdString(read.error->message());
         return std::nullopt;

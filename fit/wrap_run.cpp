@@ -12,6 +12,8 @@
 
 namespace fit {
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 int fail(std::FILE* err, const QString& message) {
@@ -36,7 +38,7 @@ int runWrap(const WrapJob& job, std::FILE* out, std::FILE* err) {
     }
     QString error;
     QByteArray warnings;
-    const auto table = loadTable(job.table, error, warnings);
+    const auto table = loadTable(job.table, error, warnings, job.charSet);
     const auto widths = table ? loadWidthFile(job.widths, error, warnings) : std::nullopt;
     const auto translationBytes = widths ? readFile(job.translation, error) : std::nullopt;
     print(err, warnings);
@@ -51,11 +53,14 @@ int runWrap(const WrapJob& job, std::FILE* out, std::FILE* err) {
     }
 
     const check::Rules rules{*table, *table, &screen};
+    const ScriptReader reader{job.charSet, err, {}};
+    const storage::DecodedInput input = reader.decode(*translationBytes);
+    reader.warnAbout(job.translation, input);
     // One line end for the whole output: the input's, CR LF when it has any.
-    const QByteArray lineEnd = translationBytes->contains("\r\n") ? "\r\n" : "\n";
-    QByteArray wrapped;
+    const QString lineEnd = input.text.contains(u"\r\n") ? u"\r\n"_s : u"\n"_s;
+    QString wrapped;
     int code = kAllFit;
-    const QStringList lines = storage::decodeStateLines(*translationBytes);
+    const QStringList lines = splitLines(input.text);
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const screen::WrappedLine line = screen::wrapLine(screen, storage::utf16View(lines[i]));
         const QString text = QString::fromStdU16String(line.text);
@@ -82,16 +87,22 @@ int runWrap(const WrapJob& job, std::FILE* out, std::FILE* err) {
                            row);
         }
         code = line.fits && line.tooWide.empty() ? code : kSomeOver;
-        wrapped += text.toUtf8() + lineEnd;
+        wrapped += text + lineEnd;
+    }
+    bool unwritable = false;
+    const QByteArray bytes =
+        storage::encodeAs(wrapped, input.charSet, job.charSet, input.bom, &unwritable);
+    if (unwritable) {
+        complain(err, QStringLiteral("characters %1 has no bytes for were written as ?")
+                          .arg(storage::charSetName(input.charSet, job.charSet)));
     }
 
     if (job.output.isEmpty()) {
-        print(out, wrapped);
+        print(out, bytes);
         return code;
     }
     QSaveFile file(job.output);
-    if (!file.open(QIODevice::WriteOnly) || file.write(wrapped) != wrapped.size() ||
-        !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         return fail(err, QStringLiteral("cannot write %1: %2").arg(job.output, file.errorString()));
     }
     return code;

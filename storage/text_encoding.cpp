@@ -2,6 +2,7 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <array>
 
 namespace storage {
@@ -49,6 +50,34 @@ QString decodeWindows1252(QByteArrayView bytes) {
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const auto b = static_cast<unsigned char>(bytes[i]);
         dst[i] = (b >= 0x80 && b <= 0x9F) ? QChar(cp1252High[b - 0x80]) : QChar(char16_t(b));
+    }
+    return out;
+}
+
+QByteArray encodeWindows1252(QStringView text, bool* errors) {
+    QByteArray out;
+    out.reserve(text.size());
+    bool missing = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            ++i; // one character, one '?'
+        }
+        char byte = '?';
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+            byte = static_cast<char>(c);
+        } else {
+            const auto* found = std::find(cp1252High.begin(), cp1252High.end(), c);
+            if (found != cp1252High.end()) {
+                byte = static_cast<char>(0x80 + (found - cp1252High.begin()));
+            } else {
+                missing = true;
+            }
+        }
+        out += byte;
+    }
+    if (errors != nullptr) {
+        *errors = missing;
     }
     return out;
 }

@@ -26,6 +26,11 @@ inline std::u16string_view utf16View(const QString& text) {
 // become the C1 control with the same number, as Windows itself does.
 QString decodeWindows1252(QByteArrayView bytes);
 
+// The bytes of `text` in Windows-1252, as decodeWindows1252 reads them back; a character the
+// code page has no byte for becomes '?', and `errors`, when given, is set to whether there was
+// one.
+QByteArray encodeWindows1252(QStringView text, bool* errors = nullptr);
+
 // UTF-8 when the bytes are valid UTF-8 (strict, as QByteArrayView::isValidUtf8: no overlong
 // forms, no surrogates, nothing above U+10FFFF, no cut sequence), otherwise Windows-1252.
 QString decodeStateText(QByteArrayView bytes);

@@ -11,8 +11,9 @@ bool ByteMeter::load(const QByteArray& tableFile) {
     const std::string_view bytes(tableFile.constData(), static_cast<std::size_t>(tableFile.size()));
     // The window names no character set: the file's bytes decide, as they do for tavrel-fit
     // without --encoding.
+    const storage::TableDecoding decoding = storage::tableDecoding(bytes, std::nullopt);
     encoding::TableEncoding table =
-        encoding::TableEncoding::read(bytes, storage::tableDecoding(bytes, std::nullopt).decode);
+        encoding::TableEncoding::read(decoding.bytes(bytes), decoding.decode);
     if (table.entries().empty()) {
         clear();
         return false;

@@ -6,6 +6,7 @@
 #include "forms/main/table_keys.h"
 #include "platform/system/file_dialog.h"
 #include "platform/widgets/text_box.h"
+#include "storage/char_sets.h"
 #include "storage/table_dump.h"
 #include "storage/text_encoding.h"
 
@@ -111,7 +112,11 @@ void MainWindow::chooseTable() {
     // line under the difference, which reads the same bytes as the common table format (codes
     // of several bytes, entries of several characters). A table that cannot be read, or ends
     // inside an entry, still turns table mode on with whatever the table holds now.
-    const std::optional<QByteArray> bytes = readWholeFile(file.absoluteFilePath());
+    // A table in UTF-16 (by its byte order mark) is read as its text in UTF-8, by both.
+    std::optional<QByteArray> bytes = readWholeFile(file.absoluteFilePath());
+    if (bytes) {
+        *bytes = storage::utf8Text(*bytes);
+    }
     const std::string_view view =
         bytes ? std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size()))
               : std::string_view();
@@ -154,7 +159,10 @@ void MainWindow::chooseTable() {
 void MainWindow::loadWidthFile(const QFileInfo& table) {
     const std::optional<QString> path =
         byteMeter_.isLoaded() ? widthFileBeside(table) : std::nullopt;
-    const std::optional<QByteArray> bytes = path ? readWholeFile(*path) : std::nullopt;
+    std::optional<QByteArray> bytes = path ? readWholeFile(*path) : std::nullopt;
+    if (bytes) {
+        *bytes = storage::utf8Text(*bytes);
+    }
     if (path && !bytes) {
         qWarning("tavrel-counter: cannot read the width file %s", qUtf8Printable(*path));
     }

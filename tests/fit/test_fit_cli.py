@@ -63,10 +63,15 @@ def dump(end, second):  # "hello<line>\n//world<end>" is 12 bytes, the room from
 CSV = write("game.csv", ["id,original,translation,limit", "1,hello,ciao,",
                          '2,"bye, now","ok ""yes""",3', '3,"two', 'lines",x,',
                          "4,x," + "a" * 30 + ",", "5,x," + "a" * 29 + "\U0001F600b,"])
-SJIS = ["--table", write("sjis.tbl", ["82A0=あ", "82A2=い", "61=a", "69=i", "/00=<end>", "zz"],
-                         "sjis")]
+KANA_TBL, KANA_O, KANA_T = ["82A0=あ", "82A2=い", "61=a", "69=i", "/00=<end>", "zz"], ["あい", "ai"], [
+    "いあい", "ia"]
+SJIS = ["--table", write("sjis.tbl", KANA_TBL, "sjis")]
 SJIS_DUMP = write("sjis.txt", ["#W16($0)", "//あい<end>", "ai<end>"], "sjis")
-KANA = [write("k-o", ["あい", "ai"], "sjis"), write("k-t", ["いあい", "ia"], "sjis")]
+KANA = [write("k-o", KANA_O, "sjis"), write("k-t", KANA_T, "sjis")]
+# the same table and pair as Windows' Notepad saves them: UTF-16 with a byte order mark
+COPIES = [["--table", *(write(f"{n}.{e}", ["\ufeff" * bom + lines[0], *lines[1:]], e) for n, lines
+                         in (("tbl", KANA_TBL), ("o", KANA_O), ("t", KANA_T)))]
+          for e, bom in (("utf-8", 0), ("utf-16", 0), ("utf-16-be", 1), ("utf-16-le", 0))]
 BAD_KANA = [write("kb-o", ["あい", "ai\udc82"], "sjis"),
             write("kb-t", ["いあい", "ia\udc82"], "sjis")]
 # MIS_TRANS's lines as the strings of a dump, with the same verdicts.
@@ -96,13 +101,15 @@ ROWS += [
      r"Shift_JIS \(--encoding NAME(?s:.*)txt is not UTF-8: read as Shift_JIS")),
     # clean Shift-JIS reads the same named or guessed; a byte it has no character for is warned
     # of when named, and makes the guess Windows-1252
-    *[([*SJIS, *kana, *encoding], 1, (r"(?m)^     1       4       6     \+2         0  .+\n2 "
-        r"lines checked \(greedy\), 1 over budget; original 6 bytes, translation 8 b", rf"^{pre}"
-        rf".*skipped: 1 \(first: line 6\)\n{post}$")) for kana, encoding, pre, post in (
-        (KANA, ["--encoding", "Shift_JIS"], "", ""), (KANA, [], r".*sjis.tbl is not UTF-8: read "
-         r"as Shift_JIS .*\n", r"(.*k-. is not UTF-8: read as Shift_JIS .*\n){2}"),
-        (BAD_KANA, ["--encoding", "Shift_JIS"], "", r"(.*kb-. holds bytes that are not Shift_J"
-         r".*\n){2}"))],
+    # and UTF-16 like UTF-8, by its byte order mark, or by --encoding without one
+    *[([*args], 1, (r"(?m)^     1       4       6     \+2         0  .+\n2 lines checked \(gree"
+        r"dy\), 1 over budget; original 6 bytes, translation 8 b", rf"^{pre}.*skipped: 1 \(first:"
+        rf" line 6\)\n{post}$")) for args, pre, post in (
+        ([*SJIS, *KANA, "--encoding", "Shift_JIS"], "", ""), ([*SJIS, *KANA], r".*sjis.tbl is "
+         r"not UTF-8: read as Shift_JIS .*\n", r"(.*k-. is not UTF-8: read as Shift_JIS .*\n){2}"),
+        ([*SJIS, *BAD_KANA, "--encoding", "Shift_JIS"], "", r"(.*kb-. holds bytes that are not "
+         r"Shift_J.*\n){2}"), *((copy, "", "") for copy in COPIES[:3]),
+        ([*COPIES[3], "--encoding", "UTF-16"], "", ""))],
     ([*SJIS, *BAD_KANA], 0, (r"original 2 bytes, translation 2 bytes", r"kb-o is not UTF-8: read "
      r"as Windows-1252 \(--encoding NAME reads it in another character set\)\n.*kb-t .*1252")),
     ([*GAME, "--original-table", TBL[1], "--script", write("stream.txt", [  # no pointer commands
@@ -145,6 +152,8 @@ ROWS += [([*STBL, *WID, SORIG, FITS], 0, r"^3 lines checked"),
         ([*STBL, *WID, "--csv", SCSV], 1, r"(?m)^ +1 +2 .*\n +px 11/10\n +2 +3 .*\n +lines 3/2\n"
          r"3 rows .* 0 over budget; .*; 2 rows over the screen\n$"),
         ([*STBL, *WID, "--wrap", WRAP], 0, r"^aaa bbb<br>ccc\r\naaaa bbbbb<br>ccc dd ee\r\n$"),
+        ([*STBL, *WID, "--wrap", write("1252", "aaa bbb ccé\r\n", "cp1252")], 0,  # written back
+         (r"^aaa bbb<br>cc\udce9\r\n$", r"/1252 is not UTF-8: read as Windows-1252 ")),
         ([*STBL, "--widths", write("nobox.wid", "@line=10\n@lines=2\n@default=1\nzz\n"), "--wrap",
           CUT, "-o", OUT], 1, ("^$", r"^.*skipped: 1 \(first: line 4\)\n.*line 1, column 11: .*\n"
                                r".*line 2 does not fit after wrapping:\n {8}lines 3/2: the table has no code marked box\n$"))]
@@ -226,7 +235,8 @@ ROWS += [(args, 2, err) for args, err in (  # bad input
 failed = 0
 for args, code, want in ROWS:
     done = subprocess.run([FIT, *args], capture_output=True, timeout=60)
-    done.stdout, done.stderr = done.stdout.decode(), done.stderr.decode()
+    done.stdout, done.stderr = (done.stdout.decode(errors="surrogateescape"),
+                                done.stderr.decode())
     if code == 2:  # bad input: nothing on stdout, one line on stderr holding `want`
         ok = not done.stdout and re.fullmatch(rf"tavrel-fit: .*{want}.*\n", done.stderr)
     elif callable(want):

@@ -59,7 +59,8 @@ void stateFiles(std::string_view file) {
 // drawn into a small table and a short text, the encoder agrees with the oracle, on draws it
 // walks quickly (twenty entries for each of six letters take it minutes).
 void tableEncoding(std::string_view file) {
-    encoding::TableEncoding::read(file, storage::tableDecoding(file, std::nullopt).decode)
+    const storage::TableDecoding decoding = storage::tableDecoding(file, std::nullopt);
+    encoding::TableEncoding::read(decoding.bytes(file), decoding.decode)
         .encode(std::u16string(file.begin(), file.end()));
     std::size_t at = 0;
     const auto [table, text] = oracle::drawn([&]() -> unsigned {

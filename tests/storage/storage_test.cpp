@@ -101,11 +101,13 @@ TEST(StorageTest, TableEntriesAreDecodedAsTheWholeFileDecides) {
     }
 }
 
-// One rule for every file: valid UTF-8 (a BOM dropped) whatever is named, else the named set,
-// else Shift-JIS when the whole file is clean Shift-JIS with a two-byte character, else
-// Windows-1252. Names go through Qt's ICU-backed converters.
+// One rule for every file: a byte order mark's set (the mark dropped), else valid UTF-8 whatever
+// is named (but with a NUL byte when a set is named), else the named set, else Shift-JIS when
+// the whole file is clean Shift-JIS with a two-byte character, else Windows-1252. Names go
+// through Qt's ICU-backed converters. Each text written back in its set reads the same again.
 TEST(StorageTest, CharSetsByNameAndTheChoiceOfDecoding) {
     const auto sjis = storage::NamedCharSet::find(u" sjis "_s);
+    const auto utf16 = storage::NamedCharSet::find(u"UTF-16"_s);
     ASSERT_TRUE(sjis && !storage::NamedCharSet::find({}) && sjis->name() == "Shift_JIS");
     using enum storage::InputCharSet;
     // file, the set named, the set chosen, the text
@@ -118,13 +120,26 @@ TEST(StorageTest, CharSetsByNameAndTheChoiceOfDecoding) {
                   {"B1=\xB1\r\n", none, Windows1252, u"B1=±\r\n"_s}, // one-byte characters only
                   {"E9=\xE9\r\n", none, Windows1252, u"E9=é\r\n"_s}, // a lead byte before CR
                   {"#\xE9\n\x82\xA0", none, Windows1252, u"#é\n\u201A\u00A0"_s}, // in a comment too
-                  {"\x82\xA0\x82", none, Windows1252, u"\u201A\u00A0\u201A"_s}};
+                  {"\x82\xA0\x82", none, Windows1252, u"\u201A\u00A0\u201A"_s},
+                  {"\xEF\xBB\xBF\x82\xA0", sjis, Utf8, u"\uFFFD\uFFFD"_s},
+                  {"\xFF\xFE\x42\x30\r\0\n\0"_ba, sjis, Utf16LE, u"あ\r\n"_s},
+                  {"\xFE\xFF\x30\x42\0\xE9"_ba, none, Utf16BE, u"あé"_s},
+                  {"\x42\x30\xE9\0"_ba, utf16, Named, u"あé"_s},
+                  {"\x42\x30\n\0"_ba, utf16, Named, u"あ\n"_s}, // valid UTF-8, but a NUL
+                  {"A\0"_ba, none, Utf8, u"A\0"_s}};
     for (const auto& [bytes, named, charSet, text] : rows) {
         const storage::DecodedInput input = storage::decodeInput(bytes, named);
         EXPECT_EQ(std::tuple(storage::chooseCharSet(bytes, named), input.charSet, input.text),
                   std::tuple(charSet, charSet, text))
             << bytes.toPercentEncoding().constData();
+        const QByteArray again = storage::encodeAs(text, charSet, named, input.bom);
+        EXPECT_EQ(storage::decodeInput(again, named).text, text)
+            << bytes.toPercentEncoding().constData();
     }
+    // A character the set lacks (a lone surrogate too) is written as one '?' in every set.
+    EXPECT_EQ(std::pair(storage::encodeAs(u"aあ😀\xD83D"_s, Windows1252, none, false),
+                        storage::encodeAs(u"\u00E9a😀\xD83D"_s, ShiftJis, none, false)),
+              std::pair("a???"_ba, "?a??"_ba));
 }
 
 // A missing line and a file that is not UTF-8 are problems naming it. A save drops line breaks;
