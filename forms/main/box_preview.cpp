@@ -12,6 +12,7 @@
 #include <QHelpEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QPalette>
 #include <QScrollArea>
 #include <QScrollBar>
 
@@ -133,6 +134,12 @@ void BoxPreview::show(MainWindowControls& ui, const screen::ScreenMeasure& scree
         area_ = new QScrollArea(ui.workingFace);
         area_->setObjectName(QStringLiteral("Anteprima"));
         area_->setFrameShape(QFrame::NoFrame);
+        // Beside a picture narrower than the buttons' width, the window's own black.
+        QPalette black = area_->palette();
+        black.setColor(QPalette::Window, Qt::black);
+        area_->setPalette(black);
+        area_->viewport()->setPalette(black);
+        area_->viewport()->setAutoFillBackground(true);
         area_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         pane_ = new PicturePane(area_);
         area_->setWidget(pane_);

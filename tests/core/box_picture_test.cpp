@@ -168,7 +168,10 @@ TEST(BoxPictureTest, AgreesWithAPixelByPixelReference) {
         for (const std::uint32_t c : sheet.argb) {
             ++count[one(c)];
         }
-        const std::size_t most = std::ranges::max(count | std::views::values);
+        std::size_t most = 0;
+        for (const auto& [colour, times] : count) {
+            most = std::max(most, times);
+        }
         const std::uint32_t sheetBack =
             one(*std::ranges::find_if(sheet.argb, [&](auto c) { return count[one(c)] == most; }));
         const std::uint64_t width =
