@@ -81,8 +81,7 @@ QByteArray formatDumpRows(const script::DumpScript& dump, const check::Check& ch
     }
     QString text = counted(summary.checked, "string", "strings") +
                    QStringLiteral(" checked (%1), %2 over budget, %3 untranslated; ")
-                       .arg(QLatin1String(check.strategy == encoding::Strategy::Optimal ? "optimal"
-                                                                                        : "greedy"))
+                       .arg(QLatin1String(strategyName(check.strategy)))
                        .arg(summary.over)
                        .arg(summary.untranslated) +
                    counted(dump.blocks.size(), "block", "blocks") +
@@ -153,7 +152,7 @@ QByteArray formatDumpJson(const script::DumpScript& dump, const check::Check& ch
     json.endArray()
         .key("summary")
         .beginObject()
-        .member("strategy", check.strategy == encoding::Strategy::Optimal ? "optimal" : "greedy")
+        .member("strategy", strategyName(check.strategy))
         .member("checked", summary.checked)
         .member("over", summary.over)
         .member("untranslated", summary.untranslated)
@@ -161,12 +160,7 @@ QByteArray formatDumpJson(const script::DumpScript& dump, const check::Check& ch
         .member("blocks_over", summary.blocksOver)
         .member("uncovered", summary.uncovered)
         .member("original_uncovered", summary.originalUncovered);
-    if (check.widths) {
-        json.member("off_screen", summary.offScreen);
-    }
-    if (check.codes) {
-        json.member("codes_differ", summary.codesDiffer);
-    }
+    writeOptionalCounts(json, check);
     json.endObject().endObject();
     return out + '\n';
 }

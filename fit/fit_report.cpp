@@ -30,11 +30,20 @@ long long number(std::size_t n) {
     return static_cast<long long>(n);
 }
 
+} // namespace
+
 const char* strategyName(encoding::Strategy strategy) {
     return strategy == encoding::Strategy::Optimal ? "optimal" : "greedy";
 }
 
-} // namespace
+void writeOptionalCounts(JsonWriter& json, const check::Check& check) {
+    if (check.widths) {
+        json.member("off_screen", check.summary.offScreen);
+    }
+    if (check.codes) {
+        json.member("codes_differ", check.summary.codesDiffer);
+    }
+}
 
 QString counted(std::size_t count, const char* one, const char* many) {
     return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
@@ -313,12 +322,7 @@ QByteArray formatJson(const check::Check& check, const std::vector<std::size_t>*
         .member("original_bytes", summary.originalBytes)
         .member("translation_bytes", summary.translationBytes)
         .member("uncovered", summary.uncovered);
-    if (check.widths) {
-        json.member("off_screen", summary.offScreen);
-    }
-    if (check.codes) {
-        json.member("codes_differ", summary.codesDiffer);
-    }
+    writeOptionalCounts(json, check);
     const auto first = [&](const char* name, const std::optional<std::size_t>& item,
                            bool original) {
         json.key(name);

@@ -40,6 +40,11 @@ void writeText(JsonWriter& json, const check::TextBytes& bytes, const check::Che
 void writeScreen(JsonWriter& json, const check::Verdict& verdict);
 // The "codes" member of an item, when the codes were checked.
 void writeCodes(JsonWriter& json, const check::Verdict& verdict);
+// The summary's counts of the limits only some checks hold: "off_screen" with a width file,
+// "codes_differ" with --codes.
+void writeOptionalCounts(JsonWriter& json, const check::Check& check);
+// "greedy" or "optimal".
+const char* strategyName(encoding::Strategy strategy);
 // The summary's "; N with code differences", when the codes were checked.
 QString codesSummary(const check::Check& check);
 
