@@ -72,7 +72,7 @@ BAD_KANA = [write("kb-o", ["あい", "ai\udc82"], "sjis"),
 MIS_DUMP = write("mis.txt", ["#JMP($0,$9)", *(f"#W16($0)\n//xx\n{t}" for t in ["xz", "z z", "qz"])])
 ROWS += [
     ([*GAME, "--script", dump("10F", "arrivederci<end>")], 1, (r"(?m)^    14  #EMBWRITE\(\$001\u2026 "
-     r"  .*\n(?s:.*); 2 blocks, 1 over\n$", "1 command read and ignored")),  # else as the README's
+     r"      4 .*\n(?s:.*); 2 blocks, 1 over\n$", "1 command read and ignored")),  # else as the README's
     ([*GAME, "--script", dump("10D", "no<end>")], 0, r"14 of 14 bytes, 0 free\n.*0 bytes, no end"),
     ([*GAME, "--script", dump("10F", "x<end>"), "--json"], 0, lambda out, err: [
         (s["budget"], s["budget_from"], s["translation"]["greedy"], s["translated"])
