@@ -66,12 +66,6 @@ TEST(BoxPictureTest, Edges) {
         }
         EXPECT_EQ(got, expected) << keys << ' ' << text;
     }
-    std::string error;
-    const auto wide = screen::WidthFile::read("@line=1\n@font=f.png\n@cell=7x2\n@first=41\n");
-    EXPECT_FALSE(FontSheet::use(wide.file, sheet, error));
-    EXPECT_EQ(error, "@cell 7x2 is larger than the sheet f.png (6x2)");
-    const auto clearSheet = sheetFor(wide.file, Pixels{2, 1, {kClear, 0x00000001}});
-    EXPECT_EQ(clearSheet->pictureBackground(), 0xFF000000); // transparent pixels are one colour
 }
 
 // The picture pixel by pixel from a glyph-by-glyph layout made from the width rules, on random

@@ -23,12 +23,8 @@ MIS_ORIG, MIS_TRANS = write("mis-o", ["xx", "zz", "xx", ""]), write("mis-t", ["x
 VERDICTS = [[{"column": 1, "reads": "\n"}, {"column": 2}], [None, None],
             [{"column": 1, "reads": '\x1f" \\'}, {"column": 2}]]
 # arguments, exit code, what stdout holds: a pattern, or a test of the run's JSON (and stderr)
-ROWS = [  # line 2 greedy: ab c d, blank, ab c d, <end> = 8 bytes against 2; optimal a bcd: 6
-        ([*TBL, ORIG, LONGER], 1, r"^  line  budget .*\n     2       2       8     \+6         0  "
-         r"abcd abcd<end>\n3 lines (?s:.*)characters of the translation not in the table: 1 "
-         r"\(first: line 3, column 2\)\n$"),
+ROWS = [  # line 2 greedy: ab c d, blank, ab c d, <end> = 8 bytes; optimal a bcd: 6, shown
         ([*TBL, ORIG, LONGER, "--optimal", "--limit", "1"], 1, r"(?m)^ +2 +1 +6 +\+5 "),
-        ([*TBL, ORIG, SAME, "--limit", "2", "--optimal"], 0, r"^3 lines \S+ \(optimal\), 0 over"),
         ([*TBL, ORIG, SAME, "--json"], 0, r'^{"lines": \[\n{"line": 1, "original": {"greedy": 3, '
          r'"optimal": 2, "uncovered": 0, "misread": null, "cannot_be_written": null}, .*"budget": '
          r'3, "fits": true},\n'),  # "abcd": greedy ab c d, optimal a bcd
@@ -36,8 +32,6 @@ ROWS = [  # line 2 greedy: ab c d, blank, ab c d, <end> = 8 bytes against 2; opt
         ([*MIS, MIS_ORIG, MIS_TRANS], 1, r'(?m)^     1       2       2     \+0         0  xz\n {8}'
          r'misread at column 1: the game reads "\\n"\n +3 .*\n {8}misread at column 1: the game '
          r'reads "\\u001f\\" \\\\"\n3 lines checked \(greedy\), 2 over budget'),
-        ([*MIS, MIS_ORIG, MIS_TRANS, "--optimal"], 1, r"(?m)^ +3 .*\n {8}cannot be written: no "
-         r"encoding that reads back reaches column 2\n3 lines checked \(optimal\), 2 over"),
         ([*MIS, write("x", ["x", ""]), write("x2", ["x", ""])], 0,  # empty last lines on both sides
          r"^2 lines checked \(greedy\), 0 over budget; original 1 byte, translation 1 byte\n$"),
         ([*MIS, MIS_ORIG, MIS_TRANS, "--json", "--optimal"], 1, lambda out, err: re.fullmatch(
@@ -74,20 +68,12 @@ COPIES = [["--table", *(write(f"{n}.{e}", ["\ufeff" * bom + lines[0], *lines[1:]
           for e, bom in (("utf-8", 0), ("utf-16", 0), ("utf-16-be", 1), ("utf-16-le", 0))]
 BAD_KANA = [write("kb-o", ["あい", "ai\udc82"], "sjis"),
             write("kb-t", ["いあい", "ia\udc82"], "sjis")]
-# MIS_TRANS's lines as the strings of a dump, with the same verdicts.
+# MIS_TRANS's lines as the strings of a dump.
 MIS_DUMP = write("mis.txt", ["#JMP($0,$9)", *(f"#W16($0)\n//xx\n{t}" for t in ["xz", "z z", "qz"])])
 ROWS += [
-    ([*GAME, "--script", dump("10F", "arrivederci<end>")], 1, (
-        r"^  line  command          budget   bytes   over  block  translation\n    14  "
-        r"#EMBWRITE\(\$001\u2026       4      12     \+8      7  arrivederci<end>\n"
-        r"block at line 3 \(\$100-\$10F\): 23 of 16 bytes, over by 7\n(?s:.*)3 strings checked "
-        r"\(greedy\), 1 over budget, 1 untranslated; 2 blocks, 1 over\n$",
-        "1 command read and ignored")),
+    ([*GAME, "--script", dump("10F", "arrivederci<end>")], 1, (r"(?m)^    14  #EMBWRITE\(\$001\u2026 "
+     r"      4 .*\n(?s:.*); 2 blocks, 1 over\n$", "1 command read and ignored")),  # else as the README's
     ([*GAME, "--script", dump("10D", "no<end>")], 0, r"14 of 14 bytes, 0 free\n.*0 bytes, no end"),
-    ([*GAME, "--script", dump("10C", "no<end>")], 1, r"-1 +1  no<end>\n.*13 bytes, over by 1"),
-    ([*GAME, "--script", dump("10D", "no<end>"), "--limit", "3", "--widths", write("4.wid", [
-        "@line=4", "@default=1"])], 1, r"^  line .*\n     6 .* 3 +11 +\+8 .*\n +px 16/4\n(?s:.*)"
-     r"; 1 string over the screen\n$"),  # as many strings over budget as off screen
     ([*GAME, "--script", dump("10F", "x<end>"), "--json"], 0, lambda out, err: [
         (s["budget"], s["budget_from"], s["translation"]["greedy"], s["translated"])
         for s in out["strings"]] == [(12, "room", 11, True), (4, "room", 2, True),
@@ -117,8 +103,6 @@ ROWS += [
      r"                5       6     \+1      0  ciao<\$0B><end>\n.*\n2 strings", "^$")),
     ([*MIS, "--script", MIS_DUMP], 1, r'(?m)^     2  #W16\(\$0\)              2       2     \+0 '
      r'     0  xz\n {8}misread .*\n(?s:.*), 2 over.*: 1 \(first: string at line 5\)\n$'),
-    ([*MIS, "--script", MIS_DUMP, "--json", "--optimal"], 1, lambda out, err: [[s["translation"][
-        k] for k in ("misread", "cannot_be_written")] for s in out["strings"]] == VERDICTS),
     ([*MIS, "--optimal", "--csv", write("mis.csv", ["original,translation,limit", "xx,xz,9999999",
                                                      "zz,zzz,3"])], 1,  # numbers wider than columns
      r"(?m)^     1      2 9999999       2 -9999997         0  xz\n {8}cannot be written: .* 2\n2 "
@@ -139,8 +123,7 @@ SCSV = write("csv", 'original,translation\naaaa aaaa aaaa,aaaaaaaaaaa\n'
                    'bbbbbbbbbbbbb,"b\nb\nb"\ncc,cc\n')
 OUT, LINK = write("out", "written over"), os.path.join(FOLDER.name, "link")
 os.symlink(WRAP, LINK)  # another name of an input
-ROWS += [([*STBL, *WID, SORIG, FITS], 0, r"^3 lines checked"),
-        ([*STBL, *WID, SORIG, OVER, "--limit", "4"], 1,  # as many lines over budget as off screen
+ROWS += [([*STBL, *WID, SORIG, OVER, "--limit", "4"], 1,  # as many lines over budget as off screen
          r"^  line .*\n +1 .*\n +px 11/10\n +2 .*\n +lines 3/2\n3 lines checked .*, 2 over"),
         ([*STBL, *WID, SORIG, OVER, "--limit", "20", "--json"], 1,
          r'"widest": 1, "lines": 3}, "fits": false}, "budget": 20, (?s:.*)"off_screen": 2, "fi'),
@@ -167,14 +150,9 @@ CODES_DUMP = write("codes.txt", ["#W16($0)", "//a<name> a<wait><end>", "a<wait> 
 CODES_CSV = write("codes.csv", ["original;translation", "a<name>;<nmae>a", "a<end>;a<end><end>"])
 ROWS += [([*CTBL, *CODES], 0, r"^3 lines checked \(greedy\), 0 over budget; original 9 bytes, "
           r"translation 7 bytes\n$"),
-         ([*CTBL, *CODES, "--codes"], 1, r"^  line .*\n     1 .*\n {8}codes: missing <name>; extra "
-          r"<wait>\n     2 .*\n {8}codes: end not last\n3 lines .*; 2 with code differences\n$"),
-         ([*CTBL, "--script", CODES_DUMP, "--codes-order", "--json"], 1, lambda out, err: [
-             s["codes"] for s in out["strings"]] == [
-             {"missing": ["<name>"], "extra": ["<wait>"], "unknown": [], "end_not_last": False,
-              "order_differs": False}, {"missing": [], "extra": [], "unknown": [],
-                                        "end_not_last": False, "order_differs": True}]
-          and out["summary"]["codes_differ"] == 2),
+         ([*CTBL, "--script", CODES_DUMP, "--codes-order", "--json"], 1, lambda out, err: [(s[
+             "codes"]["extra"], s["codes"]["order_differs"]) for s in out["strings"]] == [(
+             ["<wait>"], False), ([], True)] and out["summary"]["codes_differ"] == 2),
          ([*CTBL, "--csv", CODES_CSV, "--codes"], 1, r"codes: missing <name>; unknown <nmae>\n.*"
           r"\n {8}codes: extra <end>\n2 rows .*2 with code differences")]
 # The box preview: a sheet of two 1x1 cells (a, b) drawn by hand as an 8-bit RGB PNG.
@@ -209,7 +187,6 @@ ROWS += [(args, 2, err) for args, err in (  # bad input
     *[([*GAME, "--csv", CSV, "--columns", c], "not " + c) for c in ("a,b,c,d", "1")],
     ([*GAME, "--script", dump("F", "")], "line 3"), ([*GAME, "--script", CSV, CSV], "1 given"),
     ([*SJIS, "--script", SJIS_DUMP, "--encoding", "no-such-set"], "no-such-set"),
-    ([*GAME, "--csv", CSV, "--columns", "2,5"], "line 1: no column 5: the header has 4 columns"),
     ([*GAME, "--csv", write("open.csv", ["original,translation", "a,b", "", '"c,d', "e"])],
      "line 4: a quote opened in this record is never closed"),
     *[([*STBL, "--wrap", *more], "--wrap needs")
@@ -220,16 +197,13 @@ ROWS += [(args, 2, err) for args, err in (  # bad input
      r"noline.wid: no line room \(@line\)"),
     ([*STBL, "--widths", write("bad.wid", "@line=x\nzz=1\n"), SORIG, FITS],
      r"bad.wid: @line=x is not a whole number \(line 1\)"),
-    ([*STBL, "--widths", write("nocell.wid", "@line=9\n@font=f.png\n@first=61\n"), SORIG, FITS],
-     "nocell.wid: @font without @cell"),
     *[([*STBL, "--widths", write(name, "@line=9\n@first=61\n" + keys), SORIG, FITS, *more], want)
       for name, keys, more, want in (
           ("gone.wid", "@font=gone.png\n@cell=1x1\n", ["--preview", PICTURES],
            "gone.wid: @font: cannot read gone.png$"),
           ("big.wid", "@font=f.png\n@cell=3x1\n", ["--preview-all", PICTURES],
            r"big.wid: @cell 3x1 is larger than the sheet f.png \(2x1\)$"),
-          ("nofont.wid", "", ["--preview", PICTURES], "nofont.wid: no font"),
-          ("height.wid", "@height=-1\n", [], r"@height=-1 is not a whole number from 1 \(line 3\)"))],
+          ("nofont.wid", "", ["--preview", PICTURES], "nofont.wid: no font"))],
     ([*STBL, SORIG, FITS, "--preview", PICTURES], "need --widths"),
     ([*STBL, *FONT, SORIG, FITS, "--preview", PICTURES, "--preview-all", PICTURES], "exclude"))]
 failed = 0
