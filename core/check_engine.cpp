@@ -88,9 +88,10 @@ Verdict judge(const TextFigures& original, const TextFigures& translation, const
                           !boxFits(*widths, laidOut.lines)};
     }
     if (original.codes && translation.codes) {
-        verdict.codes = translation.blank
-                            ? codes::CodeDifferences{}
-                            : codes::compareCodes(*original.codes, *translation.codes, codesOrder);
+        verdict.codes = std::make_shared<const codes::CodeDifferences>(
+            translation.blank
+                ? codes::CodeDifferences{}
+                : codes::compareCodes(*original.codes, *translation.codes, codesOrder));
     }
     return verdict;
 }
@@ -126,9 +127,13 @@ Check checkItems(const Rules& rules, const std::vector<Item>& items,
         check.widths = rules.screen->widths();
     }
     const std::size_t count = items.size();
-    // The texts are shared out, two an item: a script of one long line takes two threads.
-    std::vector<TextFigures> originals(count);
-    std::vector<TextFigures> translations(count);
+    // The texts are shared out, two an item: a script of one long line takes two threads. Their
+    // bytes go straight into the verdicts, and what only some checks need into lists of their
+    // own, so that a long script asks for no more memory than its verdicts.
+    check.items.resize(count);
+    std::vector<ScreenFigures> screens(rules.screen != nullptr ? 2 * count : 0);
+    std::vector<codes::TextCodes> textCodes(check.codes ? 2 * count : 0);
+    std::vector<char> blank(check.codes ? count : 0);
     std::size_t characters = 0;
     for (const Item& item : items) {
         characters += item.original.size() + item.translation.size();
@@ -137,13 +142,38 @@ Check checkItems(const Rules& rules, const std::vector<Item>& items,
     inShares(2 * count, worthThreads, [&](std::size_t begin, std::size_t end, unsigned) {
         for (std::size_t k = begin; k < end; ++k) {
             const Item& item = items[k / 2];
-            if (k % 2 == 0) {
-                originals[k / 2] = measure(rules, true, item.original);
-            } else if (item.translated) {
-                translations[k / 2] = measure(rules, false, item.translation);
+            const bool original = k % 2 == 0;
+            if (!original && !item.translated) {
+                continue;
+            }
+            TextFigures figures =
+                measure(rules, original, original ? item.original : item.translation);
+            Verdict& verdict = check.items[k / 2];
+            (original ? verdict.original : verdict.translation) = std::move(figures.bytes);
+            if (figures.screen) {
+                screens[k] = *figures.screen;
+            }
+            if (figures.codes) {
+                textCodes[k] = std::move(*figures.codes);
+                if (!original) {
+                    blank[k / 2] = figures.blank ? 1 : 0;
+                }
             }
         }
     });
+    // The figures of text k again, for judge(), moved out of the lists.
+    const auto figuresOf = [&](std::size_t k, TextBytes&& bytes) {
+        TextFigures figures;
+        figures.bytes = std::move(bytes);
+        if (!screens.empty()) {
+            figures.screen = screens[k];
+        }
+        if (!textCodes.empty()) {
+            figures.codes = std::move(textCodes[k]);
+            figures.blank = k % 2 == 1 && blank[k / 2] != 0;
+        }
+        return figures;
+    };
 
     check.blocks.resize(blockRooms.size());
     for (std::size_t b = 0; b < blockRooms.size(); ++b) {
@@ -151,24 +181,24 @@ Check checkItems(const Rules& rules, const std::vector<Item>& items,
     }
     const screen::WidthFile* widths = check.widths ? &*check.widths : nullptr;
     Summary& summary = check.summary;
-    check.items.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
         const Item& item = items[i];
-        summary.originalUncovered += originals[i].bytes.uncovered;
-        if (!summary.firstOriginalUncovered && originals[i].bytes.firstUncovered) {
+        Verdict& verdict = check.items[i];
+        summary.originalUncovered += verdict.original.uncovered;
+        if (!summary.firstOriginalUncovered && verdict.original.firstUncovered) {
             summary.firstOriginalUncovered = i;
         }
+        summary.originalBytes += verdict.original.of(rules.strategy);
         if (!item.translated) {
-            Verdict verdict = judge(originals[i], {}, item.budget, rules.strategy, nullptr);
+            verdict = judge(figuresOf(2 * i, std::move(verdict.original)), {}, item.budget,
+                            rules.strategy, nullptr);
             verdict.translated = false;
-            check.items.push_back(std::move(verdict));
             ++summary.untranslated;
-            summary.originalBytes += originals[i].bytes.of(rules.strategy);
             continue;
         }
         // Each block's items fill it in their order.
         std::size_t pastBlock = 0;
-        const std::size_t bytes = translations[i].bytes.of(rules.strategy);
+        const std::size_t bytes = verdict.translation.of(rules.strategy);
         if (item.block) {
             BlockVerdict& block = check.blocks[*item.block];
             block.used += bytes;
@@ -176,14 +206,13 @@ Check checkItems(const Rules& rules, const std::vector<Item>& items,
                 pastBlock = std::min<std::size_t>(bytes, block.used - *block.room);
             }
         }
-        check.items.push_back(judge(originals[i], translations[i], item.budget, rules.strategy,
-                                    widths, pastBlock, rules.codesOrder));
-        const Verdict& verdict = check.items.back();
+        verdict = judge(figuresOf(2 * i, std::move(verdict.original)),
+                        figuresOf(2 * i + 1, std::move(verdict.translation)), item.budget,
+                        rules.strategy, widths, pastBlock, rules.codesOrder);
         summary.over += verdict.overBudget() ? 1 : 0;
         summary.offScreen += verdict.screenFits() ? 0 : 1;
         summary.codesDiffer += verdict.codesFit() ? 0 : 1;
         summary.failing += verdict.fits() ? 0 : 1;
-        summary.originalBytes += verdict.original.of(rules.strategy);
         summary.translationBytes += bytes;
         summary.uncovered += verdict.translation.uncovered;
         if (!summary.firstUncovered && verdict.translation.firstUncovered) {

@@ -101,7 +101,8 @@ struct Verdict {
     std::size_t pastBlock = 0; // bytes of the item past its block's end
     std::optional<ScreenVerdict> screen; // with a screen limit, when translated
     // When the codes are checked; no difference for a translation not done yet (blank).
-    std::optional<codes::CodeDifferences> codes;
+    // Held apart, as a long script has many verdicts and the codes are checked only when asked.
+    std::shared_ptr<const codes::CodeDifferences> codes;
 
     bool blockFits() const { return pastBlock == 0; }
     bool screenFits() const { return !screen || screen->fits(); }

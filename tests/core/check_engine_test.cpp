@@ -174,7 +174,7 @@ TEST(CheckEngineTest, VerdictsAndSummaryAgreeWithTheirDefinitions) {
 namespace {
 
 // "missing <a> <a>|extra <b>|unknown <c>|end|order" of an item's codes, "-" for none.
-std::string describe(const std::optional<codes::CodeDifferences>& found) {
+std::string describe(const std::shared_ptr<const codes::CodeDifferences>& found) {
     if (!found) {
         return "unchecked";
     }
