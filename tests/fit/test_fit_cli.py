@@ -77,6 +77,7 @@ ROWS += [
         for s in out["strings"]] == [(12, "room", 11, True), (4, "room", 2, True),
                                      (4, "room", 0, False)] and out["blocks"][0]["used"] == 13),
     # the preview of a cut row keeps a character's two halves together
+    ([*GAME, "--csv", CSV, "--json"], 1, r'^{"lines": \[\n{"record": 1, "line": 2, "orig'),
     ([*GAME, "--csv", CSV], 1, r'^record   line .*\n     2      3       3       6     \+3         '
      r'2  ok "yes"\n.*  a{30}\n.*  a{29}\u2026\n5 rows .*\(first: record 2, line 3, column 4\)\n$'),
     # clean Shift-JIS reads the same named or guessed; a byte it has no character for is warned
