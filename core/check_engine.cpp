@@ -63,8 +63,8 @@ TextFigures measure(const Rules& rules, bool original, std::u16string_view text)
     }
     if (codeTable != nullptr) {
         figures.codes = codes::textCodes(*codeTable, text, cost.greedy.pieces, !original);
+        figures.blank = codes::isBlank(text); // only the codes spare work not done yet
     }
-    figures.blank = codes::isBlank(text);
     return figures;
 }
 

@@ -157,7 +157,7 @@ struct TextFigures {
     TextBytes bytes;
     std::optional<ScreenFigures> screen;
     std::optional<codes::TextCodes> codes; // when the codes are checked
-    bool blank = false;                    // nothing but blanks and line ends
+    bool blank = false; // nothing but blanks and line ends; worked out with the codes only
 };
 
 TextFigures measure(const Rules& rules, bool original, std::u16string_view text);

@@ -223,6 +223,7 @@ QByteArray formatRows(const check::Check& check, const QStringList& translation,
         check::inShares(check.items.size(), summary.failing >= kRowsPerShare,
                         [&](std::size_t begin, std::size_t end, unsigned share) {
                             QByteArray& part = parts[share];
+                            part.reserve(static_cast<qsizetype>(end - begin) * 100);
                             for (std::size_t i = begin; i < end; ++i) {
                                 const check::Verdict& item = check.items[i];
                                 if (item.fits()) {
