@@ -77,12 +77,13 @@ ROWS += [
         for s in out["strings"]] == [(12, "room", 11, True), (4, "room", 2, True),
                                      (4, "room", 0, False)] and out["blocks"][0]["used"] == 13),
     # the preview of a cut row keeps a character's two halves together
+    ([*TBL, "--csv", write("cols.csv", ["o,t,room", "xab,abcd,9"]), "--columns", "o,t,room"], 0,
+     r"; characters of the original not in the table: 1 \(first: record 1, line 2, column 1\)\n$"),
     ([*GAME, "--csv", CSV, "--json"], 1, r'^{"lines": \[\n{"record": 1, "line": 2, "orig'),
     ([*GAME, "--csv", CSV], 1, r'^record   line .*\n     2      3       3       6     \+3         '
      r'2  ok "yes"\n.*  a{30}\n.*  a{29}\u2026\n5 rows .*\(first: record 2, line 3, column 4\)\n$'),
-    # clean Shift-JIS reads the same named or guessed; a byte it has no character for is warned
-    # of when named, and makes the guess Windows-1252
-    # and UTF-16 like UTF-8, by its byte order mark, or by --encoding without one
+    # clean Shift-JIS reads the same named or guessed, UTF-16 like UTF-8 (by its byte order mark,
+    # or by --encoding without one); a byte Shift-JIS has no character for is warned of
     *[([*args], 1, (r"(?m)^     1       4       6     \+2         0  .+\n2 lines checked \(gree"
         r"dy\), 1 over budget; original 6 bytes, translation 8 b", rf"^{pre}.*skipped: 1 \(first:"
         rf" line 6\)\n{post}$")) for args, pre, post in (
