@@ -28,7 +28,6 @@ ROWS = [  # line 2 greedy: ab c d, blank, ab c d, <end> = 8 bytes; optimal a bcd
         ([*TBL, ORIG, SAME, "--json"], 0, r'^{"lines": \[\n{"line": 1, "original": {"greedy": 3, '
          r'"optimal": 2, "uncovered": 0, "misread": null, "cannot_be_written": null}, .*"budget": '
          r'3, "fits": true},\n'),  # "abcd": greedy ab c d, optimal a bcd
-        (["--help"], 0, r"^usage: tavrel-fit"),
         ([*MIS, MIS_ORIG, MIS_TRANS], 1, r'(?m)^     1       2       2     \+0         0  xz\n {8}'
          r'misread at column 1: the game reads "\\n"\n +3 .*\n {8}misread at column 1: the game '
          r'reads "\\u001f\\" \\\\"\n3 lines checked \(greedy\), 2 over budget'),
