@@ -13,10 +13,6 @@ namespace {
 
 constexpr qsizetype kCommandLength = 14;
 
-QString qstring(const std::u16string& text) {
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 QString hex(std::uint64_t value) {
     return u'$' + QString::number(value, 16).toUpper();
 }
@@ -54,14 +50,14 @@ QByteArray formatDumpRows(const script::DumpScript& dump, const check::Check& ch
         std::snprintf(row.data(), row.size(), "%6zu  ", string.line);
         out += row.data();
         QByteArray command;
-        appendPreview(command, qstring(string.command), kCommandLength);
+        appendPreview(command, QStringView(string.command), kCommandLength);
         out += command;
         out += QByteArray(std::max<qsizetype>(1, 16 - QString::fromUtf8(command).size()), ' ');
         std::snprintf(row.data(), row.size(), "%7zu %7zu %+6lld %6zu  ", s.budget, bytes,
                       static_cast<long long>(bytes) - static_cast<long long>(s.budget),
                       s.pastBlock);
         out += row.data();
-        appendPreview(out, qstring(string.translation));
+        appendPreview(out, QStringView(string.translation));
         out += '\n';
         out += verdictRows(s, check);
     }

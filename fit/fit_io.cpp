@@ -106,33 +106,22 @@ storage::DecodedInput ScriptReader::decode(const QByteArray& bytes) const {
     return storage::decodeInput(bytes, charSet);
 }
 
-QStringList ScriptReader::lines(const QByteArray& bytes, storage::DecodedInput& how) const {
+ScriptLines ScriptReader::lines(const QByteArray& bytes, storage::DecodedInput& how) const {
     const storage::InputCharSet chosen = storage::chooseCharSet(bytes, charSet);
+    ScriptLines script;
     // UTF-8 is chosen for bytes that are not UTF-8 only when a byte order mark starts them.
     if (chosen == storage::InputCharSet::Windows1252 ||
         (chosen == storage::InputCharSet::Utf8 &&
          (!bytes.startsWith("\xEF\xBB\xBF") || bytes.isValidUtf8()))) {
-        // Line by line, without the whole text in between: a long script's common case.
         how = {{}, chosen, false, bytes.startsWith("\xEF\xBB\xBF")};
-        return storage::decodeStateLines(bytes);
+        script.text = storage::decodeStateFile(bytes);
+    } else {
+        how = storage::decodeAs(bytes, chosen, charSet);
+        script.text = std::move(how.text);
+        how.text.clear();
     }
-    how = storage::decodeAs(bytes, chosen, charSet);
-    QStringList lines = splitLines(how.text);
-    how.text.clear();
-    return lines;
-}
-
-QStringList splitLines(const QString& text) {
-    QStringList lines = text.split(u'\n');
-    if (lines.back().isEmpty()) {
-        lines.removeLast();
-    }
-    for (QString& line : lines) {
-        if (line.endsWith(u'\r')) {
-            line.chop(1);
-        }
-    }
-    return lines;
+    script.lines = storage::lineViews(storage::utf16View(script.text));
+    return script;
 }
 
 void ScriptReader::warnAbout(const QString& path, const storage::DecodedInput& input) const {

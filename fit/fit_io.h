@@ -9,6 +9,8 @@
 
 #include <cstdio>
 #include <optional>
+#include <string_view>
+#include <vector>
 
 // What tavrel-fit reads and writes: files, their character sets, tables, and one-line messages
 // for what goes wrong.
@@ -40,8 +42,12 @@ std::optional<encoding::TableEncoding>
 loadTable(const QString& path, QString& error, QByteArray& warnings,
           const std::optional<storage::NamedCharSet>& charSet = std::nullopt);
 
-// The lines of a text: each ends at LF, a CR before it dropped; an empty text has none.
-QStringList splitLines(const QString& text);
+// A script file's decoded text and its lines as views into it: each ends at LF, a CR before it
+// dropped; an empty file has none. One string for the whole file, not one per line.
+struct ScriptLines {
+    QString text;
+    std::vector<std::u16string_view> lines;
+};
 
 // Script files read in the character set storage::chooseCharSet chooses, `charSet` being
 // --encoding. Warnings go to `err` as they come; a failure leaves its one-line message in
@@ -54,9 +60,8 @@ struct ScriptReader {
     // The bytes decoded in the set storage::chooseCharSet chooses.
     storage::DecodedInput decode(const QByteArray& bytes) const;
     // The lines of a file's bytes decoded as decode() does, `how` telling how (its text left
-    // empty): each ends at LF, a CR before it dropped; an empty file has none. Only decodes, so
-    // two files may be decoded on two threads at once.
-    QStringList lines(const QByteArray& bytes, storage::DecodedInput& how) const;
+    // empty). Only decodes, so two files may be decoded on two threads at once.
+    ScriptLines lines(const QByteArray& bytes, storage::DecodedInput& how) const;
     // Tells how a file that is not UTF-8 was read when the set was guessed, or that it held
     // bytes the set it was read in has no character for.
     void warnAbout(const QString& path, const storage::DecodedInput& input) const;

@@ -1,5 +1,6 @@
 #include "fit/fit_report.h"
 
+#include <QStringEncoder>
 #include <QStringList>
 
 #include <algorithm>
@@ -14,16 +15,19 @@ namespace {
 // Fewer failing rows are not worth a thread.
 constexpr std::size_t kRowsPerShare = 4096;
 
-// A number right-aligned in `width` columns; with `sign`, "+" before one not below zero.
-void appendNumber(QByteArray& out, long long value, int width, bool sign = false) {
+// A number right-aligned in `width` columns at `at`, which it moves past them; with `sign`, "+"
+// before one not below zero. `at` has room for 24 characters more than `width`.
+void putNumber(char*& at, long long value, int width, bool sign = false) {
     std::array<char, 24> digits{};
     char* first = digits.data() + 1;
     char* last = std::to_chars(first, digits.data() + digits.size(), value).ptr;
     if (sign && value >= 0) {
         *--first = '+';
     }
-    out.append(std::max<qsizetype>(0, width - (last - first)), ' ');
-    out.append(first, last - first);
+    for (auto pad = width - (last - first); pad > 0; --pad) {
+        *at++ = ' ';
+    }
+    at = std::copy(first, last, at);
 }
 
 long long number(std::size_t n) {
@@ -57,7 +61,11 @@ void appendPreview(QByteArray& out, QStringView text, qsizetype length) {
     if (text.contains(u'\n')) {
         out += text.toString().replace(u'\n', u'\u21B5').toUtf8();
     } else {
-        out += text.toUtf8();
+        // Straight into `out`: a long report has a preview on every row.
+        QStringEncoder utf8(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
+        const qsizetype start = out.size();
+        out.resize(start + utf8.requiredSpace(text.size()));
+        out.truncate(utf8.appendToBuffer(out.data() + start, text) - out.constData());
     }
     if (cut) {
         out += "\xE2\x80\xA6"; // U+2026
@@ -200,7 +208,7 @@ QString codesSummary(const check::Check& check) {
 }
 
 // Rows through to_chars into bytes: a script far over its budget prints tens of thousands.
-QByteArray formatRows(const check::Check& check, const QStringList& translation,
+QByteArray formatRows(const check::Check& check, const std::vector<check::Item>& items,
                       const std::vector<std::size_t>* fileLines) {
     const auto lineOf = [fileLines](std::size_t i) {
         return fileLines == nullptr ? i + 1 : (*fileLines)[i];
@@ -219,51 +227,57 @@ QByteArray formatRows(const check::Check& check, const QStringList& translation,
     }
     // Rows of a share of the items into their own bytes, joined in order afterwards.
     std::array<QByteArray, 8> parts;
-    const unsigned shares =
-        check::inShares(check.items.size(), summary.failing >= kRowsPerShare,
-                        [&](std::size_t begin, std::size_t end, unsigned share) {
-                            QByteArray& part = parts[share];
-                            part.reserve(static_cast<qsizetype>(end - begin) * 100);
-                            for (std::size_t i = begin; i < end; ++i) {
-                                const check::Verdict& item = check.items[i];
-                                if (item.fits()) {
-                                    continue;
-                                }
-                                const std::size_t bytes = item.translation.of(check.strategy);
-                                if (fileLines != nullptr) {
-                                    appendNumber(part, number(i + 1), 6);
-                                    part += ' ';
-                                }
-                                appendNumber(part, number(lineOf(i)), 6);
-                                part += ' ';
-                                appendNumber(part, number(item.budget), 7);
-                                part += ' ';
-                                appendNumber(part, number(bytes), 7);
-                                part += ' ';
-                                appendNumber(part, number(bytes) - number(item.budget), 6, true);
-                                part += ' ';
-                                appendNumber(part, number(item.translation.uncovered), 9);
-                                part += "  ";
-                                appendPreview(part, translation.at(static_cast<qsizetype>(i)));
-                                part += '\n';
-                                part += verdictRows(item, check);
-                            }
-                        });
+    const unsigned shares = check::inShares(
+        check.items.size(), summary.failing >= kRowsPerShare,
+        [&](std::size_t begin, std::size_t end, unsigned share) {
+            QByteArray& part = parts[share];
+            part.reserve(static_cast<qsizetype>(end - begin) * 100);
+            for (std::size_t i = begin; i < end; ++i) {
+                const check::Verdict& item = check.items[i];
+                if (item.fits()) {
+                    continue;
+                }
+                const std::size_t bytes = item.translation.of(check.strategy);
+                std::array<char, 192> row;
+                char* at = row.data();
+                if (fileLines != nullptr) {
+                    putNumber(at, number(i + 1), 6);
+                    *at++ = ' ';
+                }
+                putNumber(at, number(lineOf(i)), 6);
+                *at++ = ' ';
+                putNumber(at, number(item.budget), 7);
+                *at++ = ' ';
+                putNumber(at, number(bytes), 7);
+                *at++ = ' ';
+                putNumber(at, number(bytes) - number(item.budget), 6, true);
+                *at++ = ' ';
+                putNumber(at, number(item.translation.uncovered), 9);
+                *at++ = ' ';
+                *at++ = ' ';
+                part.append(row.data(), at - row.data());
+                appendPreview(part,
+                              QStringView(items[i].translation.data(),
+                                          static_cast<qsizetype>(items[i].translation.size())));
+                part += '\n';
+                part += verdictRows(item, check);
+            }
+        });
     for (unsigned share = 0; share < shares; ++share) {
         out += parts[share];
     }
-    const auto items = [fileLines](std::size_t count) {
+    const auto itemsCounted = [fileLines](std::size_t count) {
         return fileLines == nullptr ? counted(count, "line", "lines")
                                     : counted(count, "row", "rows");
     };
     QString text = QStringLiteral("%1 checked (%2), %3 over budget; original %4, translation %5")
-                       .arg(items(summary.checked))
+                       .arg(itemsCounted(summary.checked))
                        .arg(QLatin1String(strategyName(check.strategy)))
                        .arg(summary.over)
                        .arg(counted(summary.originalBytes, "byte", "bytes"))
                        .arg(counted(summary.translationBytes, "byte", "bytes"));
     if (check.widths) {
-        text += QStringLiteral("; %1 over the screen").arg(items(summary.offScreen));
+        text += QStringLiteral("; %1 over the screen").arg(itemsCounted(summary.offScreen));
     }
     text += codesSummary(check);
     const auto uncovered = [&](const char* whose, std::size_t count,

@@ -49,9 +49,10 @@ const char* strategyName(encoding::Strategy strategy);
 QString codesSummary(const check::Check& check);
 
 // A plain pair's lines, or a CSV script's records, as rows: one per item that fails, its
-// verdicts under it, then the summary line. With `fileLines` the items are the records of a
-// CSV script: each row gives its record's number and the file line it starts on.
-QByteArray formatRows(const check::Check& check, const QStringList& translation,
+// verdicts under it, then the summary line; the items give the translations' previews. With
+// `fileLines` the items are the records of a CSV script: each row gives its record's number and the
+// file line it starts on.
+QByteArray formatRows(const check::Check& check, const std::vector<check::Item>& items,
                       const std::vector<std::size_t>* fileLines = nullptr);
 
 // Every item and the summary as one JSON object; with `fileLines`, as formatRows.

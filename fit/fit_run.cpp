@@ -82,8 +82,8 @@ int run(const QStringList& arguments, std::FILE* out, std::FILE* err) {
     // Decoding is a good part of the work on a long script: the two files in parallel.
     storage::DecodedInput originalInput;
     storage::DecodedInput translationInput;
-    QStringList original;
-    QStringList translation;
+    ScriptLines original;
+    ScriptLines translation;
     {
         std::thread other;
         try {
@@ -98,21 +98,23 @@ int run(const QStringList& arguments, std::FILE* out, std::FILE* err) {
     }
     reader.warnAbout(options.original, originalInput);
     reader.warnAbout(options.translation, translationInput);
+    std::vector<std::u16string_view>& originals = original.lines;
+    std::vector<std::u16string_view>& translations = translation.lines;
     // An editor's empty line at the end of one script only is no line of the script.
-    for (QStringList* longer : {&original, &translation}) {
-        if (longer->size() == std::max(original.size(), translation.size()) &&
-            longer->size() == std::min(original.size(), translation.size()) + 1 &&
-            longer->last().isEmpty()) {
-            longer->removeLast();
+    for (std::vector<std::u16string_view>* longer : {&originals, &translations}) {
+        if (longer->size() == std::max(originals.size(), translations.size()) &&
+            longer->size() == std::min(originals.size(), translations.size()) + 1 &&
+            longer->back().empty()) {
+            longer->pop_back();
         }
     }
-    if (original.size() != translation.size()) {
-        const auto lines = [](const QStringList& script) {
-            return counted(static_cast<std::size_t>(script.size()), "line", "lines");
+    if (originals.size() != translations.size()) {
+        const auto lines = [](const std::vector<std::u16string_view>& script) {
+            return counted(script.size(), "line", "lines");
         };
         complain(err, QStringLiteral("%1 has %2, %3 has %4")
-                          .arg(options.original, lines(original), options.translation,
-                               lines(translation)));
+                          .arg(options.original, lines(originals), options.translation,
+                               lines(translations)));
         return kBadInput;
     }
 
@@ -120,18 +122,16 @@ int run(const QStringList& arguments, std::FILE* out, std::FILE* err) {
                             ? std::optional<screen::ScreenMeasure>(std::in_place, *table, *widths)
                             : std::nullopt;
     std::vector<check::Item> items;
-    items.reserve(static_cast<std::size_t>(original.size()));
+    items.reserve(originals.size());
     const check::Budget budget =
         check::settleBudget(options.limit, std::nullopt, check::BudgetSource::Original);
-    for (qsizetype i = 0; i < original.size(); ++i) {
-        items.push_back(check::Item{storage::utf16View(original[i]),
-                                    storage::utf16View(translation[i]), true, budget,
-                                    std::nullopt});
+    for (std::size_t i = 0; i < originals.size(); ++i) {
+        items.push_back(check::Item{originals[i], translations[i], true, budget, std::nullopt});
     }
     const CodeTables codes(options, originalsTable, *table, widths ? &*widths : nullptr);
     const check::Check check = check::checkItems(
         rulesFor(options, originalsTable, *table, screen ? &*screen : nullptr, codes), items);
-    print(out, options.json ? formatJson(check) : formatRows(check, translation));
+    print(out, options.json ? formatJson(check) : formatRows(check, items));
     if (preview &&
         !writePreviews(
             *preview, *screen, items, check,

@@ -60,10 +60,11 @@ int runWrap(const WrapJob& job, std::FILE* out, std::FILE* err) {
     const QString lineEnd = input.text.contains(u"\r\n") ? u"\r\n"_s : u"\n"_s;
     QString wrapped;
     int code = kAllFit;
-    const QStringList lines = splitLines(input.text);
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const screen::WrappedLine line = screen::wrapLine(screen, storage::utf16View(lines[i]));
-        const QString text = QString::fromStdU16String(line.text);
+    const std::vector<std::u16string_view> lines =
+        storage::lineViews(storage::utf16View(input.text));
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const screen::WrappedLine line = screen::wrapLine(screen, lines[i]);
+        const QString text = storage::qstringOf(line.text);
         for (const std::size_t column : line.tooWide) {
             print(err, QStringLiteral("tavrel-fit: line %1, column %2: a word too wide for a "
                                       "line was cut\n")

@@ -86,27 +86,41 @@ QString decodeStateText(QByteArrayView bytes) {
     return bytes.isValidUtf8() ? fromUtf8KeepingBom(bytes) : decodeWindows1252(bytes);
 }
 
-QStringList decodeStateLines(QByteArrayView bytes) {
-    const bool utf8 = bytes.isValidUtf8();
-    if (utf8 && bytes.startsWith("\xEF\xBB\xBF")) {
+QString decodeStateFile(QByteArrayView bytes) {
+    if (!bytes.isValidUtf8()) {
+        return decodeWindows1252(bytes);
+    }
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
         bytes = bytes.sliced(3);
     }
-    QStringList lines;
-    qsizetype start = 0;
-    while (start < bytes.size()) {
-        qsizetype end = bytes.indexOf('\n', start);
-        const qsizetype next = end < 0 ? bytes.size() : end + 1;
-        if (end < 0) {
-            end = bytes.size();
-        }
-        if (end > start && bytes[end - 1] == '\r') {
+    return fromUtf8KeepingBom(bytes);
+}
+
+std::vector<std::u16string_view> lineViews(std::u16string_view text) {
+    std::vector<std::u16string_view> lines;
+    // Qt's search for a character is vectorised; a long script is mostly this search.
+    const QStringView searched(text.data(), static_cast<qsizetype>(text.size()));
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const qsizetype found = searched.indexOf(u'\n', static_cast<qsizetype>(start));
+        std::size_t end = found < 0 ? text.size() : static_cast<std::size_t>(found);
+        const std::size_t next = found < 0 ? text.size() : end + 1;
+        if (end > start && text[end - 1] == u'\r') {
             --end;
         }
-        // LF and CR are single bytes in both encodings, so a line of a valid UTF-8 file is
-        // valid UTF-8 by itself.
-        const QByteArrayView line = bytes.sliced(start, end - start);
-        lines.append(utf8 ? fromUtf8KeepingBom(line) : decodeWindows1252(line));
+        lines.push_back(text.substr(start, end - start));
         start = next;
+    }
+    return lines;
+}
+
+QStringList decodeStateLines(QByteArrayView bytes) {
+    const QString text = decodeStateFile(bytes);
+    QStringList lines;
+    for (const std::u16string_view line : lineViews(utf16View(text))) {
+        // Not fromUtf16, which takes a U+FEFF at the start for a byte order mark.
+        lines.append(QString(reinterpret_cast<const QChar*>(line.data()),
+                             static_cast<qsizetype>(line.size())));
     }
     return lines;
 }

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <string_view>
+#include <vector>
 
 // Decoding of the bytes the program reads from disk. The state files are written as UTF-8;
 // a file from an older copy or another editor that is not valid UTF-8 is taken as
@@ -20,6 +21,13 @@ namespace storage {
 inline std::u16string_view utf16View(const QString& text) {
     return {reinterpret_cast<const char16_t*>(text.constData()),
             static_cast<std::size_t>(text.size())};
+}
+
+// A QString of UTF-16 units as they are: QString::fromUtf16 would take a U+FEFF at the start
+// for a byte order mark and drop it, and it is a character of the user's text.
+inline QString qstringOf(std::u16string_view text) {
+    return QString(reinterpret_cast<const QChar*>(text.data()),
+                   static_cast<qsizetype>(text.size()));
 }
 
 // Windows-1252; the five bytes that code page leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D)
@@ -41,6 +49,13 @@ QString decodeStateText(QByteArrayView bytes);
 // decoding, as decodeStateText does; a UTF-8 byte order mark at the start of the file is
 // dropped (anywhere else U+FEFF is kept as a character).
 QStringList decodeStateLines(QByteArrayView bytes);
+
+// The whole text of a state file as decodeStateLines decodes it (its byte order mark dropped),
+// for a caller that splits it with lineViews: one string, not one per line.
+QString decodeStateFile(QByteArrayView bytes);
+
+// The lines of a text, as decodeStateLines splits a file, as views into `text`.
+std::vector<std::u16string_view> lineViews(std::u16string_view text);
 
 // The bytes of a state file: each line in UTF-8, no byte order mark, each ended by CR LF.
 QByteArray encodeStateLines(const QStringList& lines);

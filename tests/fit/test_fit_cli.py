@@ -124,6 +124,7 @@ ROWS += [([*STBL, *WID, SORIG, OVER, "--limit", "4"], 1,  # as many lines over b
         ([*STBL, *WID, "--csv", SCSV], 1, r"(?m)^ +1 +2 .*\n +px 11/10\n +2 +3 .*\n +lines 3/2\n"
          r"3 rows .* 0 over budget; .*; 2 rows over the screen\n$"),
         ([*STBL, *WID, "--wrap", WRAP], 0, r"^aaa bbb<br>ccc\r\naaaa bbbbb<br>ccc dd ee\r\n$"),
+        ([*STBL, *WID, "--wrap", write("feff", "a\n\ufeffb\n")], 0, "^a\n\ufeffb\n$"),  # kept
         ([*STBL, *WID, "--wrap", write("1252", "aaa bbb ccé\r\n", "cp1252")], 0,  # written back
          (r"^aaa bbb<br>cc\udce9\r\n$", r"/1252 is not UTF-8: read as Windows-1252 ")),
         ([*STBL, "--widths", write("nobox.wid", "@line=10\n@lines=2\n@default=1\nzz\n"), "--wrap",
