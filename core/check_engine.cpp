@@ -1,6 +1,7 @@
 #include "core/check_engine.h"
 
 #include <algorithm>
+#include <array>
 #include <system_error>
 #include <thread>
 
@@ -47,7 +48,9 @@ TextFigures measure(const Rules& rules, bool original, std::u16string_view text)
         request.greedy = true;
         request.pieces = true;
     }
-    const encoding::TextCost cost = table.encode(text, request);
+    // One cost per thread, its pieces' memory reused from text to text.
+    thread_local encoding::TextCost cost;
+    table.encode(text, request, cost);
     const encoding::Encoding& chosen = cost.of(rules.strategy);
     TextFigures figures;
     figures.bytes =
@@ -88,10 +91,15 @@ Verdict judge(const TextFigures& original, const TextFigures& translation, const
                           !boxFits(*widths, laidOut.lines)};
     }
     if (original.codes && translation.codes) {
-        verdict.codes = std::make_shared<const codes::CodeDifferences>(
+        // Most translations keep their codes: they share one empty difference, one a thread
+        // so that the threads do not take turns at its count.
+        thread_local const auto none = std::make_shared<const codes::CodeDifferences>();
+        codes::CodeDifferences found =
             translation.blank
                 ? codes::CodeDifferences{}
-                : codes::compareCodes(*original.codes, *translation.codes, codesOrder));
+                : codes::compareCodes(*original.codes, *translation.codes, codesOrder);
+        verdict.codes =
+            found.any() ? std::make_shared<const codes::CodeDifferences>(std::move(found)) : none;
     }
     return verdict;
 }
@@ -126,60 +134,71 @@ Check checkItems(const Rules& rules, const std::vector<Item>& items,
     if (rules.screen != nullptr) {
         check.widths = rules.screen->widths();
     }
+    const screen::WidthFile* widths = check.widths ? &*check.widths : nullptr;
     const std::size_t count = items.size();
-    // The texts are shared out, two an item: a script of one long line takes two threads. Their
-    // bytes go straight into the verdicts, and what only some checks need into lists of their
-    // own, so that a long script asks for no more memory than its verdicts.
     check.items.resize(count);
-    std::vector<ScreenFigures> screens(rules.screen != nullptr ? 2 * count : 0);
-    std::vector<codes::TextCodes> textCodes(check.codes ? 2 * count : 0);
-    std::vector<char> blank(check.codes ? count : 0);
+    const auto judgeItem = [&](std::size_t i, const TextFigures& original,
+                               const TextFigures* translation) {
+        Verdict& verdict = check.items[i];
+        if (translation == nullptr) {
+            verdict = judge(original, {}, items[i].budget, rules.strategy, nullptr);
+            verdict.translated = false;
+        } else {
+            verdict = judge(original, *translation, items[i].budget, rules.strategy, widths, 0,
+                            rules.codesOrder);
+        }
+    };
+
+    // The texts are shared out, two an item: a script of one long line takes two threads.
+    // An item is judged where both its texts are measured, so that only its verdict is kept;
+    // an item whose texts fall into two shares waits for both.
+    struct Cut {
+        std::size_t item = 0;
+        std::optional<TextFigures> figures;
+    };
+    std::array<Cut, 8> cutOriginals;
+    std::array<Cut, 8> cutTranslations;
     std::size_t characters = 0;
     for (const Item& item : items) {
         characters += item.original.size() + item.translation.size();
     }
     const bool worthThreads = 2 * count >= kTextsPerShare || characters >= kCharactersPerShare;
-    inShares(2 * count, worthThreads, [&](std::size_t begin, std::size_t end, unsigned) {
-        for (std::size_t k = begin; k < end; ++k) {
-            const Item& item = items[k / 2];
-            const bool original = k % 2 == 0;
-            if (!original && !item.translated) {
-                continue;
+    inShares(2 * count, worthThreads, [&](std::size_t begin, std::size_t end, unsigned share) {
+        std::size_t k = begin;
+        if (k < end && k % 2 == 1) { // the share starts with a translation
+            const std::size_t i = k / 2;
+            if (items[i].translated) {
+                cutTranslations[share] = {i, measure(rules, false, items[i].translation)};
             }
-            TextFigures figures =
-                measure(rules, original, original ? item.original : item.translation);
-            Verdict& verdict = check.items[k / 2];
-            (original ? verdict.original : verdict.translation) = std::move(figures.bytes);
-            if (figures.screen) {
-                screens[k] = *figures.screen;
-            }
-            if (figures.codes) {
-                textCodes[k] = std::move(*figures.codes);
-                if (!original) {
-                    blank[k / 2] = figures.blank ? 1 : 0;
-                }
+            ++k;
+        }
+        for (; k < end; k += 2) {
+            const std::size_t i = k / 2;
+            const Item& item = items[i];
+            TextFigures original = measure(rules, true, item.original);
+            if (!item.translated) {
+                judgeItem(i, original, nullptr);
+            } else if (k + 1 == end) {
+                cutOriginals[share] = {i, std::move(original)};
+            } else {
+                const TextFigures translation = measure(rules, false, item.translation);
+                judgeItem(i, original, &translation);
             }
         }
     });
-    // The figures of text k again, for judge(), moved out of the lists.
-    const auto figuresOf = [&](std::size_t k, TextBytes&& bytes) {
-        TextFigures figures;
-        figures.bytes = std::move(bytes);
-        if (!screens.empty()) {
-            figures.screen = screens[k];
+    for (const Cut& translation : cutTranslations) {
+        for (const Cut& original : cutOriginals) {
+            if (translation.figures && original.figures && original.item == translation.item) {
+                judgeItem(translation.item, *original.figures, &*translation.figures);
+            }
         }
-        if (!textCodes.empty()) {
-            figures.codes = std::move(textCodes[k]);
-            figures.blank = k % 2 == 1 && blank[k / 2] != 0;
-        }
-        return figures;
-    };
+    }
 
+    // The blocks fill in the items' order, and the summary counts the verdicts.
     check.blocks.resize(blockRooms.size());
     for (std::size_t b = 0; b < blockRooms.size(); ++b) {
         check.blocks[b].room = blockRooms[b];
     }
-    const screen::WidthFile* widths = check.widths ? &*check.widths : nullptr;
     Summary& summary = check.summary;
     for (std::size_t i = 0; i < count; ++i) {
         const Item& item = items[i];
@@ -189,26 +208,18 @@ Check checkItems(const Rules& rules, const std::vector<Item>& items,
             summary.firstOriginalUncovered = i;
         }
         summary.originalBytes += verdict.original.of(rules.strategy);
-        if (!item.translated) {
-            verdict = judge(figuresOf(2 * i, std::move(verdict.original)), {}, item.budget,
-                            rules.strategy, nullptr);
-            verdict.translated = false;
+        if (!verdict.translated) {
             ++summary.untranslated;
             continue;
         }
-        // Each block's items fill it in their order.
-        std::size_t pastBlock = 0;
         const std::size_t bytes = verdict.translation.of(rules.strategy);
         if (item.block) {
             BlockVerdict& block = check.blocks[*item.block];
             block.used += bytes;
             if (!block.fits()) {
-                pastBlock = std::min<std::size_t>(bytes, block.used - *block.room);
+                verdict.pastBlock = std::min<std::size_t>(bytes, block.used - *block.room);
             }
         }
-        verdict = judge(figuresOf(2 * i, std::move(verdict.original)),
-                        figuresOf(2 * i + 1, std::move(verdict.translation)), item.budget,
-                        rules.strategy, widths, pastBlock, rules.codesOrder);
         summary.over += verdict.overBudget() ? 1 : 0;
         summary.offScreen += verdict.screenFits() ? 0 : 1;
         summary.codesDiffer += verdict.codesFit() ? 0 : 1;

@@ -127,6 +127,11 @@ TextCodes textCodes(const CodeTable& table, std::u16string_view text,
 
 CodeDifferences compareCodes(const TextCodes& original, const TextCodes& translation, bool order) {
     CodeDifferences differences;
+    differences.unknown = translation.unknown;
+    differences.endNotLast = original.endsWithEnd && !translation.endsWithEnd;
+    if (original.codes == translation.codes) {
+        return differences; // the common case, without counting
+    }
     // Each side's codes less the other's, as multisets, in the side's own order.
     const auto less = [](const std::vector<std::u16string>& side,
                          const std::vector<std::u16string>& other) {
@@ -147,10 +152,7 @@ CodeDifferences compareCodes(const TextCodes& original, const TextCodes& transla
     };
     differences.missing = less(original.codes, translation.codes);
     differences.extra = less(translation.codes, original.codes);
-    differences.unknown = translation.unknown;
-    differences.endNotLast = original.endsWithEnd && !translation.endsWithEnd;
-    differences.orderDiffers = order && differences.missing.empty() && differences.extra.empty() &&
-                               original.codes != translation.codes;
+    differences.orderDiffers = order && differences.missing.empty() && differences.extra.empty();
     return differences;
 }
 

@@ -655,6 +655,20 @@ void TableEncoding::encodeOptimal(std::u16string_view text, bool pieces, TextCos
 
 TextCost TableEncoding::encode(std::u16string_view text, EncodeRequest request) const {
     TextCost cost;
+    encode(text, request, cost);
+    return cost;
+}
+
+void TableEncoding::encode(std::u16string_view text, EncodeRequest request, TextCost& cost) const {
+    // Emptied with the pieces' room kept: a caller that encodes many texts asks for it once.
+    for (Encoding* encoding : {&cost.greedy, &cost.optimal}) {
+        std::vector<Piece> pieces = std::move(encoding->pieces);
+        pieces.clear();
+        *encoding = Encoding{};
+        encoding->pieces = std::move(pieces);
+    }
+    cost.misread.reset();
+    cost.cannotBeWrittenAt.reset();
     if (request.greedy) {
         encodeGreedy(text, request.pieces, cost);
     }
@@ -662,7 +676,6 @@ TextCost TableEncoding::encode(std::u16string_view text, EncodeRequest request) 
         thread_local Scratch scratch;
         encodeOptimal(text, request.pieces, cost, scratch);
     }
-    return cost;
 }
 
 } // namespace encoding

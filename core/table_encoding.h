@@ -122,6 +122,8 @@ public:
     // Works out what `request` asks for. Safe to call from several threads at once. Without
     // pieces, the memory used grows with the longest entry text, not with the text.
     TextCost encode(std::u16string_view text, EncodeRequest request = {}) const;
+    // The same into `cost`, whatever it held before, reusing its memory.
+    void encode(std::u16string_view text, EncodeRequest request, TextCost& cost) const;
 
 private:
     // Byte strings of one to four bytes, each held as its big-endian value.
