@@ -1,5 +1,7 @@
 #include "fit/fit_report.h"
 
+#include "fit/fit_io.h"
+
 #include <QStringEncoder>
 #include <QStringList>
 
@@ -207,15 +209,15 @@ QString codesSummary(const check::Check& check) {
                        : QString();
 }
 
-// Rows through to_chars into bytes: a script far over its budget prints tens of thousands.
-QByteArray formatRows(const check::Check& check, const std::vector<check::Item>& items,
-                      const std::vector<std::size_t>* fileLines) {
+// Rows through to_chars into bytes: a script far over its budget prints tens of thousands. Each
+// share's rows are written as they are, not joined first.
+void writeRows(std::FILE* stream, const check::Check& check, const std::vector<check::Item>& items,
+               const std::vector<std::size_t>* fileLines) {
     const auto lineOf = [fileLines](std::size_t i) {
         return fileLines == nullptr ? i + 1 : (*fileLines)[i];
     };
     const check::Summary& summary = check.summary;
     QByteArray out;
-    out.reserve(static_cast<qsizetype>(summary.failing) * 96 + 256);
     if (summary.failing > 0) {
         std::array<char, 96> row{};
         if (fileLines != nullptr) {
@@ -263,8 +265,9 @@ QByteArray formatRows(const check::Check& check, const std::vector<check::Item>&
                 part += verdictRows(item, check);
             }
         });
+    print(stream, out);
     for (unsigned share = 0; share < shares; ++share) {
-        out += parts[share];
+        print(stream, parts[share]);
     }
     const auto itemsCounted = [fileLines](std::size_t count) {
         return fileLines == nullptr ? counted(count, "line", "lines")
@@ -297,9 +300,7 @@ QByteArray formatRows(const check::Check& check, const std::vector<check::Item>&
     };
     uncovered("original", summary.originalUncovered, summary.firstOriginalUncovered, true);
     uncovered("translation", summary.uncovered, summary.firstUncovered, false);
-    out += text.toUtf8();
-    out += '\n';
-    return out;
+    print(stream, text.toUtf8() + '\n');
 }
 
 QByteArray formatJson(const check::Check& check, const std::vector<std::size_t>* fileLines) {

@@ -9,6 +9,7 @@
 #include <QStringView>
 
 #include <cstddef>
+#include <cstdio>
 #include <vector>
 
 // The reports of a check: rows of the items that fail with the summary, or JSON of every
@@ -52,10 +53,10 @@ QString codesSummary(const check::Check& check);
 // verdicts under it, then the summary line; the items give the translations' previews. With
 // `fileLines` the items are the records of a CSV script: each row gives its record's number and the
 // file line it starts on.
-QByteArray formatRows(const check::Check& check, const std::vector<check::Item>& items,
-                      const std::vector<std::size_t>* fileLines = nullptr);
+void writeRows(std::FILE* stream, const check::Check& check, const std::vector<check::Item>& items,
+               const std::vector<std::size_t>* fileLines = nullptr);
 
-// Every item and the summary as one JSON object; with `fileLines`, as formatRows.
+// Every item and the summary as one JSON object; with `fileLines`, as writeRows.
 QByteArray formatJson(const check::Check& check,
                       const std::vector<std::size_t>* fileLines = nullptr);
 

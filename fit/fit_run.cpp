@@ -131,7 +131,11 @@ int run(const QStringList& arguments, std::FILE* out, std::FILE* err) {
     const CodeTables codes(options, originalsTable, *table, widths ? &*widths : nullptr);
     const check::Check check = check::checkItems(
         rulesFor(options, originalsTable, *table, screen ? &*screen : nullptr, codes), items);
-    print(out, options.json ? formatJson(check) : formatRows(check, items));
+    if (options.json) {
+        print(out, formatJson(check));
+    } else {
+        writeRows(out, check, items);
+    }
     if (preview &&
         !writePreviews(
             *preview, *screen, items, check,

@@ -179,7 +179,11 @@ int runCsv(const FitOptions& options, const QString& text, ScriptReader& reader,
     const check::Check check = check::checkItems(
         rulesFor(options, originalTable, translationTable, screen ? &*screen : nullptr, codes),
         items);
-    print(out, options.json ? formatJson(check, &fileLines) : formatRows(check, items, &fileLines));
+    if (options.json) {
+        print(out, formatJson(check, &fileLines));
+    } else {
+        writeRows(out, check, items, &fileLines);
+    }
     const auto name = [](std::size_t i) { return QStringLiteral("record-%1.png").arg(i + 1); };
     return writtenPreviews(reader, preview, screen, items, check, name)
                ? check.allFit() ? kAllFit : kSomeOver
