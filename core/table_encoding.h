@@ -199,14 +199,16 @@ private:
     std::vector<Slot> childSlots_;
     // For two units below 256: the node they lead to from the root (0 for none, or when it
     // has no children) and the greedy choice among the texts of one and two units they start
-    // with; most scripts are mostly Latin-1. A row of 256 per first unit that starts a text,
-    // at pairRow_[first]; the others share row 0, which holds no choice.
+    // with; most scripts are mostly Latin-1. A row per first unit that starts a text, at
+    // pairRow_[first], with a column per unit that is the second of a text (pairColumn_) and
+    // column 0 for any other; the other first units share row 0, which holds no choice.
     struct Pair {
         std::uint32_t node;
         std::int32_t choice; // entry * 2 + its text's length - 1; -1 for none
     };
     std::vector<Pair> pairs_;
     std::array<std::uint32_t, 256> pairRow_{};
+    std::array<std::uint16_t, 256> pairColumn_{};
     std::uint32_t childShift_ = 64;
     std::size_t longestText_ = 1; // in UTF-16 units, at least 2 for a surrogate pair
     ByteSet codes_;
