@@ -4,6 +4,7 @@
 #include <array>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 namespace check {
 
@@ -104,6 +105,25 @@ Verdict judge(const TextFigures& original, const TextFigures& translation, const
     return verdict;
 }
 
+Verdicts::Verdicts(std::size_t count)
+    : data_(count == 0 ? nullptr : std::allocator<Verdict>().allocate(count)), count_(count) {}
+
+Verdicts::Verdicts(Verdicts&& other) noexcept
+    : data_(std::exchange(other.data_, nullptr)), count_(std::exchange(other.count_, 0)) {}
+
+Verdicts& Verdicts::operator=(Verdicts&& other) noexcept {
+    std::swap(data_, other.data_);
+    std::swap(count_, other.count_);
+    return *this;
+}
+
+Verdicts::~Verdicts() {
+    if (data_ != nullptr) {
+        std::destroy_n(data_, count_);
+        std::allocator<Verdict>().deallocate(data_, count_);
+    }
+}
+
 unsigned inShares(std::size_t count, bool worthThreads,
                   const std::function<void(std::size_t, std::size_t, unsigned)>& work) {
     const unsigned shares =
@@ -136,7 +156,7 @@ Check checkItems(const Rules& rules, const std::vector<Item>& items,
     }
     const screen::WidthFile* widths = check.widths ? &*check.widths : nullptr;
     const std::size_t count = items.size();
-    check.items.resize(count);
+    check.items = Verdicts(count);
     const auto judgeItem = [&](std::size_t i, const TextFigures& original,
                                const TextFigures* translation) {
         Verdict& verdict = check.items[i];
@@ -175,6 +195,7 @@ Check checkItems(const Rules& rules, const std::vector<Item>& items,
         for (; k < end; k += 2) {
             const std::size_t i = k / 2;
             const Item& item = items[i];
+            check.items.make(i); // by the share that holds the item's original
             TextFigures original = measure(rules, true, item.original);
             if (!item.translated) {
                 judgeItem(i, original, nullptr);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -137,12 +138,34 @@ struct Summary {
     std::size_t failing = 0; // items that do not fit
 };
 
+// The verdicts of a check, one an item, in the items' order. They are made in place by the
+// threads that judge them: on a long script each thread is the first to touch its own share of
+// the memory, instead of one thread clearing all of it before the work starts.
+class Verdicts {
+public:
+    Verdicts() = default;
+    // Memory for `count` verdicts; make() must then make each one before anything reads it.
+    explicit Verdicts(std::size_t count);
+    Verdicts(Verdicts&& other) noexcept;
+    Verdicts& operator=(Verdicts&& other) noexcept;
+    ~Verdicts();
+
+    Verdict& make(std::size_t i) { return *new (&data_[i]) Verdict(); }
+    std::size_t size() const { return count_; }
+    Verdict& operator[](std::size_t i) { return data_[i]; }
+    const Verdict& operator[](std::size_t i) const { return data_[i]; }
+
+private:
+    Verdict* data_ = nullptr;
+    std::size_t count_ = 0;
+};
+
 struct Check {
     Strategy strategy = Strategy::Greedy;
     bool bothStrategies = false;
     bool codes = false;                      // the codes were checked
     std::optional<screen::WidthFile> widths; // the limits, when the screen was checked
-    std::vector<Verdict> items;
+    Verdicts items;
     std::vector<BlockVerdict> blocks;
     Summary summary;
 
