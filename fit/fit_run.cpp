@@ -64,12 +64,8 @@ int run(const QStringList& arguments, std::FILE* out, std::FILE* err) {
     const bool ready = tables && (options.widths.isEmpty() || widths) &&
                        ((options.preview.isEmpty() && options.previewAll.isEmpty()) || preview);
     const bool realScript = !options.script.isEmpty() || !options.csv.isEmpty();
-    const auto originalBytes =
-        ready && !realScript ? readFile(options.original, error) : std::nullopt;
-    const auto translationBytes =
-        originalBytes ? readFile(options.translation, error) : std::nullopt;
     print(err, warnings);
-    if (!ready || (!realScript && !translationBytes)) {
+    if (!ready) {
         complain(err, error);
         return kBadInput;
     }
@@ -79,27 +75,46 @@ int run(const QStringList& arguments, std::FILE* out, std::FILE* err) {
                              preview ? &*preview : nullptr, out);
     }
 
-    // Decoding is a good part of the work on a long script: the two files in parallel.
-    storage::DecodedInput originalInput;
-    storage::DecodedInput translationInput;
-    ScriptLines original;
-    ScriptLines translation;
+    // Reading and decoding are a good part of the work on a long script: the two files in
+    // parallel, each file's bytes let go once decoded.
+    struct Script {
+        const QString& path;
+        QString error;
+        bool read = false;
+        storage::DecodedInput input;
+        ScriptLines lines;
+    };
+    Script originalScript{options.original, {}, false, {}, {}};
+    Script translationScript{options.translation, {}, false, {}, {}};
+    const auto load = [&reader](Script& script) {
+        if (const auto bytes = readFile(script.path, script.error)) {
+            script.read = true;
+            script.lines = reader.lines(*bytes, script.input);
+        }
+    };
     {
         std::thread other;
         try {
-            other = std::thread([&] { original = reader.lines(*originalBytes, originalInput); });
+            other = std::thread(load, std::ref(originalScript));
         } catch (const std::system_error&) {
-            original = reader.lines(*originalBytes, originalInput);
+            load(originalScript);
         }
-        translation = reader.lines(*translationBytes, translationInput);
+        load(translationScript);
         if (other.joinable()) {
             other.join();
         }
     }
-    reader.warnAbout(options.original, originalInput);
-    reader.warnAbout(options.translation, translationInput);
-    std::vector<std::u16string_view>& originals = original.lines;
-    std::vector<std::u16string_view>& translations = translation.lines;
+    for (const Script* script : {&originalScript, &translationScript}) {
+        if (!script->read) {
+            complain(err, script->error);
+            return kBadInput;
+        }
+    }
+    for (const Script* script : {&originalScript, &translationScript}) {
+        reader.warnAbout(script->path, script->input);
+    }
+    std::vector<std::u16string_view>& originals = originalScript.lines.lines;
+    std::vector<std::u16string_view>& translations = translationScript.lines.lines;
     // An editor's empty line at the end of one script only is no line of the script.
     for (std::vector<std::u16string_view>* longer : {&originals, &translations}) {
         if (longer->size() == std::max(originals.size(), translations.size()) &&
