@@ -13,6 +13,8 @@ namespace {
 // Fewer texts, and fewer characters, are not worth a thread.
 constexpr std::size_t kTextsPerShare = 4096;
 constexpr std::size_t kCharactersPerShare = 1 << 20;
+// The pieces a thread keeps room for between texts (16 bytes each).
+constexpr std::size_t kPiecesKept = 1 << 16;
 
 bool lineFits(const screen::WidthFile& widths, std::uint64_t width) {
     return !widths.line || width <= *widths.line;
@@ -68,6 +70,9 @@ TextFigures measure(const Rules& rules, bool original, std::u16string_view text)
     if (codeTable != nullptr) {
         figures.codes = codes::textCodes(*codeTable, text, cost.greedy.pieces, !original);
         figures.blank = codes::isBlank(text); // only the codes spare work not done yet
+    }
+    if (cost.greedy.pieces.capacity() > kPiecesKept) {
+        cost.greedy.pieces = {}; // a long text's pieces are not kept for the next text
     }
     return figures;
 }
