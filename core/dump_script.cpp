@@ -418,7 +418,7 @@ std::vector<encoding::TableEntry> dumpTableEntries(std::vector<encoding::TableEn
                                                    const std::set<std::u16string>& rawBytes) {
     const auto lineEnds = [](std::u16string& text) {
         for (std::size_t at = 0; (at = text.find(u"\\n", at)) != std::u16string::npos; ++at) {
-            text.replace(at, 2, u"\n");
+            text.replace(at, 2, 1, u'\n');
         }
     };
     std::vector<encoding::TableEntry> added;
