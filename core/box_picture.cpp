@@ -132,7 +132,9 @@ void draw(const screen::ScreenMeasure& screen, const FontSheet& sheet, std::u16s
         const std::uint64_t rows =
             cell ? std::min<std::uint64_t>(lineHeight, sheet.cellHeight()) : lineHeight;
         for (std::uint64_t row = 0; row < rows; ++row) {
-            std::uint32_t* target = &out.argb[static_cast<std::size_t>((top + row) * width + x)];
+            // A glyph of no width may stand at the row's very end: a pointer past it, never read.
+            std::uint32_t* target =
+                out.argb.data() + static_cast<std::ptrdiff_t>((top + row) * width + x);
             for (std::uint64_t column = 0; column < columns; ++column) {
                 std::uint32_t colour = kMagenta;
                 if (cell) {
