@@ -78,13 +78,13 @@ inline double walkBound(const Entries& entries, const std::u16string& text) {
 // A small table and a short text drawn from next(), a byte each time. Narrow: codes of 1 to 4
 // bytes 0 and 1 (often starting a longer code, or given twice), texts of 1 to 3 letters (one
 // beyond Latin-1, a surrogate pair, a lone low surrogate); wide: more entries, bytes 0 to 7 and
-// more letters after a first "a" or "b" (every other letter of the text too), so a text node has
-// many children; prefix: every text one letter, "a" or "b", and every code 1 to 4 bytes 0 and 1,
-// so that the reader often has several code starts in doubt at once. Zero-byte tokens, line
-// breaks with and without labels.
+// more letters (the last of Latin-1 among them) after a first "a" or "b" (every other letter of
+// the text too), so a text node has many children; prefix: every text one letter, "a" or "b",
+// and every code 1 to 4 bytes 0 and 1, so that the reader often has several code starts in
+// doubt at once. Zero-byte tokens, line breaks with and without labels.
 template <typename Next> std::pair<encoding::TableEncoding, std::u16string> drawn(Next next) {
     const std::u16string letters[] = {u"a",  u"b", u"\u0100", u"\U0001F600", {char16_t{0xDC00}},
-                                      u"\n", u"c", u"d",      u"e"};
+                                      u"\n", u"c", u"d",      u"\u00FF"};
     const auto letter = [&](unsigned n) { return letters[n < 5 ? n : n + 1]; }; // no "\n"
     const unsigned mode = next() % 3;
     const bool wide = mode == 1, prefix = mode == 2;
