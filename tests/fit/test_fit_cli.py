@@ -175,6 +175,7 @@ ROWS += [(args, 2, err) for args, err in (  # bad input
     ([*TBL, "-", "-x"], "Unknown option 'x'"),
     ([*TBL, ORIG, SAME, "--limit"], "Missing value after '--limit'"),
     *[([*GAME, "--csv", CSV, "--columns", c], "not " + c) for c in ("a,b,c,d", "1")],
+    *[([*GAME, "--csv", CSV, "--separator", c], "not " + c) for c in ("ab", "\u0080")],
     ([*GAME, "--script", dump("F", "")], "line 3"), ([*GAME, "--script", CSV, CSV], "1 given"),
     ([*SJIS, "--script", SJIS_DUMP, "--encoding", "no-such-set"], "no-such-set"),
     ([*GAME, "--csv", write("open.csv", ["original,translation", "a,b", "", '"c,d', "e"])],
