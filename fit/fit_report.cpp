@@ -227,7 +227,7 @@ void writeRows(std::FILE* stream, const check::Check& check, const std::vector<c
                       "bytes", "over", "uncovered", "translation");
         out += row.data();
     }
-    // Rows of a share of the items into their own bytes, joined in order afterwards.
+    // Rows of a share of the items into their own bytes, written in order afterwards.
     std::array<QByteArray, 8> parts;
     const unsigned shares = check::inShares(
         check.items.size(), summary.failing >= kRowsPerShare,
