@@ -1,5 +1,6 @@
 #include "platform/system/clipboard.h"
 #include "platform/system/display.h"
+#include "platform/system/file_dialog.h"
 #include "platform/system/program_folder.h"
 #include "platform/widgets/caret_rest.h"
 #include "platform/widgets/managed_window.h"
@@ -10,9 +11,14 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QFileDialog>
 #include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 #include <gtest/gtest.h>
 
@@ -202,6 +208,38 @@ TEST(CaretRest, StopsTheBlinkOfAnUnusedBoxUntilTheNextInput) {
     QTest::keyClick(box, Qt::Key_A);
     EXPECT_FALSE(rest.isResting());
     EXPECT_EQ(QApplication::cursorFlashTime(), blink);
+}
+
+// A name typed into the dialog's field and Enter: a file that does not exist is refused with
+// Qt's warning and the dialog stays, an existing table is taken with its absolute path.
+TEST(FileDialog, TakesOnlyATableThatExists) {
+    QTemporaryDir folder;
+    QFile table(folder.filePath(u"gioco.tbl"_s));
+    ASSERT_TRUE(table.open(QIODevice::WriteOnly));
+    table.close();
+    bool warned = false;
+    bool stayed = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        auto* name = dialog->findChild<QLineEdit*>(u"fileNameEdit"_s);
+        ASSERT_NE(name, nullptr);
+        QTimer::singleShot(0, [&] { // in the warning's own loop
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            warned = box != nullptr;
+            if (box != nullptr) {
+                box->accept();
+            }
+        });
+        for (const QString& typed : {folder.filePath(u"nessuna.tbl"_s), table.fileName()}) {
+            name->setText(typed);
+            QTest::keyClick(name, Qt::Key_Return);
+            stayed = stayed || dialog->isVisible();
+        }
+    });
+    platform::QtFileDialog dialogs;
+    EXPECT_EQ(dialogs.chooseTable(nullptr), QFileInfo(table).absoluteFilePath());
+    EXPECT_TRUE(warned && stayed);
 }
 
 } // namespace
