@@ -94,6 +94,8 @@ ROWS += [
     ([*GAME, "--original-table", TBL[1], "--script", write("stream.txt", [  # no pointer commands
         "//abcd<$0a><end>", "//yo<end>", "ciao<$0B><end>", "no<end>"])], 1, (r"^.*\n     3        "
      r"                5       6     \+1      0  ciao<\$0B><end>\n.*\n2 strings", "^$")),
+    (["--table", write("nl.tbl", ["61=a", "/FF=\\n"]), "--script", write("plain", ["//a", "a"])],
+     0, ("^1 string checked", "^.*plain has no pointer commands and no end tokens")),  # no text
     ([*MIS, "--optimal", "--csv", write("mis.csv", ["original,translation,limit", "xx,xz,9999999",
                                                      "zz,zzz,3"])], 1,  # numbers wider than columns
      r"(?m)^     1      2 9999999       2 -9999997         0  xz\n {8}cannot be written: .* 2\n2 "
