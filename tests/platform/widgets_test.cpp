@@ -1,6 +1,5 @@
 #include "platform/system/clipboard.h"
 #include "platform/system/display.h"
-#include "platform/system/file_dialog.h"
 #include "platform/system/program_folder.h"
 #include "platform/widgets/caret_rest.h"
 #include "platform/widgets/managed_window.h"
@@ -11,14 +10,9 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
-#include <QDialogButtonBox>
 #include <QInputMethodEvent>
-#include <QLineEdit>
 #include <QPointer>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QWindow>
 #include <gtest/gtest.h>
 
@@ -208,26 +202,6 @@ TEST(CaretRest, StopsTheBlinkOfAnUnusedBoxUntilTheNextInput) {
     QTest::keyClick(box, Qt::Key_A);
     EXPECT_FALSE(rest.isResting());
     EXPECT_EQ(QApplication::cursorFlashTime(), blink);
-}
-
-// Qt's dialog will not open a name that does not exist; an existing table comes back with its
-// absolute path.
-TEST(FileDialog, TakesOnlyATableThatExists) {
-    QTemporaryDir folder;
-    const QString table = folder.filePath(u"gioco.tbl"_s);
-    ASSERT_TRUE(QFile(table).open(QIODevice::WriteOnly));
-    bool refused = false;
-    QTimer::singleShot(0, [&] {
-        QWidget* dialog = QApplication::activeModalWidget();
-        auto* name = dialog->findChild<QLineEdit*>(u"fileNameEdit"_s);
-        name->setText(folder.filePath(u"nessuna.tbl"_s));
-        refused =
-            !dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open)->isEnabled();
-        name->setText(table);
-        QTest::keyClick(name, Qt::Key_Return);
-    });
-    EXPECT_EQ(platform::QtFileDialog().chooseTable(nullptr), table);
-    EXPECT_TRUE(refused);
 }
 
 } // namespace
